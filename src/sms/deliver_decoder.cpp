@@ -1,0 +1,224 @@
+#include "sms/deliver_decoder.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "sms/address_field.h"
+#include "sms/gsm_alphabet.h"
+#include "sms/line_ends.h"
+#include "sms/pdu_reader.h"
+#include "sms/septets.h"
+#include "sms/time_stamp.h"
+
+namespace mivex::sms {
+namespace {
+
+constexpr std::size_t kMinimumPduOctets = 10;
+constexpr std::uint8_t kMessageTypeMask = 0x03;          // TP-MTI; 00 is SMS-DELIVER
+constexpr std::uint8_t kUserDataHeaderIndicator = 0x40;  // TP-UDHI
+
+// Information elements of the user-data header that mark a concatenated part.
+constexpr std::uint8_t kConcat8BitReference = 0x00;
+constexpr std::uint8_t kConcat16BitReference = 0x08;
+
+// Longest text kept: the capacity less a terminator's place.
+constexpr std::size_t kMaxSenderUnits = kSenderTextCapacity - 1;
+constexpr std::size_t kMaxMessageUnits = kMessageTextCapacity - 1;
+
+enum class Alphabet { Default, Ucs2, Unknown };
+
+Alphabet AlphabetOf(std::uint8_t dataCoding) {
+    // Default alphabet: general coding without compression, and the data
+    // coding/message class group; the message class makes no difference.
+    if (dataCoding <= 0x03 || (dataCoding >= 0x10 && dataCoding <= 0x13) ||
+        (dataCoding >= 0xF0 && dataCoding <= 0xF3)) {
+        return Alphabet::Default;
+    }
+    if ((dataCoding >= 0x08 && dataCoding <= 0x0B) || (dataCoding >= 0x18 && dataCoding <= 0x1B)) {
+        return Alphabet::Ucs2;
+    }
+    return Alphabet::Unknown;
+}
+
+struct Concatenation {
+    std::int32_t reference = 0;
+    std::int32_t count = 0;
+    std::int32_t sequence = 0;
+};
+
+// Looks through the header elements, which start at user-data octet 1 and
+// continue while an element starts before octet 1 + headerLength, for the first
+// usable concatenation element. False when an element runs past the user data.
+bool FindConcatenation(std::span<const std::uint8_t> userData, std::size_t headerLength,
+                       std::optional<Concatenation>& found) {
+    const std::size_t headerEnd = 1 + headerLength;
+    std::size_t position = 1;
+    while (position < headerEnd) {
+        if (position + 2 > userData.size()) {
+            return false;
+        }
+        const std::uint8_t identifier = userData[position];
+        const std::size_t length = userData[position + 1];
+        if (position + 2 + length > userData.size()) {
+            return false;
+        }
+        const auto data = userData.subspan(position + 2, length);
+        std::optional<Concatenation> element;
+        if (identifier == kConcat8BitReference && length == 3) {
+            element = Concatenation{data[0], data[1], data[2]};
+        } else if (identifier == kConcat16BitReference && length == 4) {
+            // The reference is read low octet first; parts of one message are
+            // matched only against each other, so the order just has to hold.
+            element = Concatenation{data[0] | data[1] << 8, data[2], data[3]};
+        }
+        if (element && element->sequence >= 1 && element->sequence <= element->count) {
+            found = element;
+            return true;
+        }
+        position += 2 + length;
+    }
+    return true;
+}
+
+std::u16string DecodeDefaultAlphabet(std::span<const std::uint8_t> userData, int lengthSeptets,
+                                     int skipSeptets) {
+    // TP-UDL counts septets, header included; a phone that declares more than
+    // it sends still gets every whole septet that is there.
+    const int presentSeptets = static_cast<int>(userData.size() * 8 / 7);
+    const int totalSeptets = std::min(lengthSeptets, presentSeptets);
+    if (skipSeptets >= totalSeptets) {
+        return {};
+    }
+    std::vector<std::uint8_t> codes(static_cast<std::size_t>(totalSeptets - skipSeptets));
+    const int count = UnpackSeptets(userData, totalSeptets, skipSeptets, codes);
+    std::u16string text;
+    const auto kept = std::min(static_cast<std::size_t>(count), kMaxMessageUnits);
+    text.reserve(kept);
+    for (std::size_t i = 0; i < kept; ++i) {
+        text.push_back(GsmCodeToText(codes[i]));
+    }
+    return text;
+}
+
+std::u16string DecodeUcs2(std::span<const std::uint8_t> userData, std::size_t lengthOctets,
+                          std::size_t skipOctets) {
+    // TP-UDL counts octets here; each character is two, high octet first, and
+    // an odd last octet is no character.
+    const std::size_t end = std::min(lengthOctets, userData.size());
+    if (skipOctets >= end) {
+        return {};
+    }
+    const std::size_t count = std::min((end - skipOctets) / 2, kMaxMessageUnits);
+    std::u16string text;
+    text.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = skipOctets + 2 * i;
+        text.push_back(static_cast<char16_t>(userData[at] << 8 | userData[at + 1]));
+    }
+    return text;
+}
+
+DeliverDecodeResult Fail(DecodeStatus status) {
+    return {status, {}};
+}
+
+}  // namespace
+
+DeliverDecodeResult DecodeDeliver(std::span<const std::uint8_t> pdu) {
+    if (pdu.size() < kMinimumPduOctets) {
+        return Fail(DecodeStatus::TooShort);
+    }
+    PduReader reader(pdu);
+    // The service-centre field's length counts the octets after it.
+    const std::uint8_t serviceCentreLength = *reader.ReadOctet();
+    if (!reader.Read(serviceCentreLength) || reader.Remaining() == 0) {
+        return Fail(DecodeStatus::ServiceCentreTooLong);
+    }
+    const std::uint8_t firstOctet = *reader.ReadOctet();
+    if ((firstOctet & kMessageTypeMask) != 0) {
+        return Fail(DecodeStatus::NotDeliver);
+    }
+    const bool hasHeader = (firstOctet & kUserDataHeaderIndicator) != 0;
+
+    DeliverMessage message;
+    const auto address = DecodeAddressField(reader.Rest());
+    if (!address) {
+        return Fail(DecodeStatus::AddressTruncated);
+    }
+    (void)reader.Read(AddressFieldOctets(reader.Rest()[0]));
+    message.SenderNumber = address->substr(0, kMaxSenderUnits);
+
+    const auto protocolCodingStamp = reader.Read(2 + kTimeStampOctets);
+    if (!protocolCodingStamp) {
+        return Fail(DecodeStatus::TimeStampTruncated);
+    }
+    const std::uint8_t dataCoding = (*protocolCodingStamp)[1];
+    message.TimeStamp = DecodeTimeStamp(protocolCodingStamp->subspan<2, kTimeStampOctets>());
+    const auto userDataLength = reader.ReadOctet();
+    if (!userDataLength) {
+        return Fail(DecodeStatus::NoUserDataLength);
+    }
+    const auto userData = reader.Rest();
+
+    const Alphabet alphabet = AlphabetOf(dataCoding);
+    if (alphabet == Alphabet::Unknown) {
+        message.Text = kUnknownFormatText;
+        return {DecodeStatus::Decoded, std::move(message)};
+    }
+
+    std::size_t headerOctets = 0;  // the length octet and the elements
+    if (hasHeader) {
+        if (userData.empty() || 1u + userData[0] > userData.size()) {
+            return Fail(DecodeStatus::HeaderTruncated);
+        }
+        std::optional<Concatenation> concatenation;
+        if (!FindConcatenation(userData, userData[0], concatenation)) {
+            return Fail(DecodeStatus::HeaderTruncated);
+        }
+        if (concatenation) {
+            message.IsPart = 1;
+            message.PartRef = concatenation->reference;
+            message.PartCount = concatenation->count;
+            message.PartSeq = concatenation->sequence;
+        }
+        headerOctets = 1u + userData[0];
+    }
+
+    if (alphabet == Alphabet::Default) {
+        // The header is followed by fill bits up to the next septet boundary.
+        const int skipSeptets = static_cast<int>((8 * headerOctets + 6) / 7);
+        message.Text = DecodeDefaultAlphabet(userData, *userDataLength, skipSeptets);
+    } else {
+        message.Text = DecodeUcs2(userData, *userDataLength, headerOctets);
+    }
+    if (message.Text.empty()) {
+        message.Text = kNoMessageText;
+    } else {
+        (void)NormaliseLineEnds(message.Text, kMessageTextCapacity);
+    }
+    return {DecodeStatus::Decoded, std::move(message)};
+}
+
+std::string_view DescribeDecodeStatus(DecodeStatus status) {
+    switch (status) {
+        case DecodeStatus::Decoded:
+            return "decoded";
+        case DecodeStatus::TooShort:
+            return "PDU too short: an SMS-DELIVER has at least 10 octets";
+        case DecodeStatus::ServiceCentreTooLong:
+            return "service-centre field runs past the end of the PDU";
+        case DecodeStatus::NotDeliver:
+            return "not an SMS-DELIVER (message type indicator is not 00)";
+        case DecodeStatus::AddressTruncated:
+            return "originating address runs past the end of the PDU";
+        case DecodeStatus::TimeStampTruncated:
+            return "PDU ends inside the protocol identifier, coding scheme or time stamp";
+        case DecodeStatus::NoUserDataLength:
+            return "PDU ends before the user-data length";
+        case DecodeStatus::HeaderTruncated:
+            return "user-data header runs past the end of the PDU";
+    }
+    return "unknown decode status";
+}
+
+}  // namespace mivex::sms

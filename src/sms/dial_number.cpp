@@ -1,0 +1,22 @@
+#include "sms/dial_number.h"
+
+namespace mivex::sms {
+namespace {
+
+constexpr bool IsDialChar(char16_t c) {
+    return (c >= u'0' && c <= u'9') || c == u'#' || c == u'*' || c == u'+' || c == u'p' ||
+           c == u'w';
+}
+
+}  // namespace
+
+int FilterDialChars(std::u16string& text) {
+    std::erase_if(text, [](char16_t c) { return !IsDialChar(c); });
+    return static_cast<int>(text.size());
+}
+
+bool IsUsableServiceCentre(std::u16string_view filteredNumber) {
+    return filteredNumber.size() >= 2 && filteredNumber.front() == u'+';
+}
+
+}  // namespace mivex::sms

@@ -1,0 +1,160 @@
+#include "sms/submit_encoder.h"
+
+#include <algorithm>
+#include <array>
+
+#include "sms/address_field.h"
+#include "sms/gsm_alphabet.h"
+#include "sms/semi_octets.h"
+#include "sms/septets.h"
+
+namespace mivex::sms {
+namespace {
+
+// TP-MTI 01 (SMS-SUBMIT) with TP-VPF 10 (relative validity period).
+constexpr std::uint8_t kSubmitFirstOctet = 0x11;
+constexpr std::uint8_t kUserDataHeaderIndicator = 0x40;  // TP-UDHI
+constexpr std::uint8_t kStatusReportRequest = 0x20;      // TP-SRR
+constexpr std::uint8_t kReplyPath = 0x80;                // TP-RP
+constexpr std::uint8_t kProtocolIdentifier = 0x00;
+constexpr std::uint8_t kDataCodingDefault = 0x00;
+
+// The concatenation header: UDHL 5, element 00 (8-bit reference) of length 3.
+// Its six octets are 48 bits, so one zero fill bit brings the text to bit 49,
+// the next septet boundary.
+constexpr std::uint8_t kConcatHeaderLength = 5;
+constexpr std::uint8_t kConcatElement = 0x00;
+constexpr std::uint8_t kConcatElementLength = 3;
+constexpr int kConcatTextStartBit = 49;
+constexpr int kConcatHeaderSeptets = 7;
+
+constexpr std::array<std::uint8_t, 4> kValidityOctets = {0x0B, 0x8F, 0xA7, 0xAD};
+
+void AppendDestinationAddress(std::u16string_view number, std::vector<std::uint8_t>& pdu) {
+    // TP-DA length counts digits (semi-octets); "+" travels only as the type.
+    const int digits = TextToSemiOctets(number);
+    pdu.push_back(static_cast<std::uint8_t>(digits));
+    pdu.push_back(!number.empty() && number.front() == u'+' ? kAddressInternational
+                                                            : kAddressUnknown);
+    (void)TextToSemiOctets(number, &pdu);
+}
+
+std::vector<std::uint8_t> GsmCodesOf(std::u16string_view text) {
+    std::vector<std::uint8_t> codes(text.size());
+    std::transform(text.begin(), text.end(), codes.begin(), TextToGsmCode);
+    return codes;
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> ValidityPeriodOctet(int choice) {
+    if (choice < 0 || choice >= static_cast<int>(kValidityOctets.size())) {
+        return std::nullopt;
+    }
+    return kValidityOctets[static_cast<std::size_t>(choice)];
+}
+
+SubmitOptions MakeSubmitOptions(bool statusReport, bool replyPath, std::uint8_t validityPeriod) {
+    SubmitOptions options;
+    options.firstOctetFlags = static_cast<std::uint8_t>((statusReport ? kStatusReportRequest : 0) |
+                                                        (replyPath ? kReplyPath : 0));
+    options.validityPeriod = validityPeriod;
+    return options;
+}
+
+std::vector<std::uint8_t> BuildServiceCentreField(bool usePhoneServiceCentre,
+                                                  std::u16string_view serviceCentreText) {
+    if (usePhoneServiceCentre) {
+        return {0x00};
+    }
+    // Here the length octet counts the octets after it: the type and the value.
+    const int digits = TextToSemiOctets(serviceCentreText);
+    std::vector<std::uint8_t> field;
+    field.push_back(static_cast<std::uint8_t>((digits + 1) / 2 + 1));
+    field.push_back(kAddressInternational);
+    (void)TextToSemiOctets(serviceCentreText, &field);
+    return field;
+}
+
+int SegmentCount(std::size_t length) {
+    if (length <= kSingleMessageChars) {
+        return 1;
+    }
+    return static_cast<int>((length + kSegmentChars - 1) / kSegmentChars);
+}
+
+Segment SegmentOf(std::size_t length, int sequence, std::uint8_t concatRef) {
+    Segment segment;
+    segment.concatRef = concatRef;
+    segment.count = static_cast<std::uint8_t>(SegmentCount(length));
+    segment.sequence = static_cast<std::uint8_t>(sequence);
+    segment.firstChar = std::min(kSegmentChars * static_cast<std::size_t>(sequence - 1), length);
+    segment.charCount = std::min(kSegmentChars, length - segment.firstChar);
+    return segment;
+}
+
+EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
+                          std::u16string_view recipientNumber, std::u16string_view text,
+                          const std::optional<Segment>& segment, const SubmitOptions& options,
+                          std::uint8_t messageRef) {
+    std::u16string_view characters = text.substr(0, kSingleMessageChars);
+    if (segment) {
+        characters = text.substr(std::min(segment->firstChar, text.size()),
+                                 std::min(segment->charCount, kSegmentChars));
+    }
+    const std::vector<std::uint8_t> codes = GsmCodesOf(characters);
+    const int count = static_cast<int>(codes.size());
+
+    EncodedPdu encoded;
+    std::vector<std::uint8_t>& pdu = encoded.octets;
+    pdu.assign(serviceCentreField.begin(), serviceCentreField.end());
+    pdu.push_back(static_cast<std::uint8_t>(kSubmitFirstOctet | options.firstOctetFlags |
+                                            (segment ? kUserDataHeaderIndicator : 0)));
+    pdu.push_back(messageRef);
+    AppendDestinationAddress(recipientNumber, pdu);
+    pdu.push_back(kProtocolIdentifier);
+    pdu.push_back(kDataCodingDefault);
+    pdu.push_back(options.validityPeriod);
+
+    // TP-UDL counts septets, the header's seven included.
+    const int startBit = segment ? kConcatTextStartBit : 0;
+    pdu.push_back(static_cast<std::uint8_t>(count + (segment ? kConcatHeaderSeptets : 0)));
+    std::vector<std::uint8_t> userData(static_cast<std::size_t>(SeptetOctets(startBit, count)));
+    if (segment) {
+        // The fill bit is bit 0 of octet 6, left zero by the value-initialised
+        // vector and kept by PackSeptets, which writes from bit 49.
+        userData[0] = kConcatHeaderLength;
+        userData[1] = kConcatElement;
+        userData[2] = kConcatElementLength;
+        userData[3] = segment->concatRef;
+        userData[4] = segment->count;
+        userData[5] = segment->sequence;
+    }
+    (void)PackSeptets(codes, startBit, userData);
+    pdu.insert(pdu.end(), userData.begin(), userData.end());
+
+    encoded.cmgsLength = static_cast<int>(pdu.size() - serviceCentreField.size());
+    return encoded;
+}
+
+std::vector<EncodedPdu> BuildMessagePdus(std::span<const std::uint8_t> serviceCentreField,
+                                         std::u16string_view recipientNumber,
+                                         std::u16string_view text, const SubmitOptions& options,
+                                         const SubmitCounters& counters) {
+    std::vector<EncodedPdu> pdus;
+    if (text.size() <= kSingleMessageChars) {
+        pdus.push_back(BuildSubmitPdu(serviceCentreField, recipientNumber, text, std::nullopt,
+                                      options, counters.MessageRef));
+        return pdus;
+    }
+    const int count = SegmentCount(text.size());
+    pdus.reserve(static_cast<std::size_t>(count));
+    for (int sequence = 1; sequence <= count; ++sequence) {
+        pdus.push_back(BuildSubmitPdu(serviceCentreField, recipientNumber, text,
+                                      SegmentOf(text.size(), sequence, counters.ConcatRef), options,
+                                      counters.MessageRef));
+    }
+    return pdus;
+}
+
+}  // namespace mivex::sms
