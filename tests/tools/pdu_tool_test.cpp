@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "run_tool.h"
+
+namespace mivex::tools {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+constexpr const char* kDeliverHi =
+    "00040B914477000910F2000040215131508000"
+    "02C834";
+constexpr const char* kHiJson =
+    R"({"whole":true,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
+    R"("text":"Hi","is_part":0,"part_ref":0,"part_count":0,"part_seq":0})"
+    "\n";
+
+[[nodiscard]] std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A refusal is one line on stderr, nothing on stdout.
+void ExpectRefused(const ToolRun& run, int exitStatus) {
+    EXPECT_EQ(run.exitStatus, exitStatus);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("mivex-pdu: ", 0), 0u) << run.err;
+    EXPECT_EQ(LineCount(run.err), 1u) << run.err;
+    EXPECT_EQ(run.err.back(), '\n');
+}
+
+TEST(PduTool, PrintsExactOutput) {
+    const std::string text161(161, 'a');
+    const struct {
+        Arguments arguments;
+        std::string out;
+    } vectors[] = {
+        {{"decode", kDeliverHi}, kHiJson},
+        {{"decode",
+          "00040b914477000910f2000040215131508000"
+          "02c834"},
+         kHiJson},
+        // A part of a concatenated message: 8-bit reference 42, part 1 of 2.
+        {{"decode",
+          "00440B914477000910F200004021513150800009"
+          "0500032A02019069"},
+         R"({"whole":false,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
+         R"("text":"Hi","is_part":1,"part_ref":42,"part_count":2,"part_seq":1})"
+         "\n"},
+        // UCS2 quote and line feed: the decoder makes the LF a CR LF pair.
+        {{"decode",
+          "00040B914477000910F2000840215131508000"
+          "040022000A"},
+         R"({"whole":true,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
+         R"("text":"\"\u000D\u000A","is_part":0,"part_ref":0,"part_count":0,"part_seq":0})"
+         "\n"},
+        {{"encode", "--to", "+44770090012", "Hi"}, "16 0011000B914477000910F200000B02C834\n"},
+        {{"encode", "--to", "+44 (7700) 900-12", "Hi"}, "16 0011000B914477000910F200000B02C834\n"},
+        {{"encode", "--to", "+44770090012", "--sc", "+447700900005", "Hi"},
+         "16 07914477000900501100"
+         "0B914477000910F200000B02C834\n"},
+        {{"encode", "--status-report", "--reply-path", "--validity", "3", "--to", "0123", "Hi"},
+         "12 00B100048110320000AD02C834\n"},
+        {{"encode", "--to", "+44770090012", ""}, "14 0011000B914477000910F200000B00\n"},
+        {{"encode", "--to", "+44770090012", "--", "-"}, "15 0011000B914477000910F200000B012D\n"},
+    };
+    for (const auto& vector : vectors) {
+        SCOPED_TRACE(vector.arguments.back());
+        const ToolRun run = RunPduTool(vector.arguments);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.out, vector.out);
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST(PduTool, SegmentsLongTextUnderTheGivenReference) {
+    const ToolRun run =
+        RunPduTool({"encode", "--to", "+44770090012", "--concat-ref", "7", std::string(161, 'a')});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    ASSERT_EQ(LineCount(run.out), 2u);
+    const std::string second = run.out.substr(run.out.find('\n') + 1);
+    // Segment 1 of 2 carries 153 characters (UDL A0), segment 2 carries 8 (UDL 0F).
+    EXPECT_EQ(run.out.rfind("154 0051000B914477000910F200000BA0050003070201", 0), 0u) << run.out;
+    EXPECT_EQ(second.rfind("28 0051000B914477000910F200000B0F050003070202", 0), 0u) << second;
+
+    const ToolRun longest = RunPduTool({"encode", "--to", "1", std::string(9999, 'x')});
+    EXPECT_EQ(longest.exitStatus, 0) << longest.err;
+    EXPECT_EQ(LineCount(longest.out), 66u);
+}
+
+TEST(PduTool, RefusesWhatTheDecoderWouldNotStore) {
+    const Arguments vectors[] = {
+        {"decode",
+         "00010B914477000910F2000040215131508000"
+         "02C834"},                                    // SMS-SUBMIT
+        {"decode", "000400000000000000"},              // 9 octets
+        {"decode", "00040B914477000910F20000402151"},  // time stamp cut
+    };
+    for (const Arguments& arguments : vectors) {
+        SCOPED_TRACE(arguments.back());
+        ExpectRefused(RunPduTool(arguments), 1);
+    }
+}
+
+TEST(PduTool, RefusesBadInputWithUsageStatus) {
+    const std::string digits99(99, '1');
+    const Arguments vectors[] = {
+        {"decode", "zz"},
+        {"decode", "000"},
+        {"decode", ""},
+        {"decode"},
+        {},
+        {"transmit"},
+        {"encode", "Hi"},
+        {"encode", "--to", "(none)", "Hi"},
+        {"encode", "--to", digits99 + "2", "Hi"},
+        {"encode", "--to", "1", "--sc", "447700900005", "Hi"},
+        {"encode", "--to", "1", "--sc", "+", "Hi"},
+        {"encode", "--to", "1", "--sc", "+" + digits99, "Hi"},
+        {"encode", "--to", "1", "--validity", "4", "Hi"},
+        {"encode", "--to", "1", "--concat-ref", "256", "Hi"},
+        {"encode", "--to", "1", "-x"},
+        {"encode", "--to", "1", "Hi", "there"},
+        {"encode", "--to", "1", "\xC3("},
+        {"encode", "--to", "\xED\xA0\x80", "Hi"},
+        {"encode", "--to", "1", std::string(10000, 'x')},
+    };
+    for (const Arguments& arguments : vectors) {
+        SCOPED_TRACE(arguments.empty() ? "(no arguments)" : arguments.back().substr(0, 20));
+        ExpectRefused(RunPduTool(arguments), 2);
+    }
+    // The same limits let the longest numbers through.
+    EXPECT_EQ(
+        RunPduTool({"encode", "--to", digits99, "--sc", "+" + digits99.substr(1), "Hi"}).exitStatus,
+        0);
+}
+
+TEST(PduTool, PrintsHelpOnStdout) {
+    const struct {
+        Arguments arguments;
+        std::string mentions;
+    } vectors[] = {
+        {{"--help"}, "encode"},
+        {{"decode", "--help"}, "HEX"},
+        {{"encode", "-h"}, "--concat-ref"},
+    };
+    for (const auto& vector : vectors) {
+        SCOPED_TRACE(vector.mentions);
+        const ToolRun run = RunPduTool(vector.arguments);
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_NE(run.out.find(vector.mentions), std::string::npos) << run.out;
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+}  // namespace
+}  // namespace mivex::tools
