@@ -38,15 +38,17 @@ int PackSeptets(std::span<const std::uint8_t> codes, int startBit,
     }
     std::size_t bit = static_cast<std::size_t>(startBit);
     for (const std::uint8_t code : codes) {
-        for (unsigned b = 0; b < 7; ++b, ++bit) {
-            // Keep the bits below this one, set this one, clear those above: so
-            // a header's last bits survive and the tail of the octet is zero.
-            std::uint8_t& octet = destination[bit / 8];
-            const unsigned position = bit % 8;
-            const unsigned below = (1u << position) - 1u;
-            const unsigned value = (code >> b) & 1u;
-            octet = static_cast<std::uint8_t>((octet & below) | (value << position));
+        // Keep the bits below the septet (the end of a header, or fill bits),
+        // write its seven bits and clear everything above them, so the octets
+        // touched hold no stale bits; bit 7 of a code is never sent.
+        const unsigned septet = code & 0x7Fu;
+        const unsigned shift = bit % 8;
+        std::uint8_t& first = destination[bit / 8];
+        first = static_cast<std::uint8_t>((first & ((1u << shift) - 1u)) | (septet << shift));
+        if (shift > 1) {
+            destination[bit / 8 + 1] = static_cast<std::uint8_t>(septet >> (8 - shift));
         }
+        bit += 7;
     }
     return static_cast<int>((bit + 3) / 4);
 }

@@ -28,6 +28,10 @@ constexpr std::uint8_t kConcatElementLength = 3;
 constexpr int kConcatTextStartBit = 49;
 constexpr int kConcatHeaderSeptets = 7;
 
+// First octet, TP-MR, a 20-digit TP-DA, TP-PID, TP-DCS, TP-VP, TP-UDL and 140
+// octets of user data: enough for any real PDU in one allocation.
+constexpr std::size_t kTypicalTpduOctets = 2 + 12 + 4 + 140;
+
 constexpr std::array<std::uint8_t, 4> kValidityOctets = {0x0B, 0x8F, 0xA7, 0xAD};
 
 void AppendDestinationAddress(std::u16string_view number, std::vector<std::uint8_t>& pdu) {
@@ -107,6 +111,7 @@ EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
 
     EncodedPdu encoded;
     std::vector<std::uint8_t>& pdu = encoded.octets;
+    pdu.reserve(serviceCentreField.size() + kTypicalTpduOctets);
     pdu.assign(serviceCentreField.begin(), serviceCentreField.end());
     pdu.push_back(static_cast<std::uint8_t>(kSubmitFirstOctet | options.firstOctetFlags |
                                             (segment ? kUserDataHeaderIndicator : 0)));
