@@ -118,6 +118,33 @@ std::u16string DecodeUcs2(std::span<const std::uint8_t> userData, std::size_t le
     return text;
 }
 
+// Reads the user-data header into the part values of `message`. Returns the
+// octets the header takes, its length octet included, or nothing when it runs
+// past the user data.
+std::optional<std::size_t> ReadHeader(std::span<const std::uint8_t> userData,
+                                      DeliverMessage& message) {
+    if (userData.empty() || 1u + userData[0] > userData.size()) {
+        return std::nullopt;
+    }
+    std::optional<Concatenation> concatenation;
+    if (!FindConcatenation(userData, userData[0], concatenation)) {
+        return std::nullopt;
+    }
+    if (concatenation) {
+        message.IsPart = 1;
+        message.PartRef = concatenation->reference;
+        message.PartCount = concatenation->count;
+        message.PartSeq = concatenation->sequence;
+    }
+    return 1u + userData[0];
+}
+
+// Septets a header takes in 7-bit text: it is followed by fill bits up to the
+// next septet boundary.
+int SeptetsOf(std::size_t headerOctets) {
+    return static_cast<int>((8 * headerOctets + 6) / 7);
+}
+
 DeliverDecodeResult Fail(DecodeStatus status) {
     return {status, {}};
 }
@@ -166,31 +193,17 @@ DeliverDecodeResult DecodeDeliver(std::span<const std::uint8_t> pdu) {
         return {DecodeStatus::Decoded, std::move(message)};
     }
 
-    std::size_t headerOctets = 0;  // the length octet and the elements
+    std::size_t headerOctets = 0;
     if (hasHeader) {
-        if (userData.empty() || 1u + userData[0] > userData.size()) {
+        const auto header = ReadHeader(userData, message);
+        if (!header) {
             return Fail(DecodeStatus::HeaderTruncated);
         }
-        std::optional<Concatenation> concatenation;
-        if (!FindConcatenation(userData, userData[0], concatenation)) {
-            return Fail(DecodeStatus::HeaderTruncated);
-        }
-        if (concatenation) {
-            message.IsPart = 1;
-            message.PartRef = concatenation->reference;
-            message.PartCount = concatenation->count;
-            message.PartSeq = concatenation->sequence;
-        }
-        headerOctets = 1u + userData[0];
+        headerOctets = *header;
     }
-
-    if (alphabet == Alphabet::Default) {
-        // The header is followed by fill bits up to the next septet boundary.
-        const int skipSeptets = static_cast<int>((8 * headerOctets + 6) / 7);
-        message.Text = DecodeDefaultAlphabet(userData, *userDataLength, skipSeptets);
-    } else {
-        message.Text = DecodeUcs2(userData, *userDataLength, headerOctets);
-    }
+    message.Text = alphabet == Alphabet::Default
+                       ? DecodeDefaultAlphabet(userData, *userDataLength, SeptetsOf(headerOctets))
+                       : DecodeUcs2(userData, *userDataLength, headerOctets);
     if (message.Text.empty()) {
         message.Text = kNoMessageText;
     } else {
