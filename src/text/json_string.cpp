@@ -5,16 +5,11 @@
 #include <cstdint>
 #include <iterator>
 
+#include "text/code_point.h"
+
 namespace mivex::text {
 
 namespace {
-
-[[nodiscard]] bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-[[nodiscard]] bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // C0 controls must be escaped in JSON; DEL is escaped too so a terminal never
 // sees it raw.
@@ -36,24 +31,18 @@ std::string JsonString(std::u16string_view utf16) {
     std::string json;
     json.reserve(utf16.size() + 2);
     json += '"';
-    for (std::size_t index = 0; index < utf16.size(); ++index) {
+    for (std::size_t index = 0; index < utf16.size();) {
         const char16_t unit = utf16[index];
+        const CodePointAt next = ReadCodePoint(utf16, index);
+        index += next.units;
         if (unit == u'"' || unit == u'\\') {
             json += '\\';
             json += static_cast<char>(unit);
-        } else if (IsControl(unit)) {
-            AppendUnitEscape(json, unit);
-        } else if (IsHighSurrogate(unit) && index + 1 < utf16.size() &&
-                   IsLowSurrogate(utf16[index + 1])) {
-            const std::uint32_t codePoint =
-                0x10000 + ((unit - 0xD800u) << 10) + (utf16[index + 1] - 0xDC00u);
-            utf8::unchecked::append(codePoint, std::back_inserter(json));
-            ++index;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+        } else if (IsControl(unit) || !next.codePoint) {
             // A lone surrogate has no UTF-8 form; the escape keeps the unit as it was.
             AppendUnitEscape(json, unit);
         } else {
-            utf8::unchecked::append(unit, std::back_inserter(json));
+            utf8::unchecked::append(*next.codePoint, std::back_inserter(json));
         }
     }
     json += '"';

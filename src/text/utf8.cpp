@@ -5,18 +5,13 @@
 #include <cstdint>
 #include <iterator>
 
+#include "text/code_point.h"
+
 namespace mivex::text {
 
 namespace {
 
 constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
-
-[[nodiscard]] bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-[[nodiscard]] bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 }  // namespace
 
@@ -38,16 +33,10 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     std::string utf8;
     utf8.reserve(utf16.size());
     auto output = std::back_inserter(utf8);
-    for (std::size_t index = 0; index < utf16.size(); ++index) {
-        const char16_t unit = utf16[index];
-        std::uint32_t codePoint = unit;
-        if (IsHighSurrogate(unit) && index + 1 < utf16.size() && IsLowSurrogate(utf16[index + 1])) {
-            codePoint = 0x10000 + ((unit - 0xD800u) << 10) + (utf16[index + 1] - 0xDC00u);
-            ++index;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            codePoint = kReplacementCharacter;
-        }
-        output = utf8::unchecked::append(codePoint, output);
+    for (std::size_t index = 0; index < utf16.size();) {
+        const CodePointAt next = ReadCodePoint(utf16, index);
+        output = utf8::unchecked::append(next.codePoint.value_or(kReplacementCharacter), output);
+        index += next.units;
     }
     return utf8;
 }
