@@ -16,15 +16,8 @@ constexpr char16_t kReservedAddressText[] = u"Reserved Address";
 std::u16string DecodeAlphanumeric(std::span<const std::uint8_t> value, std::uint8_t lengthDigits) {
     const int septets = lengthDigits * 4 / 7;
     std::array<std::uint8_t, 256 * 4 / 7 + 1> codes{};
-    if (UnpackSeptets(value, septets, 0, codes) != septets || septets == 0) {
-        return {};
-    }
-    std::u16string text;
-    text.reserve(static_cast<std::size_t>(septets));
-    for (int i = 0; i < septets; ++i) {
-        text.push_back(GsmCodeToText(codes[static_cast<std::size_t>(i)]));
-    }
-    return text;
+    const int count = UnpackSeptets(value, septets, 0, codes);
+    return GsmCodesToText(std::span(codes).first(static_cast<std::size_t>(count)));
 }
 
 }  // namespace

@@ -91,13 +91,8 @@ std::u16string DecodeDefaultAlphabet(std::span<const std::uint8_t> userData, int
     }
     std::vector<std::uint8_t> codes(static_cast<std::size_t>(totalSeptets - skipSeptets));
     const int count = UnpackSeptets(userData, totalSeptets, skipSeptets, codes);
-    std::u16string text;
-    const auto kept = std::min(static_cast<std::size_t>(count), kMaxMessageUnits);
-    text.reserve(kept);
-    for (std::size_t i = 0; i < kept; ++i) {
-        text.push_back(GsmCodeToText(codes[i]));
-    }
-    return text;
+    return GsmCodesToText(
+        std::span(codes).first(std::min(static_cast<std::size_t>(count), kMaxMessageUnits)));
 }
 
 std::u16string DecodeUcs2(std::span<const std::uint8_t> userData, std::size_t lengthOctets,

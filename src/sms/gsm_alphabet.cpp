@@ -1,5 +1,6 @@
 #include "sms/gsm_alphabet.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace mivex::sms {
@@ -41,6 +42,18 @@ std::uint8_t TextToGsmCode(char16_t unit) {
         }
     }
     return kGsmQuestionMark;
+}
+
+std::u16string GsmCodesToText(std::span<const std::uint8_t> codes) {
+    std::u16string text(codes.size(), u'\0');
+    std::transform(codes.begin(), codes.end(), text.begin(), GsmCodeToText);
+    return text;
+}
+
+std::vector<std::uint8_t> TextToGsmCodes(std::u16string_view text) {
+    std::vector<std::uint8_t> codes(text.size());
+    std::transform(text.begin(), text.end(), codes.begin(), TextToGsmCode);
+    return codes;
 }
 
 int GsmTranslate(std::span<std::uint8_t> gsm, std::span<char16_t> text, int count,

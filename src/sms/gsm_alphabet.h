@@ -8,6 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace mivex::sms {
 
@@ -49,6 +52,12 @@ enum class TranslateDirection : int {
 // [ ] { } \ ^ ~ | and the euro sign, which would need the escape) becomes "?".
 // The space is 0x20, never the escape code 0x1B.
 [[nodiscard]] std::uint8_t TextToGsmCode(char16_t unit);
+
+// The text of a run of GSM codes, one unit per code.
+[[nodiscard]] std::u16string GsmCodesToText(std::span<const std::uint8_t> codes);
+
+// The GSM codes of a text, one code per unit.
+[[nodiscard]] std::vector<std::uint8_t> TextToGsmCodes(std::u16string_view text);
 
 // Translates `count` characters between GSM codes and text.
 //

@@ -18,12 +18,7 @@ int ResponseWordToText(std::string_view response, std::u16string& text) {
     if (word.empty()) {
         return 0;
     }
-    std::u16string result;
-    result.reserve(word.size());
-    for (const char byte : word) {
-        result.push_back(GsmCodeToText(static_cast<std::uint8_t>(byte)));
-    }
-    text = std::move(result);
+    text = GsmCodesToText({reinterpret_cast<const std::uint8_t*>(word.data()), word.size()});
     return static_cast<int>(text.size());
 }
 

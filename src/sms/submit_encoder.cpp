@@ -43,12 +43,6 @@ void AppendDestinationAddress(std::u16string_view number, std::vector<std::uint8
     (void)TextToSemiOctets(number, &pdu);
 }
 
-std::vector<std::uint8_t> GsmCodesOf(std::u16string_view text) {
-    std::vector<std::uint8_t> codes(text.size());
-    std::transform(text.begin(), text.end(), codes.begin(), TextToGsmCode);
-    return codes;
-}
-
 }  // namespace
 
 std::optional<std::uint8_t> ValidityPeriodOctet(int choice) {
@@ -106,7 +100,7 @@ EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
         characters = text.substr(std::min(segment->firstChar, text.size()),
                                  std::min(segment->charCount, kSegmentChars));
     }
-    const std::vector<std::uint8_t> codes = GsmCodesOf(characters);
+    const std::vector<std::uint8_t> codes = TextToGsmCodes(characters);
     const int count = static_cast<int>(codes.size());
 
     EncodedPdu encoded;
