@@ -13,6 +13,9 @@
 
 namespace mivex::sms {
 
+// A message text holds at most this many UTF-16 units, so its segment count
+// always fits the one-octet count of the concatenation header.
+inline constexpr std::size_t kMaxMessageChars = 9999;
 inline constexpr std::size_t kSingleMessageChars = 160;
 inline constexpr std::size_t kSegmentChars = 153;
 

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "sms/dial_number.h"
+#include "sms/submit_encoder.h"
 #include "text/utf8.h"
 
 namespace mivex::tools {
@@ -64,8 +65,8 @@ CheckedArgument CheckMessageText(std::string_view utf8) {
     if (!text) {
         return Refused("TEXT is not valid UTF-8");
     }
-    if (text->size() > kMaxMessageTextLength) {
-        return Refused(TooLong("TEXT", text->size(), kMaxMessageTextLength, "UTF-16 units"));
+    if (text->size() > sms::kMaxMessageChars) {
+        return Refused(TooLong("TEXT", text->size(), sms::kMaxMessageChars, "UTF-16 units"));
     }
     return {std::move(*text), {}};
 }

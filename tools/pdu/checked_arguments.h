@@ -3,14 +3,10 @@
 // The UTF-8 texts of the encode command turned into the UTF-16 the codec takes,
 // with the filter and limits the program applies before it sends.
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace mivex::tools {
-
-// A message text holds at most 9999 UTF-16 units.
-inline constexpr std::size_t kMaxMessageTextLength = 9999;
 
 struct CheckedArgument {
     std::u16string value;  // filtered for numbers; meaningful only when ok()
