@@ -153,10 +153,7 @@ std::u16string ExpectedText(std::u16string_view sent) {
     if (sent.empty()) {
         return sms::kNoMessageText;
     }
-    std::u16string text;
-    for (const char16_t c : sent) {
-        text.push_back(sms::GsmCodeToText(sms::TextToGsmCode(c)));
-    }
+    std::u16string text = sms::GsmCodesToText(sms::TextToGsmCodes(sent));
     (void)sms::NormaliseLineEnds(text, sms::kMessageTextCapacity);
     return text;
 }
