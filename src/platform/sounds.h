@@ -1,0 +1,23 @@
+#pragma once
+
+// The program's few sounds; silent in tests and where no sound can be made.
+
+namespace mivex::platform {
+
+class Sounds {
+public:
+    virtual ~Sounds() = default;
+
+    // The phone start-up sound, played without waiting for it to end.
+    virtual void PlayStartSound() = 0;
+    // The default beep, for a failed unmount and similar small failures.
+    virtual void DefaultBeep() = 0;
+};
+
+class SilentSounds final : public Sounds {
+public:
+    void PlayStartSound() override {}
+    void DefaultBeep() override {}
+};
+
+}  // namespace mivex::platform

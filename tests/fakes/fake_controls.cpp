@@ -1,0 +1,69 @@
+#include "fake_controls.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace mivex::testing {
+
+std::size_t FakeListControl::AddRow(std::u16string_view text) {
+    rows.push_back({std::u16string(text)});
+    return rows.size() - 1;
+}
+
+void FakeListControl::InsertRow(std::size_t index, std::u16string_view text) {
+    if (index > rows.size()) throw std::out_of_range("InsertRow past the end");
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), Row{std::u16string(text)});
+}
+
+void FakeListControl::DeleteRow(std::size_t index) {
+    if (index >= rows.size()) throw std::out_of_range("DeleteRow past the end");
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::size_t FakeListControl::SelectedCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(rows.begin(), rows.end(), [](const Row& row) { return row.selected; }));
+}
+
+std::vector<std::u16string> FakeListControl::Texts() const {
+    std::vector<std::u16string> texts;
+    for (const Row& row : rows) texts.push_back(row.text);
+    return texts;
+}
+
+void FakeTextControl::SetText(std::u16string_view value) {
+    text = value;
+    selectionStart = selectionEnd = text.size();
+}
+
+void FakeTextControl::SetSelection(std::size_t start, std::size_t end) {
+    selectionStart = std::min(start, text.size());
+    selectionEnd = std::min(std::max(end, selectionStart), text.size());
+}
+
+void FakeTextControl::ReplaceSelection(std::u16string_view value) {
+    text.replace(selectionStart, selectionEnd - selectionStart, value);
+    selectionStart = selectionEnd = selectionStart + value.size();
+}
+
+std::vector<std::u16string> RecordingStatusSink::Texts() const {
+    std::vector<std::u16string> texts;
+    for (const StatusLine& line : lines) texts.push_back(line.text);
+    return texts;
+}
+
+platform::PromptAnswer ScriptedPrompter::ShowMessage(std::u16string_view text,
+                                                     std::u16string_view caption,
+                                                     platform::PromptButtons buttons,
+                                                     platform::PromptIcon icon) {
+    seen.push_back({std::u16string(text), std::u16string(caption), buttons, icon});
+    if (!answers.empty()) {
+        const platform::PromptAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == platform::PromptButtons::YesNo ? platform::PromptAnswer::Yes
+                                                     : platform::PromptAnswer::Ok;
+}
+
+}  // namespace mivex::testing

@@ -1,0 +1,103 @@
+#pragma once
+
+// In-memory stand-ins for the window controls, status strip and message boxes.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/list_control.h"
+#include "platform/prompter.h"
+#include "platform/sounds.h"
+#include "platform/status_sink.h"
+#include "platform/text_control.h"
+
+namespace mivex::testing {
+
+class FakeListControl final : public platform::ListControl {
+public:
+    struct Row {
+        std::u16string text;
+        std::uint32_t data = 0;
+        bool selected = false;
+    };
+
+    std::size_t Count() const override { return rows.size(); }
+    void Reset() override { rows.clear(); }
+    std::size_t AddRow(std::u16string_view text) override;
+    void InsertRow(std::size_t index, std::u16string_view text) override;
+    void DeleteRow(std::size_t index) override;
+    std::u16string RowText(std::size_t index) const override { return rows.at(index).text; }
+    std::uint32_t ItemData(std::size_t index) const override { return rows.at(index).data; }
+    void SetItemData(std::size_t index, std::uint32_t data) override { rows.at(index).data = data; }
+    bool IsSelected(std::size_t index) const override { return rows.at(index).selected; }
+    void SetSelected(std::size_t index, bool selected) override {
+        rows.at(index).selected = selected;
+    }
+    std::size_t SelectedCount() const override;
+    void RepaintOwner() override { ++repaints; }
+
+    std::vector<std::u16string> Texts() const;
+
+    std::vector<Row> rows;
+    int repaints = 0;
+};
+
+class FakeTextControl final : public platform::TextControl {
+public:
+    std::u16string Text() const override { return text; }
+    void SetText(std::u16string_view value) override;
+    void SetSelection(std::size_t start, std::size_t end) override;
+    void ReplaceSelection(std::u16string_view value) override;
+
+    std::u16string text;
+    std::size_t selectionStart = 0;
+    std::size_t selectionEnd = 0;
+};
+
+struct StatusLine {
+    std::u16string text;
+    platform::StatusBeep beep;
+    platform::StatusColour colour;
+};
+
+class RecordingStatusSink final : public platform::StatusSink {
+public:
+    void ShowStatus(std::u16string_view text, platform::StatusBeep beep,
+                    platform::StatusColour colour) override {
+        lines.push_back({std::u16string(text), beep, colour});
+    }
+    std::vector<std::u16string> Texts() const;
+
+    std::vector<StatusLine> lines;
+};
+
+struct PromptSeen {
+    std::u16string text;
+    std::u16string caption;
+    platform::PromptButtons buttons;
+    platform::PromptIcon icon;
+};
+
+// Answers from a queue (Yes when it runs dry for Yes/No boxes, Ok otherwise)
+// and records every box it was shown.
+class ScriptedPrompter final : public platform::Prompter {
+public:
+    platform::PromptAnswer ShowMessage(std::u16string_view text, std::u16string_view caption,
+                                       platform::PromptButtons buttons,
+                                       platform::PromptIcon icon) override;
+
+    std::deque<platform::PromptAnswer> answers;
+    std::vector<PromptSeen> seen;
+};
+
+class CountingSounds final : public platform::Sounds {
+public:
+    void PlayStartSound() override { ++startSounds; }
+    void DefaultBeep() override { ++beeps; }
+
+    int startSounds = 0;
+    int beeps = 0;
+};
+
+}  // namespace mivex::testing
