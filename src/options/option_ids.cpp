@@ -7,10 +7,22 @@ namespace mivex::options {
 namespace {
 
 constexpr std::array<std::string_view, kOptionCount> kNames = {
-    "UsePhoneServiceCentre", "DeleteAfterReceive", "ShowAllContactNumbers", "SoundsOff",
-    "ValidityPeriod",        "StatusReport",       "ReplyPath",             "ServiceCentre",
-    "NameOrder",             "RemoveNumberTag",    "Port",                  "BaudRate",
-    "DataBits",              "StopBits",           "FlowControl",           "Category",
+    "UsePhoneServiceCentre",
+    "DeleteAfterReceive",
+    "ShowAllContactNumbers",
+    "SoundsOff",
+    "ValidityPeriod",
+    "StatusReport",
+    "ReplyPath",
+    "ServiceCentre",
+    "NameOrder",
+    "RemoveNumberTag",
+    "Port",
+    "BaudRate",
+    "DataBits",
+    "StopBits",
+    "FlowControl",
+    "Category",
 };
 
 }  // namespace
@@ -21,7 +33,8 @@ std::string_view OptionName(Option option) {
 
 std::optional<Option> OptionByName(std::string_view name) {
     for (std::size_t index = 0; index < kNames.size(); ++index) {
-        if (kNames[index] == name) return static_cast<Option>(index);
+        if (kNames[index] == name)
+            return static_cast<Option>(index);
     }
     return std::nullopt;
 }

@@ -35,8 +35,7 @@ inline constexpr int kOptionCount = 16;
 inline constexpr std::size_t kMaxOptionChars = 99;
 
 [[nodiscard]] constexpr bool IsStringOption(Option option) {
-    return option == Option::ServiceCentre || option == Option::Port ||
-           option == Option::Category;
+    return option == Option::ServiceCentre || option == Option::Port || option == Option::Category;
 }
 
 // The option's name as people type it ("BaudRate"), and back.

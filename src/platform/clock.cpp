@@ -20,12 +20,15 @@ LocalTime SystemClock::Local() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm fields{};
     localtime_r(&seconds, &fields);
-    const auto sinceSecond =
-        now - std::chrono::system_clock::from_time_t(seconds);
+    const auto sinceSecond = now - std::chrono::system_clock::from_time_t(seconds);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count();
-    return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
-                     fields.tm_min,         // leap seconds (tm_sec 60) fold into 59
-                     fields.tm_sec > 59 ? 59 : fields.tm_sec, static_cast<int>(ms % 1000)};
+    return LocalTime{fields.tm_year + 1900,
+                     fields.tm_mon + 1,
+                     fields.tm_mday,
+                     fields.tm_hour,
+                     fields.tm_min,  // leap seconds (tm_sec 60) fold into 59
+                     fields.tm_sec > 59 ? 59 : fields.tm_sec,
+                     static_cast<int>(ms % 1000)};
 }
 
 Clock& DefaultClock() {

@@ -10,7 +10,8 @@ namespace mivex::platform {
 namespace {
 
 std::filesystem::path HomeDirectory() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+        return home;
     if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
         return entry->pw_dir;
     }

@@ -7,7 +7,14 @@
 
 namespace mivex::platform {
 
-enum class StatusBeep { None = 0, Default = 1, Stop = 2, Exclamation = 3, Asterisk = 4, Question = 5 };
+enum class StatusBeep {
+    None = 0,
+    Default = 1,
+    Stop = 2,
+    Exclamation = 3,
+    Asterisk = 4,
+    Question = 5
+};
 
 // Codes outside 1-3 keep the colour of the previous text.
 enum class StatusColour { Keep = 0, Red = 1, Green = 2, Blue = 3 };

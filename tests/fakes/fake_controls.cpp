@@ -11,12 +11,14 @@ std::size_t FakeListControl::AddRow(std::u16string_view text) {
 }
 
 void FakeListControl::InsertRow(std::size_t index, std::u16string_view text) {
-    if (index > rows.size()) throw std::out_of_range("InsertRow past the end");
+    if (index > rows.size())
+        throw std::out_of_range("InsertRow past the end");
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), Row{std::u16string(text)});
 }
 
 void FakeListControl::DeleteRow(std::size_t index) {
-    if (index >= rows.size()) throw std::out_of_range("DeleteRow past the end");
+    if (index >= rows.size())
+        throw std::out_of_range("DeleteRow past the end");
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
@@ -27,7 +29,8 @@ std::size_t FakeListControl::SelectedCount() const {
 
 std::vector<std::u16string> FakeListControl::Texts() const {
     std::vector<std::u16string> texts;
-    for (const Row& row : rows) texts.push_back(row.text);
+    for (const Row& row : rows)
+        texts.push_back(row.text);
     return texts;
 }
 
@@ -48,7 +51,8 @@ void FakeTextControl::ReplaceSelection(std::u16string_view value) {
 
 std::vector<std::u16string> RecordingStatusSink::Texts() const {
     std::vector<std::u16string> texts;
-    for (const StatusLine& line : lines) texts.push_back(line.text);
+    for (const StatusLine& line : lines)
+        texts.push_back(line.text);
     return texts;
 }
 
