@@ -1,0 +1,68 @@
+#pragma once
+
+// The AT command exchanges of a transfer (3GPP TS 27.005, PDU mode). Each
+// sends one command over an open port and reads the answer into a 500-byte
+// buffer; any answer containing "ERROR" (plain or "+CMS ERROR: n") fails the
+// exchange. Nothing is retried and nothing is shown: the result says what
+// happened and the caller decides.
+//
+// Only fixed command texts, decimal numbers and checked hex text ever reach
+// the line; anything else is refused before a byte is written.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "phone/answer_parsers.h"
+#include "phone/serial_line.h"
+
+namespace mivex::phone {
+
+// Write and read time-outs in milliseconds.
+struct ExchangeTimeouts {
+    std::uint32_t writeMs;
+    std::uint32_t readMs;
+};
+
+inline constexpr std::string_view kOkTerminator = "\r\nOK\r\n";
+inline constexpr std::string_view kPromptTerminator = "\r\n> ";
+inline constexpr ExchangeTimeouts kStartupTimeouts{1000, 2000};
+inline constexpr ExchangeTimeouts kStoreTimeouts{1000, 3000};  // CPMS, CSCA, CMGR, CMGD
+inline constexpr ExchangeTimeouts kSubmitPromptTimeouts{3000, 3000};
+inline constexpr ExchangeTimeouts kSubmitPduTimeouts{10000, 20000};
+// Between the prompt and the PDU, for phones that show the prompt early.
+inline constexpr std::uint32_t kSubmitPauseMs = 200;
+
+// Writes `command`, then reads the answer into `answer` until `terminator`.
+// The write's own result is not looked at: a failed write shows up as a read
+// that fails.
+[[nodiscard]] bool Exchange(PortHandle& port, std::string_view command, ResponseBuffer& answer,
+                            std::string_view terminator, ExchangeTimeouts timeouts);
+
+// AT+CPMS="<store>": selects the store that reads and deletes use and returns
+// its counts (see ParseStorageCounts). `store` is a memory name of two
+// upper-case letters ("ME", "SM"); anything else is refused unsent.
+[[nodiscard]] std::optional<StorageCounts> SelectStorage(PortHandle& port, std::string_view store);
+
+// AT+CSCA?: the phone's service-centre number as the phone gave it (see
+// ParseServiceCentre); empty on failure.
+[[nodiscard]] std::string GetServiceCentre(PortHandle& port);
+
+// AT+CMGR=<index>: the PDU stored at `index`, service-centre field first.
+// Empty when the slot is empty, the exchange failed or `index` is negative.
+[[nodiscard]] std::vector<std::uint8_t> ReadStoredMessage(PortHandle& port, int index);
+
+// AT+CMGD=<index>. False when the phone did not confirm or `index` is negative.
+[[nodiscard]] bool DeleteStoredMessage(PortHandle& port, int index);
+
+// AT+CMGS=<tpduOctets>, then the PDU as hex text and Ctrl-Z once the phone
+// prompts. `hexPdu` is the whole PDU, service-centre field included, as hex
+// digit pairs; `tpduOctets` counts the octets after the service-centre field
+// and must agree with the hex text. True when the phone answered OK. Refused
+// unsent when the text is not hex or the count does not fit it; nothing is
+// written after the command when no prompt came.
+[[nodiscard]] bool SubmitPdu(PortHandle& port, std::string_view hexPdu, int tpduOctets);
+
+}  // namespace mivex::phone

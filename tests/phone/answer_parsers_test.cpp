@@ -1,0 +1,85 @@
+#include "phone/answer_parsers.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace mivex::phone {
+namespace {
+
+TEST(StorageCounts, ReadsTheFirstPairWithinRange) {
+    struct Case {
+        std::string_view answer;
+        std::optional<std::pair<int, int>> counts;
+    };
+    const Case cases[] = {
+        {"\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n", std::pair{3, 30}},
+        {"\r\n+CPMS: 0,0,0,0\r\n\r\nOK\r\n", std::pair{0, 0}},
+        // A capacity below the used count is not believed.
+        {"\r\n+CPMS: 5,2,5,2\r\n\r\nOK\r\n", std::pair{5, 1000}},
+        {"\r\n+CPMS: 1000,1000\r\n", std::pair{1000, 1000}},
+        {"\r\n+CPMS: 1001,2000\r\n", std::nullopt},
+        {"\r\n+CPMS: 3,1001\r\n", std::nullopt},
+        {"\r\n+CPMS: 3,-4\r\n", std::nullopt},
+        // The second number is read as atoi would: white space and "+" pass,
+        // no digits at all read 0 (and 0 < 3 makes it 1000).
+        {"\r\n+CPMS: 3, +30\r\n", std::pair{3, 30}},
+        {"\r\n+CPMS: 3,\r\n\r\nOK\r\n", std::pair{3, 1000}},
+        // Digits that would overflow an int do not wrap into range.
+        {"\r\n+CPMS: 99999999999999999999,5\r\n", std::nullopt},
+        {"\r\n+CPMS: 2,4294967326\r\n", std::nullopt},
+        {"\r\n+CPMS: 7\r\n\r\nOK\r\n", std::nullopt},  // no comma after the number
+        {"\r\nOK\r\n", std::nullopt},                  // no digit at all
+        {"", std::nullopt},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(test.answer)));
+        const std::optional<StorageCounts> counts = ParseStorageCounts(test.answer);
+        ASSERT_EQ(counts.has_value(), test.counts.has_value());
+        if (counts) {
+            EXPECT_EQ(counts->used, test.counts->first);
+            EXPECT_EQ(counts->total, test.counts->second);
+        }
+    }
+}
+
+TEST(ServiceCentre, TakesTheQuotedNumberAndMarksInternationalOnes) {
+    const std::pair<std::string_view, std::string_view> vectors[] = {
+        {"\r\n+CSCA: \"4412345\",145\r\n\r\nOK\r\n", "+4412345"},
+        {"\r\n+CSCA: \"+4412345\",145\r\n\r\nOK\r\n", "+4412345"},
+        {"\r\n+CSCA: \"4412345\",129\r\n\r\nOK\r\n", "4412345"},
+        {"\r\n+CSCA: \"4412345\", 145\r\n", "+4412345"},
+        {"\r\n+CSCA: \"\",145\r\n\r\nOK\r\n", ""},     // empty number
+        {"\r\n+CSCA: \"4412345\"\r\n\r\nOK\r\n", ""},  // no type after it
+        {"\r\n+CSCA: \"4412345\r\n\r\nOK\r\n", ""},    // unclosed quote
+        {"\r\n+CSCA: 4412345,145\r\n\r\nOK\r\n", ""},  // no quotes
+        {"\r\n+CSCA: \"0\",99999999999999999999145\r\n", "0"},
+    };
+    for (const auto& [answer, number] : vectors) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(answer)));
+        EXPECT_EQ(ParseServiceCentre(answer), number);
+    }
+}
+
+TEST(StoredMessage, TurnsTheLineAfterTheHeaderIntoOctets) {
+    const std::string pdu42 = "07914477000900F0040B914477009010F200004021";
+    ASSERT_EQ(pdu42.size(), 42u);
+    const std::pair<std::string, std::size_t> vectors[] = {
+        {"\r\n+CMGR: 0,,20\r\n" + pdu42 + "\r\n\r\nOK\r\n", 21},
+        {"\r\n+CMGR: 1,\"Alice\",20\r\n" + pdu42 + "1\r\n\r\nOK\r\n", 21},  // odd digit dropped
+        {"\r\nOK\r\n", 0},                                                  // empty slot: no colon
+        {"\r\n+CMGR: 0,,20", 0},                   // no line feed after the colon
+        {"\r\n+CMGR: 0,,20\r\n" + pdu42, 0},       // the PDU line never ended
+        {"\r\n+CMGR: 0,,0\r\n\r\n\r\nOK\r\n", 0},  // an empty PDU line
+    };
+    for (const auto& [answer, octets] : vectors) {
+        SCOPED_TRACE(::testing::PrintToString(answer));
+        EXPECT_EQ(ParseStoredMessagePdu(answer).size(), octets);
+    }
+    const std::vector<std::uint8_t> octets =
+        ParseStoredMessagePdu("+CMGR: 0,,3\r\n00FFa5\r\nOK\r\n");
+    EXPECT_EQ(octets, (std::vector<std::uint8_t>{0x00, 0xFF, 0xA5}));
+}
+
+}  // namespace
+}  // namespace mivex::phone

@@ -1,0 +1,46 @@
+#include "link_fixture.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+namespace mivex::phone::test {
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "mivex-phone-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary directory");
+    path_ = pattern;
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+std::vector<TraceRecord> TraceRecords(const std::string& traceText) {
+    static const std::regex header(
+        "\r\n[0-9]{2}\\.[0-9]{2} ([TR])\r\n|\r\n[0-9]{2}\\.[0-9]{2} -- ");
+    std::vector<TraceRecord> records;
+    std::size_t dataStart = 0;
+    char kind = 0;
+    for (auto match = std::sregex_iterator(traceText.begin(), traceText.end(), header);
+         match != std::sregex_iterator(); ++match) {
+        if (kind != 0)
+            records.emplace_back(kind, traceText.substr(dataStart, match->position() - dataStart));
+        kind = (*match)[1].matched ? (*match)[1].str()[0] : 0;
+        dataStart = static_cast<std::size_t>(match->position() + match->length());
+    }
+    if (kind != 0)
+        records.emplace_back(kind, traceText.substr(dataStart));
+    return records;
+}
+
+}  // namespace mivex::phone::test

@@ -1,0 +1,209 @@
+#include "phone/serial_line.h"
+
+#include <gtest/gtest.h>
+
+#include "link_fixture.h"
+
+namespace mivex::phone::test {
+namespace {
+
+using RecordList = std::vector<TraceRecord>;
+
+class SerialLine : public LinkTest {};
+
+TEST_F(SerialLine, ReadUntilMatchesWithTheRestartRule) {
+    struct Case {
+        std::string_view answer;
+        std::string_view terminator;
+        bool result;
+        std::string_view kept;  // what the buffer holds afterwards
+    };
+    const Case cases[] = {
+        // The third byte breaks "\r\nOK" but, being a CR, restarts the count at 1.
+        {"\r\n\r\nOK\r\nrest", "\r\nOK\r\n", true, "\r\n\r\nOK\r\n"},
+        {"\r\r\n> ", "\r\n> ", true, "\r\r\n> "},
+        // After a mismatch only the first character is tried again: "aaab"
+        // never completes "aab", so the read runs into its time-out.
+        {"aaab", "aab", false, "aaab"},
+        // "ERROR" anywhere fails the read, even with OK behind it.
+        {"\r\n+CMS ERROR: 500\r\n", "\r\nOK\r\n", false, "\r\n+CMS ERROR"},
+        {"\r\nERROR\r\n\r\nOK\r\n", "\r\nOK\r\n", false, "\r\nERROR"},
+        // A byte completing both patterns is a success: the terminator comes first.
+        {"ERROR", "OR", true, "ERROR"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(test.answer)));
+        line.incoming.clear();
+        PortHandle port = OpenScriptedPort();
+        line.ArriveIn(test.answer, 10);
+        ResponseBuffer answer;
+        EXPECT_EQ(SerialReadUntil(port, answer, test.terminator, 2000), test.result);
+        EXPECT_EQ(answer.Text(), test.kept);
+    }
+}
+
+TEST_F(SerialLine, ErrorDrainsTheNextHundredMilliseconds) {
+    StartTrace();
+    PortHandle port = OpenScriptedPort();
+    line.ArriveIn("\r\nERROR", 10);
+    line.ArriveIn("\r\n", 50);
+    line.ArriveIn("LATE", 300);
+    ResponseBuffer answer;
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
+    EXPECT_EQ(answer.Text(), "\r\nERROR");
+    EXPECT_EQ(line.Pending(), "LATE");
+    // The answer, then each drained byte in a record of its own.
+    EXPECT_EQ(Records(), (RecordList{{'R', "\r\nERROR"}, {'R', "\r"}, {'R', "\n"}}));
+}
+
+TEST_F(SerialLine, FullBufferFailsOnItsLastByte) {
+    StartTrace();
+    PortHandle port = OpenScriptedPort();
+    ResponseBuffer answer;
+
+    // 494 bytes and the terminator: 500 bytes, the terminator arriving last.
+    line.ArriveIn(std::string(494, 'x') + "\r\nOK\r\n", 10);
+    EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
+    EXPECT_EQ(answer.Size(), kResponseBufferSize);
+
+    line.ArriveIn(std::string(600, 'x'), 10);
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
+    EXPECT_EQ(answer.Text(), std::string(kResponseBufferSize, 'x'));
+    EXPECT_EQ(line.Pending(), std::string(100, 'x'));
+    EXPECT_EQ(Records().back(), TraceRecord('R', "Buffer Full Error!"));
+}
+
+TEST_F(SerialLine, SilentLineTimesOutAfterTheFirstEmptyWait) {
+    StartTrace();
+    PortHandle port = OpenScriptedPort();
+    const std::uint64_t start = clock.NowMs();
+    ResponseBuffer answer;
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
+    EXPECT_EQ(clock.NowMs() - start, 2000u);
+    EXPECT_EQ(line.readTimeouts, (std::vector<std::uint32_t>{2000}));
+    // 1'000'000 ms is stamp 00.00, the end of the wait 02.00.
+    EXPECT_EQ(ReadFile(trace.FilePath()),
+              "00.00 -- Debug Output Start"
+              "\r\n02.00 R\r\n\r\n02.00 R\r\nNo Bytes received!"
+              "\r\n02.00 R\r\n\r\n02.00 R\r\nReceive Timeout!");
+}
+
+TEST_F(SerialLine, BytesThenSilenceCanLastNearlyTwiceTheTimeOut) {
+    PortHandle port = OpenScriptedPort();
+    const std::uint64_t start = clock.NowMs();
+    line.ArriveIn("\r\nPART", 1500);
+    ResponseBuffer answer;
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
+    // The deadline is looked at only after the wait that began at 1500 ms.
+    EXPECT_EQ(clock.NowMs() - start, 3500u);
+    EXPECT_EQ(answer.Text(), "\r\nPART");
+}
+
+TEST_F(SerialLine, AnAnswerThatKeepsComingIsReadPastTheDeadline) {
+    PortHandle port = OpenScriptedPort();
+    line.ArriveIn(std::string(60, 'y') + "\r\nOK\r\n", 50, 90);  // 6 s of slow bytes
+    ResponseBuffer answer;
+    EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
+    EXPECT_EQ(answer.Size(), 66u);
+}
+
+TEST_F(SerialLine, AnEarlyEmptyWaitPausesAndReadsAgain) {
+    // A driver whose reads give up after 500 ms, well before the deadline.
+    line.waitCapMs = 500;
+    PortHandle port = OpenScriptedPort();
+    line.ArriveIn("\r\nOK\r\n", 1250);
+    ResponseBuffer answer;
+    EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
+    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{100, 100}));
+
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
+    // Waits end at 500, 1100, 1700 and 2300 ms; the last is past the deadline.
+    EXPECT_EQ(clock.NowMs() - start, 2300u);
+}
+
+TEST_F(SerialLine, FailedReadKeepsTheBytesAndSaysSo) {
+    StartTrace();
+    PortHandle port = OpenScriptedPort();
+    line.ArriveIn("\r\n+CM", 10);
+    line.failReadsAt = clock.NowMs() + 20;
+    ResponseBuffer answer;
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 60000));
+    EXPECT_EQ(answer.Text(), "\r\n+CM");
+    EXPECT_EQ(Records(), (RecordList{{'R', "\r\n+CM"}, {'R', "Receive Error!"}}));
+}
+
+TEST_F(SerialLine, WriteReportsFailuresAndShortWrites) {
+    struct Case {
+        WriteBehaviour behaviour;
+        int result;
+        RecordList records;
+    };
+    const Case cases[] = {
+        {WriteBehaviour::Whole, 5, {{'T', "ATE0\r"}}},
+        {WriteBehaviour::Fail, -1, {{'T', "ATE0\r"}, {'T', "Send Error"}}},
+        {WriteBehaviour::Short, -1, {{'T', "ATE0\r"}, {'T', "Send Timed Out"}}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(static_cast<int>(test.behaviour));
+        StartTrace();
+        line.writeBehaviour = test.behaviour;
+        PortHandle port = OpenScriptedPort();
+        EXPECT_EQ(SerialWrite(port, "ATE0\r", 1000), test.result);
+        EXPECT_EQ(line.writes.back().timeoutMs, 1000u);
+        EXPECT_EQ(Records(), test.records);
+    }
+}
+
+TEST_F(SerialLine, NothingIsTracedOutsideTraceMode) {
+    PortHandle port = OpenScriptedPort();
+    ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));  // file open, trace mode off
+    EXPECT_EQ(SerialWrite(port, "AT\r", 1000), 3);
+    ResponseBuffer answer;
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 100));
+    EXPECT_TRUE(Records().empty());
+}
+
+TEST_F(SerialLine, FlushDiscardsInputUntilItsTimeIsUp) {
+    StartTrace();
+    PortHandle port = OpenScriptedPort();
+    line.ArriveIn("ab", 10);
+    line.ArriveIn("late", 500);
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_TRUE(SerialFlush(port, 100));
+    EXPECT_GE(clock.NowMs() - start, 100u);
+    EXPECT_EQ(line.Pending(), "late");
+    EXPECT_EQ(Records(), (RecordList{{'R', "a"}, {'R', "b"}}));
+}
+
+TEST_F(SerialLine, FlushOfALineThatNeverFallsSilentStillEnds) {
+    PortHandle port = OpenScriptedPort();
+    line.ArriveIn(std::string(1000, 'z'), 0, 10);  // ten seconds of chatter
+    EXPECT_TRUE(SerialFlush(port, 100));
+    EXPECT_FALSE(line.Pending().empty());
+}
+
+TEST_F(SerialLine, FlushReportsAFailedLine) {
+    StartTrace();
+    PortHandle port = OpenScriptedPort();
+    line.failReadsAt = clock.NowMs();
+    EXPECT_FALSE(SerialFlush(port, 100));
+    EXPECT_EQ(Records(), (RecordList{{'R', "Flush Buffer Receive Error!"}}));
+}
+
+TEST_F(SerialLine, ClosingReleasesTheDeviceOnce) {
+    PortHandle port = OpenScriptedPort();
+    ASSERT_TRUE(port.isValid());
+    ClosePort(port);
+    EXPECT_FALSE(port.isValid());
+    ClosePort(port);
+    EXPECT_EQ(line.closes, 1);
+    { PortHandle dropped = OpenScriptedPort(); }
+    EXPECT_EQ(line.closes, 2);  // a handle that dies open closes its device
+    ResponseBuffer answer;
+    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 100));
+    EXPECT_EQ(SerialWrite(port, "AT\r", 100), -1);
+}
+
+}  // namespace
+}  // namespace mivex::phone::test

@@ -1,0 +1,96 @@
+#include "phone/trace.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "fake_clock.h"
+#include "link_fixture.h"
+
+namespace mivex::phone::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(TraceStamp, ShowsSecondsAndHundredthsWrappingEveryHundredSeconds) {
+    const std::pair<std::uint64_t, std::string_view> vectors[] = {
+        {0, "00.00"},      {9, "00.00"},       {7450, "07.45"},        {99999, "99.99"},
+        {100000, "00.00"}, {1234567, "34.56"}, {4294967295u, "67.29"},
+    };
+    for (const auto& [tickMs, stamp] : vectors) {
+        SCOPED_TRACE(tickMs);
+        EXPECT_EQ(TraceStamp(tickMs), stamp);
+    }
+}
+
+class TraceFile : public ::testing::Test {
+protected:
+    [[nodiscard]] std::string Contents() const { return ReadFile(trace.FilePath()); }
+    [[nodiscard]] unsigned Mode() const {
+        struct stat status {};
+        EXPECT_EQ(::stat(trace.FilePath().c_str(), &status), 0);
+        return status.st_mode & 0777;
+    }
+
+    testing::FakeClock clock;
+    TemporaryDirectory directory;
+    Trace trace{clock, directory.path()};
+};
+
+TEST_F(TraceFile, WritesEveryRecordByteForByte) {
+    clock.Advance(7450);  // 1'007'450 ms: stamp 07.45
+    ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
+    EXPECT_EQ(trace.FilePath().filename(), "MXdebug.txt");
+    clock.Advance(20);
+    EXPECT_TRUE(trace.TraceWrite(TraceKind::Transmit, "AT+CMGF=0\r"));
+    clock.Advance(1000);
+    EXPECT_TRUE(trace.TraceWrite(TraceKind::Receive, std::string_view("\r\n\0OK\r\n", 7)));
+    EXPECT_TRUE(trace.TraceWrite(TraceKind::Receive, ""));
+    EXPECT_TRUE(trace.TraceWrite(TraceKind::Close));
+    EXPECT_FALSE(trace.IsOpen());
+    // The received data holds a NUL byte, which the trace keeps.
+    static constexpr char kExpected[] =
+        "07.45 -- Debug Output Start"
+        "\r\n07.47 T\r\nAT+CMGF=0\r"
+        "\r\n08.47 R\r\n\r\n\0OK\r\n"
+        "\r\n08.47 R\r\n"
+        "\r\n08.47 -- Debug Output End";
+    EXPECT_EQ(Contents(), std::string(kExpected, sizeof kExpected - 1));
+    EXPECT_EQ(Mode(), 0600u);
+}
+
+TEST_F(TraceFile, OpeningAgainStartsAFreshOwnerOnlyFile) {
+    {
+        std::ofstream old(trace.FilePath());
+        old << "old contents that must go";
+    }
+    ASSERT_EQ(::chmod(trace.FilePath().c_str(), 0644), 0);
+    ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
+    ASSERT_TRUE(trace.TraceWrite(TraceKind::Transmit, "first"));
+    ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
+    EXPECT_EQ(Contents(), "00.00 -- Debug Output Start");
+    EXPECT_EQ(Mode(), 0600u);
+}
+
+TEST_F(TraceFile, AFileThatCannotBeCreatedSwallowsTheRecords) {
+    Trace nowhere(clock, directory.path() / "missing");
+    EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Open));
+    EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Receive, "lost"));
+    EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Close));
+    EXPECT_FALSE(fs::exists(directory.path() / "missing"));
+}
+
+TEST_F(TraceFile, DoesNotFollowAPlantedLink) {
+    const fs::path target = directory.path() / "precious.txt";
+    {
+        std::ofstream precious(target);
+        precious << "keep";
+    }
+    fs::create_symlink(target, trace.FilePath());
+    EXPECT_FALSE(trace.TraceWrite(TraceKind::Open));
+    EXPECT_EQ(ReadFile(target), "keep");
+}
+
+}  // namespace
+}  // namespace mivex::phone::test
