@@ -1,0 +1,64 @@
+#pragma once
+
+// A simulated phone running on a thread of the calling process, for tests of
+// serial code: start it, open DevicePath() as the client, stop it, then look
+// at what was submitted and what the stores hold.
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "phonesim/at_interpreter.h"
+#include "phonesim/pty_runner.h"
+
+namespace mivex::phonesim {
+
+struct PhoneSetup {
+    PhoneStores stores;
+    PhoneSettings settings;
+    FaultPlan faults;
+    int baudRate = 0;  // 0: as fast as possible
+    LocalClock clock = SystemLocalTime;
+};
+
+class SimulatedPhone {
+public:
+    explicit SimulatedPhone(PhoneSetup setup);
+    ~SimulatedPhone();
+    SimulatedPhone(const SimulatedPhone&) = delete;
+    SimulatedPhone& operator=(const SimulatedPhone&) = delete;
+
+    // Opens a fresh pseudo-terminal and starts answering on it. False, with
+    // `error` set, when no pseudo-terminal could be had or it already ran.
+    [[nodiscard]] bool Start(std::string& error);
+
+    // The device a client opens, e.g. /dev/pts/7; empty before Start.
+    [[nodiscard]] const std::string& DevicePath() const { return devicePath_; }
+
+    // Stops the thread and closes the device; harmless when not running.
+    void Stop();
+
+    // How the run ended, once it has (after Stop, or after a cut).
+    [[nodiscard]] std::optional<RunResult> Result() const;
+
+    [[nodiscard]] std::vector<SubmittedPdu> Submitted() const;
+    [[nodiscard]] PhoneStores Stores() const;
+    [[nodiscard]] std::vector<std::string> Notes() const;
+    [[nodiscard]] RunnerStats Stats() const;
+
+private:
+    class Recorder;
+
+    PhoneSetup setup_;
+    std::string devicePath_;
+    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<PtyRunner> runner_;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::optional<RunResult> result_;
+};
+
+}  // namespace mivex::phonesim

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "phone_fixtures.h"
+
+namespace mivex::phonesim {
+namespace {
+
+using test::kHiSubmit;
+using test::Phone;
+using test::StoresWith;
+
+CommandFault Fault(FaultKind kind, std::string_view spec) {
+    std::string error;
+    std::optional<CommandFault> fault = ParseCommandFault(kind, spec, error);
+    EXPECT_TRUE(fault.has_value()) << spec << ": " << error;
+    return fault.value_or(CommandFault{});
+}
+
+FaultPlan Plan(std::initializer_list<CommandFault> faults) {
+    FaultPlan plan;
+    plan.commandFaults = faults;
+    return plan;
+}
+
+TEST(FaultPlan, PatternsMatchCommandNamesAndWholeArguments) {
+    struct Case {
+        std::string_view pattern;
+        std::string_view line;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"+CMGR", "AT+CMGR=3", true},
+        {"at+cmgr", "AT+CMGR=3", true},
+        {"+CMGR=3", "AT+CMGR=3", true},
+        {"+CMGR=3", "AT+CMGR=31", false},
+        {"+CMG", "AT+CMGR=3", false},
+        {"+CSCA?", "AT+CSCA?", true},
+        {"+CSCA", "AT+CSCA?", true},
+        {"AT", "AT", true},
+        {"AT", "AT+CSQ", false},
+        {"*", "AT+CSQ", true},
+        {"*", "PDU", true},
+        {"PDU", "PDU", true},
+        {"PDU", "AT+CMGS=16", false},
+        {"+CMGS", "PDU", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
+        EXPECT_EQ(PatternMatches(NormalisePattern(c.pattern), c.line), c.matches);
+    }
+}
+
+TEST(FaultPlan, ParsesSpecsAndRefusesMalformedOnes) {
+    EXPECT_EQ(Fault(FaultKind::Unsolicited, "+CMGR=2 +CMTI: \"SM\",3"),
+              (CommandFault{FaultKind::Unsolicited, "AT+CMGR=2", "+CMTI: \"SM\",3", 0}));
+    EXPECT_EQ(Fault(FaultKind::Cut, "+cmgr 10"), (CommandFault{FaultKind::Cut, "AT+CMGR", "", 10}));
+    EXPECT_EQ(Fault(FaultKind::Silent, "*"), (CommandFault{FaultKind::Silent, "*", "", 0}));
+
+    const std::pair<FaultKind, std::string_view> bad[] = {
+        {FaultKind::Silent, ""},           {FaultKind::Silent, "+CMGR 3"},
+        {FaultKind::Cut, "+CMGR"},         {FaultKind::Cut, "+CMGR ten"},
+        {FaultKind::CmsError, "+CMGR -1"}, {FaultKind::Garbage, "+CMGR 100001"},
+        {FaultKind::Unsolicited, "RING"},  {FaultKind::Error, " +CMGR"},
+    };
+    for (const auto& [kind, spec] : bad) {
+        SCOPED_TRACE(spec);
+        std::string error;
+        EXPECT_FALSE(ParseCommandFault(kind, spec, error).has_value());
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(Faults, UnsolicitedLinesComeBetweenCommandAndAnswer) {
+    Phone phone(StoresWith({}), Plan({Fault(FaultKind::Unsolicited, "+CMGR=2 +CMTI: \"SM\",3"),
+                                      Fault(FaultKind::Unsolicited, "+CMGR RING")}));
+    EXPECT_EQ(phone("AT+CMGR=2\r"), "\r\n+CMTI: \"SM\",3\r\n\r\nRING\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone("AT+CMGR=1\r"), "\r\nRING\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone("AT\r"), "\r\nOK\r\n");
+}
+
+TEST(Faults, ErrorsReplaceTheAnswerAndTheCommandIsNotCarriedOut) {
+    Phone phone(
+        StoresWith({{1, test::kHiDeliver}, {2, test::kHiDeliver}}),
+        Plan({Fault(FaultKind::Error, "+CMGD=1"), Fault(FaultKind::CmsError, "+CMGD=2 500")}));
+    EXPECT_EQ(phone("AT+CMGD=1\r"), "\r\nERROR\r\n");
+    // The coded form goes out although AT+CMEE=0 asked for plain errors.
+    EXPECT_EQ(phone("AT+CMGD=2\r"), "\r\n+CMS ERROR: 500\r\n");
+    EXPECT_EQ(phone.interpreter().Stores().phone.Used(), 2);
+}
+
+TEST(Faults, SilenceForOneCommandOrAll) {
+    Phone one(StoresWith({}), Plan({Fault(FaultKind::Silent, "+CSCA?")}));
+    EXPECT_EQ(one("AT+CSCA?\r"), "");
+    EXPECT_EQ(one("AT+CSQ\r"), "\r\n+CSQ: 20,99\r\n\r\nOK\r\n");
+
+    Phone all(StoresWith({}), Plan({Fault(FaultKind::Silent, "*")}));
+    for (const std::string_view command : {"AT\r", "ATE1\r", "AT+CMGS=16\r", "AT\r"}) {
+        EXPECT_EQ(all(command), "");
+    }
+}
+
+TEST(Faults, GarbageIsNoiseThatSpellsNoResultCode) {
+    Phone phone(StoresWith({}), Plan({Fault(FaultKind::Garbage, "+CGMI 200")}));
+    const std::string answer = phone("AT+CGMI\r");
+    ASSERT_EQ(answer.size(), 200 + std::string("\r\nMivex\r\n\r\nOK\r\n").size());
+    for (std::size_t i = 0; i < 200; ++i) {
+        EXPECT_GE(static_cast<unsigned char>(answer[i]), 0x80U);
+    }
+    EXPECT_EQ(answer.substr(200), "\r\nMivex\r\n\r\nOK\r\n");
+}
+
+TEST(Faults, CutMarksThePointAndTheLineStaysDead) {
+    Phone phone(StoresWith({}), Plan({Fault(FaultKind::Cut, "+CGMI 4")}));
+    (void)phone("ATE1\r");
+    const InterpreterOutput output = phone.Feed("AT+CGMI\rAT\r");
+    // Echo first, then four bytes of the answer; the rest never exists.
+    EXPECT_EQ(output.bytes, "AT+CGMI\r\r\nMivex\r\n\r\nOK\r\n");
+    ASSERT_TRUE(output.cutAt.has_value());
+    EXPECT_EQ(output.bytes.substr(0, *output.cutAt), "AT+CGMI\r\r\nMi");
+    EXPECT_TRUE(phone.interpreter().LineCut());
+    EXPECT_EQ(phone("AT\r"), "");
+}
+
+TEST(Faults, CutAfterTheWholeAnswerClampsToIt) {
+    Phone phone(StoresWith({}), Plan({Fault(FaultKind::Cut, "AT 1000")}));
+    const InterpreterOutput output = phone.Feed("AT\r");
+    EXPECT_EQ(output.cutAt, output.bytes.size());
+}
+
+TEST(Faults, PduStageFaultsHitTheAnswerAfterCtrlZ) {
+    Phone phone(StoresWith({}), Plan({Fault(FaultKind::Silent, "PDU")}));
+    EXPECT_EQ(phone("AT+CMGS=16\r"), "\r\n> ");
+    const InterpreterOutput output = phone.Feed(std::string(kHiSubmit) + "\x1a");
+    EXPECT_EQ(output.bytes, "");
+    EXPECT_TRUE(output.submitted.empty());
+    EXPECT_EQ(phone("AT\r"), "\r\nOK\r\n");
+}
+
+TEST(Faults, RefusedSubmissionIsCountedFromOneAndNotRecorded) {
+    FaultPlan plan;
+    plan.refusedSubmissions = {2};
+    Phone phone(StoresWith({}), plan);
+    // A prompt refused for what follows it is no submission.
+    EXPECT_EQ(phone("AT+CMGS=16;+CSQ\r"), "\r\nERROR\r\n");
+    std::vector<std::string> answers;
+    std::size_t recorded = 0;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(phone("AT+CMGS=16\r"), "\r\n> ");
+        const InterpreterOutput output = phone.Feed(std::string(kHiSubmit) + "\x1a");
+        answers.push_back(output.bytes);
+        recorded += output.submitted.size();
+    }
+    EXPECT_EQ(answers, (std::vector<std::string>{"\r\n+CMGS: 0\r\n\r\nOK\r\n", "\r\nERROR\r\n",
+                                                 "\r\n+CMGS: 1\r\n\r\nOK\r\n"}));
+    EXPECT_EQ(recorded, 2U);
+}
+
+TEST(Faults, EmptySlotErrorOnlyForEmptySlots) {
+    FaultPlan plan;
+    plan.emptySlotError = true;
+    Phone phone(StoresWith({{1, test::kHiDeliver}}), plan);
+    EXPECT_EQ(phone("AT+CMGR=2\r"), "\r\n+CMS ERROR: 321\r\n");
+    EXPECT_EQ(phone("AT+CMGR=1\r").substr(0, 10), "\r\n+CMGR: 0");
+}
+
+}  // namespace
+}  // namespace mivex::phonesim

@@ -1,0 +1,48 @@
+#include "phonesim/line_pacer.h"
+
+#include <gtest/gtest.h>
+
+namespace mivex::phonesim {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = LinePacer::Clock;
+
+TEST(LinePacer, TenBitsAByteAtTheBaudRate) {
+    LinePacer pacer(9600);  // 1.0417 ms a byte
+    const Clock::time_point start{};
+    pacer.Start(start);
+    EXPECT_EQ(pacer.Allowance(start), 1U);  // the first byte goes at once
+    EXPECT_EQ(pacer.Allowance(start + 1ms), 1U);
+    EXPECT_EQ(pacer.Allowance(start + 1042us), 2U);
+    EXPECT_EQ(pacer.Allowance(start + 1s), 961U);
+    pacer.Sent(961);
+    EXPECT_EQ(pacer.Allowance(start + 1s), 0U);
+    // Byte 961 is due 961 * 10 / 9600 s after the start.
+    EXPECT_EQ(pacer.WaitBeforeNext(start + 1s), 1'041'666ns);
+}
+
+TEST(LinePacer, IdleTimeEarnsNoCreditButABusyLineKeepsItsPace) {
+    LinePacer pacer(1000);  // 10 ms a byte
+    const Clock::time_point start{};
+    pacer.Start(start);
+    pacer.Sent(1);
+    // New output while byte 0 is still on the line: byte 1 waits its turn.
+    pacer.Start(start + 5ms);
+    EXPECT_EQ(pacer.Allowance(start + 5ms), 0U);
+    EXPECT_EQ(pacer.WaitBeforeNext(start + 5ms), 5ms);
+    // After a long quiet spell a burst starts afresh: one byte, not a flood.
+    pacer.Start(start + 10s);
+    EXPECT_EQ(pacer.Allowance(start + 10s), 1U);
+}
+
+TEST(LinePacer, NoBaudRateMeansNoLimit) {
+    LinePacer pacer(0);
+    pacer.Start({});
+    EXPECT_FALSE(pacer.Paced());
+    EXPECT_GT(pacer.Allowance({}), 1U << 30);
+    EXPECT_EQ(pacer.WaitBeforeNext({}), Clock::duration::zero());
+}
+
+}  // namespace
+}  // namespace mivex::phonesim

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "phone_fixtures.h"
+#include "sms/deliver_decoder.h"
+#include "sms/submit_encoder.h"
+
+namespace mivex::phonesim {
+namespace {
+
+using test::kHiDeliver;
+using test::kHiSubmit;
+using test::Phone;
+using test::StoresWith;
+
+constexpr std::string_view kCtrlZ = "\x1a";
+constexpr std::string_view kOwnNumber = "+447700900123";
+
+PhoneSettings OwnNumberSettings() {
+    PhoneSettings settings;
+    settings.ownNumber = kOwnNumber;
+    return settings;
+}
+
+// The PDU and AT+CMGS length the program would send for `text` to `number`.
+sms::EncodedPdu ProgramSubmit(std::u16string_view number, std::u16string_view text) {
+    return sms::BuildSubmitPdu(std::vector<std::uint8_t>{0x00}, number, text, std::nullopt,
+                               sms::MakeSubmitOptions(false, false, 0x0B), 0);
+}
+
+std::string Submit(Phone& phone, const sms::EncodedPdu& pdu) {
+    const std::string prompt = phone("AT+CMGS=" + std::to_string(pdu.cmgsLength) + "\r");
+    EXPECT_EQ(prompt, "\r\n> ");
+    return phone(sms::BytesToHex(pdu.octets) + std::string(kCtrlZ));
+}
+
+TEST(MessageCommands, SubmitAnswersWithReferenceAndRecordsThePdu) {
+    Phone phone;
+    EXPECT_EQ(phone("AT+CMGS=16\r"), "\r\n> ");
+    const InterpreterOutput first = phone.Feed(std::string(kHiSubmit) + std::string(kCtrlZ));
+    EXPECT_EQ(first.bytes, "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    ASSERT_EQ(first.submitted.size(), 1U);
+    EXPECT_EQ(first.submitted[0].length, 16);
+    EXPECT_EQ(sms::BytesToHex(first.submitted[0].pdu), kHiSubmit);
+    // The phone numbers the messages itself.
+    EXPECT_EQ(Submit(phone, ProgramSubmit(u"+44770090012", u"Hi")), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+}
+
+TEST(MessageCommands, RefusesPdusThatDoNotMatchTheirCommand) {
+    struct Case {
+        std::string_view name;
+        std::string length;
+        std::string pdu;
+    };
+    const std::string hi(kHiSubmit);
+    const Case cases[] = {
+        {"length one short", "15", hi},
+        {"length one long", "17", hi},
+        {"odd digit count", "16", hi + "0"},
+        {"not hex", "16", hi.substr(0, hi.size() - 2) + "ZZ"},
+        {"a DELIVER, not a SUBMIT", "21", std::string(kHiDeliver)},
+        {"user data cut short", "15", hi.substr(0, hi.size() - 2)},
+        {"service-centre field only", "1", "0791"},
+        {"far too long", "16", std::string(kMaxPduHexDigits + 2, '0')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Phone phone;
+        EXPECT_EQ(phone("AT+CMEE=1\r"), "\r\nOK\r\n");
+        EXPECT_EQ(phone("AT+CMGS=" + c.length + "\r"), "\r\n> ");
+        const InterpreterOutput output = phone.Feed(c.pdu + std::string(kCtrlZ));
+        EXPECT_EQ(output.bytes, "\r\n+CMS ERROR: 304\r\n");
+        EXPECT_TRUE(output.submitted.empty());
+        // The phone is back in command mode.
+        EXPECT_EQ(phone("AT\r"), "\r\nOK\r\n");
+    }
+}
+
+TEST(MessageCommands, EscapeCancelsASubmission) {
+    Phone phone;
+    EXPECT_EQ(phone("AT+CMGS=16\r"), "\r\n> ");
+    const InterpreterOutput output = phone.Feed(std::string(kHiSubmit) + "\x1b");
+    EXPECT_EQ(output.bytes, "\r\nOK\r\n");
+    EXPECT_TRUE(output.submitted.empty());
+    EXPECT_EQ(phone("AT\r"), "\r\nOK\r\n");
+}
+
+TEST(MessageCommands, SubmissionCommandsAreRefusedOutOfRangeOrFollowed) {
+    Phone phone;
+    EXPECT_EQ(phone("AT+CMGS=0\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(phone("AT+CMGS=165\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(phone("AT+CMGS\r"), "\r\nERROR\r\n");
+    // Nothing may follow a command that prompts: the PDU must come next.
+    EXPECT_EQ(phone("AT+CMGS=16;+CSQ\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(phone("AT+CSQ\r"), "\r\n+CSQ: 20,99\r\n\r\nOK\r\n");
+}
+
+TEST(MessageCommands, EchoesThePduWhileEchoIsOn) {
+    Phone phone;
+    (void)phone("ATE1\r");
+    EXPECT_EQ(phone("AT+CMGS=16\r"), "AT+CMGS=16\r\r\n> ");
+    EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)),
+              std::string(kHiSubmit) + "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+}
+
+TEST(MessageCommands, MessageToOwnNumberComesBackAsDeliver) {
+    Phone phone(StoresWith({}), {}, OwnNumberSettings());
+    const std::u16string text = u"Loop back [ok] {\u00e9}";
+    const InterpreterOutput output = [&] {
+        (void)phone("AT+CMGS=" + std::to_string(ProgramSubmit(u"+447700900123", text).cmgsLength) +
+                    "\r");
+        return phone.Feed(sms::BytesToHex(ProgramSubmit(u"+447700900123", text).octets) +
+                          std::string(kCtrlZ));
+    }();
+    EXPECT_EQ(output.bytes, "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+    EXPECT_TRUE(output.storesChanged);
+
+    const StoredMessage* stored = phone.interpreter().Stores().phone.Find(1);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->status, MessageStatus::ReceivedUnread);
+    const sms::DeliverDecodeResult decoded = sms::DecodeDeliver(stored->pdu);
+    ASSERT_TRUE(decoded.whole());
+    EXPECT_EQ(decoded.message.SenderNumber, u"+447700900123");
+    // Characters outside the alphabet went as "?" and come back as "?".
+    EXPECT_EQ(decoded.message.Text, u"Loop back ?ok? ?\u00e9?");
+    EXPECT_EQ(sms::FormatFileTime(decoded.message.TimeStamp), "2024-03-09 14:05:59");
+    // The stored PDU opens with the phone's service centre.
+    EXPECT_EQ(sms::BytesToHex(stored->pdu).substr(0, 16), "0791447700090000");
+}
+
+TEST(MessageCommands, LongMessageToOwnNumberKeepsItsHeader) {
+    Phone phone(StoresWith({}), {}, OwnNumberSettings());
+    const std::u16string text(200, u'x');
+    const auto pdus = sms::BuildMessagePdus(std::vector<std::uint8_t>{0x00}, u"447700900123", text,
+                                            sms::MakeSubmitOptions(false, false, 0x0B), {0, 7});
+    ASSERT_EQ(pdus.size(), 2U);
+    for (const auto& pdu : pdus) {
+        EXPECT_EQ(Submit(phone, pdu).substr(0, 9), "\r\n+CMGS: ");
+    }
+    std::u16string joined;
+    for (const int slot : {1, 2}) {
+        const sms::DeliverDecodeResult decoded =
+            sms::DecodeDeliver(phone.interpreter().Stores().phone.Find(slot)->pdu);
+        ASSERT_TRUE(decoded.decoded());
+        EXPECT_EQ(
+            std::tuple(decoded.message.PartRef, decoded.message.PartCount, decoded.message.PartSeq),
+            std::tuple(7, 2, slot));
+        joined += decoded.message.Text;
+    }
+    EXPECT_EQ(joined, text);
+}
+
+TEST(MessageCommands, OwnNumberMessageGoesToSimWhenPhoneIsFullAndIsAnnounced) {
+    Phone phone(StoresWith({{1, kHiDeliver}}, {}, 1), {}, OwnNumberSettings());
+    EXPECT_EQ(phone("AT+CNMI=2,1,0,0,0\r"), "\r\nOK\r\n");
+    const auto pdu = ProgramSubmit(u"+447700900123", u"Hi");
+    EXPECT_EQ(Submit(phone, pdu), "\r\n+CMGS: 0\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",1\r\n");
+    ASSERT_NE(phone.interpreter().Stores().sim.Find(1), nullptr);
+
+    // Both stores full: the message is lost, and the note says so.
+    EXPECT_EQ(phone("AT+CMGS=" + std::to_string(pdu.cmgsLength) + "\r"), "\r\n> ");
+    const InterpreterOutput output = phone.Feed(sms::BytesToHex(pdu.octets) + std::string(kCtrlZ));
+    EXPECT_EQ(output.bytes, "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+    ASSERT_EQ(output.notes.size(), 1U);
+    EXPECT_NE(output.notes[0].find("lost"), std::string::npos);
+}
+
+TEST(MessageCommands, MessagesToOtherNumbersDoNotComeBack) {
+    Phone phone(StoresWith({}), {}, OwnNumberSettings());
+    (void)Submit(phone, ProgramSubmit(u"+447700900124", u"Hi"));
+    (void)Submit(phone, ProgramSubmit(u"44770090012", u"Hi"));
+    EXPECT_EQ(phone.interpreter().Stores().phone.Used(), 0);
+}
+
+TEST(MessageCommands, ListsByStatusAndMarksListedMessagesRead) {
+    Phone phone(StoresWith({{2, kHiDeliver}, {5, kHiDeliver}}));
+    (void)phone("AT+CMGR=5\r");
+    const std::string hi(kHiDeliver);
+    EXPECT_EQ(phone("AT+CMGL=0\r"), "\r\n+CMGL: 2,0,,21\r\n" + hi + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone("AT+CMGL=0\r"), "\r\nOK\r\n");
+    EXPECT_EQ(phone("AT+CMGL=4\r"),
+              "\r\n+CMGL: 2,1,,21\r\n" + hi + "\r\n+CMGL: 5,1,,21\r\n" + hi + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone("AT+CMGL=5\r"), "\r\nERROR\r\n");
+}
+
+TEST(MessageCommands, WriteStoresInTheWriteMemoryAndDeleteFlagsChooseByStatus) {
+    Phone phone(StoresWith({{1, kHiDeliver}, {2, kHiDeliver}}));
+    (void)phone("AT+CMGR=1\r");  // slot 1 is read now, slot 2 still unread
+    EXPECT_EQ(phone("AT+CPMS=\"ME\",\"ME\"\r"), "\r\n+CPMS: 2,30,2,30,2,30\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone("AT+CMGW=16\r"), "\r\n> ");
+    EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMGW: 3\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone("AT+CMGW=16,3\r"), "\r\n> ");
+    EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMGW: 4\r\n\r\nOK\r\n");
+    const MessageStore& store = phone.interpreter().Stores().phone;
+    EXPECT_EQ(store.Find(3)->status, MessageStatus::StoredUnsent);
+    EXPECT_EQ(store.Find(4)->status, MessageStatus::StoredSent);
+
+    EXPECT_EQ(phone("AT+CMGD=1,2\r"), "\r\nOK\r\n");  // read and sent
+    EXPECT_EQ(std::vector<int>({2, 3}), [&] {
+        std::vector<int> slots;
+        for (const auto& [slot, message] : phone.interpreter().Stores().phone.Messages()) {
+            slots.push_back(slot);
+        }
+        return slots;
+    }());
+    EXPECT_EQ(phone("AT+CMGD=0,4\r"), "\r\nOK\r\n");
+    EXPECT_EQ(phone.interpreter().Stores().phone.Used(), 0);
+    EXPECT_EQ(phone("AT+CMGD=31\r"), "\r\nERROR\r\n");
+}
+
+TEST(MessageCommands, WriteIntoAFullStoreIsRefused) {
+    Phone phone(StoresWith({{1, kHiDeliver}}, {}, 1));
+    (void)phone("AT+CMEE=1\r");
+    EXPECT_EQ(phone("AT+CMGW=16\r"), "\r\n> ");
+    EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMS ERROR: 322\r\n");
+}
+
+}  // namespace
+}  // namespace mivex::phonesim

@@ -1,0 +1,117 @@
+#include "phonesim/store_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "phone_fixtures.h"
+
+namespace mivex::phonesim {
+namespace {
+
+using test::kHiDeliver;
+
+std::vector<int> Slots(const MessageStore& store) {
+    std::vector<int> slots;
+    for (const auto& [slot, message] : store.Messages()) {
+        slots.push_back(slot);
+    }
+    return slots;
+}
+
+TEST(StoreFile, LoadsSlotsAndNextFreeSlotsSkippingCommentsAndBlanks) {
+    MessageStore store(10);
+    const std::string hi(kHiDeliver);
+    const std::string text =
+        "# sample\n\n  3 " + hi + "  \r\n" + hi + "\n\t# indented comment\n" + hi + "\n5 " + hi;
+    const LoadResult result = LoadStoreText(text, "me.txt", store);
+    ASSERT_TRUE(result.ok) << result.error;
+    // "HEX" lines take the lowest free slot, around the slots named so far.
+    EXPECT_EQ(Slots(store), (std::vector<int>{1, 2, 3, 5}));
+    EXPECT_EQ(sms::BytesToHex(store.Find(5)->pdu), hi);
+    EXPECT_EQ(store.Find(5)->status, MessageStatus::ReceivedUnread);
+}
+
+TEST(StoreFile, NamesFileAndLineOfABadLine) {
+    const std::string hi(kHiDeliver);
+    struct Case {
+        std::string text;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"\n\nXYZ\n", "f.txt:3: \"XYZ\" is not an even number of hex digits"},
+        {hi + "0\n",
+         "f.txt:1: \"" + hi.substr(0, 40) + "...\" is not an even number of hex digits"},
+        {"x1 " + hi, "f.txt:1: \"x1\" is not a slot number"},
+        {"0 " + hi, "f.txt:1: slot 0 is outside 1..2"},
+        {"3 " + hi, "f.txt:1: slot 3 is outside 1..2"},
+        {"1 " + hi + "\n1 " + hi, "f.txt:2: slot 1 is already taken"},
+        {"1 " + hi + " extra", "f.txt:1: unexpected text after the PDU: \"extra\""},
+        {hi + "\n" + hi + "\n" + hi, "f.txt:3: no free slot left of 2"},
+        {"1 " + std::string(2 * (kMaxPduOctets + 1), 'A'),
+         "f.txt:1: the PDU has 177 octets, more than 176"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        MessageStore store(2);
+        const LoadResult result = LoadStoreText(c.text, "f.txt", store);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, c.error);
+    }
+}
+
+TEST(StoreFile, MissingFileIsAClearError) {
+    MessageStore store;
+    const LoadResult result = LoadStoreFile("/nonexistent/me.txt", store);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error.rfind("/nonexistent/me.txt: cannot be read", 0), 0U) << result.error;
+}
+
+TEST(StoreFile, DumpListsPhoneThenSimInSlotOrder) {
+    const PhoneStores stores = test::StoresWith({{7, "0011"}, {2, "00AB"}}, {{1, "07FF"}});
+    EXPECT_EQ(FormatStoreDump(stores), "ME 2 00AB\nME 7 0011\nSM 1 07FF\n");
+}
+
+TEST(StoreFile, ReplaceFileSwapsContentsAndReportsAnUnwritableFolder) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("phonesim-dump-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "dump.txt").string();
+    std::string error;
+    ASSERT_TRUE(ReplaceFile(path, "ME 1 00\n", error)) << error;
+    ASSERT_TRUE(ReplaceFile(path, "SM 2 00\n", error)) << error;
+    std::ifstream file(path);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    EXPECT_EQ(contents.str(), "SM 2 00\n");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+
+    EXPECT_FALSE(ReplaceFile((folder / "missing" / "dump.txt").string(), "x", error));
+    EXPECT_NE(error.find("missing"), std::string::npos);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(MessageStore, FirstFreeSlotFillsGapsAndEndsAtCapacity) {
+    MessageStore store(3);
+    EXPECT_EQ(store.FirstFreeSlot(), 1);
+    ASSERT_TRUE(store.Put(1, {}));
+    ASSERT_TRUE(store.Put(3, {}));
+    EXPECT_EQ(store.FirstFreeSlot(), 2);
+    ASSERT_TRUE(store.Put(2, {}));
+    EXPECT_EQ(store.FirstFreeSlot(), std::nullopt);
+    EXPECT_FALSE(store.Put(4, {}));
+    EXPECT_FALSE(store.Put(0, {}));
+}
+
+TEST(MessageStore, TpduLengthNeverUnderflows) {
+    EXPECT_EQ(TpduLength(sms::HexToBytes(kHiDeliver)), 21U);
+    EXPECT_EQ(TpduLength(sms::HexToBytes("0791447700090000")), 0U);
+    EXPECT_EQ(TpduLength(sms::HexToBytes("FF00")), 0U);
+    EXPECT_EQ(TpduLength({}), 0U);
+}
+
+}  // namespace
+}  // namespace mivex::phonesim

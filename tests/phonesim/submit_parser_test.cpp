@@ -1,0 +1,141 @@
+#include "phonesim/submit_parser.h"
+
+#include <gtest/gtest.h>
+
+#include "phone_fixtures.h"
+#include "phonesim/deliver_builder.h"
+#include "sms/deliver_decoder.h"
+#include "sms/submit_encoder.h"
+
+namespace mivex::phonesim {
+namespace {
+
+TEST(SubmitParser, ReadsTheFieldsOfTheProgramsPdu) {
+    const SubmitParseResult result = ParseSubmitPdu(sms::HexToBytes(test::kHiSubmit));
+    ASSERT_TRUE(result.parsed()) << DescribeSubmitStatus(result.status);
+    const SubmitTpdu& s = result.submit;
+    EXPECT_EQ(result.serviceCentreOctets, 1U);
+    EXPECT_EQ(
+        std::tuple(s.firstOctet, s.messageReference, s.destinationType, s.destination,
+                   s.protocolIdentifier, s.dataCoding, s.validityPeriod, s.userDataLength,
+                   s.userData),
+        std::tuple(0x11, 0, 0x91, std::string("+44770090012"), 0, 0,
+                   std::vector<std::uint8_t>{0x0B}, 2, std::vector<std::uint8_t>{0xC8, 0x34}));
+}
+
+TEST(SubmitParser, ValidityFormatDecidesHowManyOctetsFollowTheCoding) {
+    // First octet, TP-MR, TP-DA "0123" (national), PID, DCS, TP-VP, UDL 2 "Hi".
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"00 01 05 04 81 10 32 00 00 02 C8 34", 0},
+        {"00 11 05 04 81 10 32 00 00 AD 02 C8 34", 1},
+        {"00 09 05 04 81 10 32 00 00 01 02 03 04 05 06 07 02 C8 34", 7},
+        {"00 19 05 04 81 10 32 00 00 42 10 11 32 54 76 00 02 C8 34", 7},
+    };
+    for (const auto& [spaced, validityOctets] : cases) {
+        SCOPED_TRACE(spaced);
+        std::string hex = spaced;
+        std::erase(hex, ' ');
+        const SubmitParseResult result = ParseSubmitPdu(sms::HexToBytes(hex));
+        ASSERT_TRUE(result.parsed()) << DescribeSubmitStatus(result.status);
+        EXPECT_EQ(result.submit.validityPeriod.size(), validityOctets);
+        EXPECT_EQ(result.submit.destination, "0123");
+        EXPECT_EQ(result.submit.messageReference, 5);
+    }
+}
+
+TEST(SubmitParser, RefusesBrokenPdusWithTheirReason) {
+    const std::pair<std::string_view, SubmitStatus> cases[] = {
+        {"", SubmitStatus::Empty},
+        {"05 91 44", SubmitStatus::ServiceCentreTooLong},
+        {"00", SubmitStatus::TooShort},
+        {"00 04 00", SubmitStatus::NotSubmit},
+        {"00 11", SubmitStatus::TooShort},
+        {"00 11 00 0B 91 44 77", SubmitStatus::TooShort},
+        {"00 11 00 15 91 44 77 00 09 10 F2 00 00 0B 00", SubmitStatus::AddressTooLong},
+        {"00 11 00 04 81 10 32 00 00", SubmitStatus::TooShort},
+        {"00 11 00 04 81 10 32 00 00 0B", SubmitStatus::TooShort},
+        {"00 11 00 04 81 10 32 00 00 0B A1", SubmitStatus::UserDataTooLong},
+        {"00 11 00 04 81 10 32 00 08 0B 8D", SubmitStatus::UserDataTooLong},
+        {"00 11 00 04 81 10 32 00 00 0B 03 C8 34", SubmitStatus::UserDataTruncated},
+        {"00 11 00 04 81 10 32 00 00 0B 02 C8 34 00", SubmitStatus::TrailingOctets},
+        {"00 51 00 04 81 10 32 00 08 0B 02 05 00", SubmitStatus::HeaderTruncated},
+        {"00 51 00 04 81 10 32 00 08 0B 00", SubmitStatus::HeaderTruncated},
+    };
+    for (const auto& [spaced, status] : cases) {
+        SCOPED_TRACE(spaced);
+        std::string hex(spaced);
+        std::erase(hex, ' ');
+        EXPECT_EQ(ParseSubmitPdu(sms::HexToBytes(hex)).status, status);
+    }
+}
+
+TEST(SubmitParser, CodingGroupsGiveTheAlphabet) {
+    const std::pair<std::uint8_t, Alphabet> cases[] = {
+        {0x00, Alphabet::Default},  {0x04, Alphabet::EightBit}, {0x08, Alphabet::Ucs2},
+        {0x0C, Alphabet::EightBit}, {0x11, Alphabet::Default},  {0x18, Alphabet::Ucs2},
+        {0xC0, Alphabet::Default},  {0xD8, Alphabet::Default},  {0xE0, Alphabet::Ucs2},
+        {0xF1, Alphabet::Default},  {0xF4, Alphabet::EightBit}, {0x80, Alphabet::EightBit},
+    };
+    for (const auto& [coding, alphabet] : cases) {
+        SCOPED_TRACE(static_cast<int>(coding));
+        EXPECT_EQ(AlphabetOf(coding), alphabet);
+    }
+}
+
+TEST(LoopbackDeliver, DecodesToTheTextSenderAndTimeSent) {
+    const sms::EncodedPdu pdu =
+        sms::BuildSubmitPdu(std::vector<std::uint8_t>{0x00}, u"+447700900123", u"Back to me",
+                            std::nullopt, sms::MakeSubmitOptions(true, true, 0x0B), 0);
+    const SubmitParseResult parsed = ParseSubmitPdu(pdu.octets);
+    ASSERT_TRUE(parsed.parsed());
+    const std::vector<std::uint8_t> deliver =
+        BuildLoopbackDeliver(parsed.submit, "+447700900123", "+447700900000", test::FixedTime());
+    const sms::DeliverDecodeResult decoded = sms::DecodeDeliver(deliver);
+    ASSERT_TRUE(decoded.whole());
+    EXPECT_EQ(decoded.message.SenderNumber, u"+447700900123");
+    EXPECT_EQ(decoded.message.Text, u"Back to me");
+    EXPECT_EQ(sms::FormatFileTime(decoded.message.TimeStamp), "2024-03-09 14:05:59");
+    // SMS-DELIVER with TP-MMS and the reply path; the status report request stays behind.
+    EXPECT_EQ(deliver[8], 0x84);
+}
+
+TEST(LoopbackDeliver, UcsTwoUserDataIsCopiedAsIs) {
+    // A UCS2 "Hi" with a concatenation header, as another client might send it.
+    const std::vector<std::uint8_t> submit =
+        sms::HexToBytes("0051000C9144770009103200080B0A0500032A020100480069");
+    const SubmitParseResult parsed = ParseSubmitPdu(submit);
+    ASSERT_TRUE(parsed.parsed()) << DescribeSubmitStatus(parsed.status);
+    const auto decoded = sms::DecodeDeliver(
+        BuildLoopbackDeliver(parsed.submit, "447700900123", "", test::FixedTime()));
+    ASSERT_TRUE(decoded.decoded());
+    EXPECT_EQ(std::tuple(decoded.message.SenderNumber, decoded.message.Text,
+                         decoded.message.PartRef, decoded.message.PartSeq),
+              std::tuple(std::u16string(u"447700900123"), std::u16string(u"Hi"), 42, 1));
+}
+
+TEST(LoopbackDeliver, TimeStampCarriesTheZoneInQuarterHours) {
+    const std::pair<int, std::uint8_t> zones[] = {{60, 0x40}, {-300, 0x0A}, {330, 0x22}, {0, 0x00}};
+    for (const auto& [minutes, octet] : zones) {
+        SCOPED_TRACE(minutes);
+        LocalTime time = test::FixedTime();
+        time.utcOffsetMinutes = minutes;
+        const auto stamp = EncodeTimeStamp(time);
+        EXPECT_EQ(stamp[6], octet);
+        EXPECT_EQ(std::vector<std::uint8_t>(stamp.begin(), stamp.begin() + 6),
+                  (std::vector<std::uint8_t>{0x42, 0x30, 0x90, 0x41, 0x50, 0x95}));
+    }
+}
+
+TEST(LoopbackDeliver, OwnNumberComparesDigitsOnly) {
+    SubmitTpdu submit;
+    submit.destination = "+447700900123";
+    EXPECT_TRUE(IsAddressedTo(submit, "447700900123"));
+    EXPECT_TRUE(IsAddressedTo(submit, "+447700900123"));
+    EXPECT_FALSE(IsAddressedTo(submit, "+44770090012"));
+    EXPECT_FALSE(IsAddressedTo(submit, ""));
+    submit.destination = "";
+    EXPECT_FALSE(IsAddressedTo(submit, "+"));
+}
+
+}  // namespace
+}  // namespace mivex::phonesim
