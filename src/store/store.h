@@ -69,6 +69,11 @@ public:
     bool UnmountStore();
     [[nodiscard]] std::uint32_t MountCount() const;
 
+    // From the next first mount on, opens the volume read-only (to look at a
+    // copy without changing it): every write then fails and the file stays as
+    // it is. A missing volume is not created.
+    void SetReadOnly(bool readOnly);
+
     // `name` is one of the four folder names, compared exactly. The folder is
     // created with its fixed sort orders the first time. "Options" ignores
     // `sortProperty` and does not auto-advance. Invalid handle on failure,

@@ -1,0 +1,36 @@
+#include "store/inbox_writer.h"
+
+#include "store/message_records.h"
+
+namespace mivex::store {
+
+StoredDeliver StoreDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox) {
+    const sms::DeliverDecodeResult decoded = sms::DecodeDeliver(pdu);
+    StoredDeliver result{decoded.status};
+    if (!decoded.decoded())
+        return result;
+
+    const sms::DeliverMessage& message = decoded.message;
+    InboxRecord record;
+    record.SenderNumber = message.SenderNumber;
+    record.TimeStamp = message.TimeStamp;
+    record.Text = message.Text;
+    record.IsPart = message.IsPart;
+    record.PartRef = message.PartRef;
+    record.PartCount = message.PartCount;
+    record.PartSeq = message.PartSeq;
+    // New until shown; the names come later, from the contacts.
+    record.Unread = 1;
+    record.SenderName.clear();
+    record.SortKey.clear();
+
+    result.id = inbox.WriteRecord(0, ToProps(record));
+    result.whole = result.id != 0 && record.IsPart == 0;
+    return result;
+}
+
+int DecodeDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox) {
+    return StoreDeliverPdu(pdu, inbox).whole ? 1 : 0;
+}
+
+}  // namespace mivex::store

@@ -1,0 +1,183 @@
+#include "store/store.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/paths.h"
+#include "store/folder_impl.h"
+#include "store/sync_directory.h"
+#include "store/volume.h"
+
+namespace mivex::store {
+
+namespace {
+
+constexpr char kDatabaseFolderName[] = "Database";
+constexpr char kVolumeFileName[] = "smsdata.cdb";
+// SQLite's side files of a volume: a journal left by a crash must not be
+// replayed into the new, empty volume that follows a clear.
+constexpr const char* kSideFileSuffixes[] = {"-journal", "-wal", "-shm"};
+
+constexpr std::u16string_view kClearQuestion = u"Clear all messages and Option settings?";
+constexpr std::u16string_view kClearDone = u"Database cleared, please check Option settings";
+constexpr std::u16string_view kClearFailed = u"Error - Failed to clear the database!";
+
+// Creates every missing directory down to `path`, owner-only whatever the
+// umask; existing directories keep their permissions.
+bool CreateOwnerOnlyDirectories(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return true;
+    if (path.has_parent_path() && path.parent_path() != path &&
+        !CreateOwnerOnlyDirectories(path.parent_path())) {
+        return false;
+    }
+    if (::mkdir(path.c_str(), 0700) != 0)
+        return errno == EEXIST && std::filesystem::is_directory(path, error);
+    if (::chmod(path.c_str(), 0700) != 0)
+        return false;
+    SyncDirectory(path.parent_path());
+    return true;
+}
+
+bool RemoveIfPresent(const std::filesystem::path& file) {
+    return ::unlink(file.c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace
+
+class Store::Impl {
+public:
+    Impl(std::filesystem::path directory, platform::Sounds& beeper)
+        : dataDirectory(directory.empty() ? platform::DefaultDataDirectory()
+                                          : std::move(directory)),
+          sounds(beeper) {}
+
+    std::filesystem::path dataDirectory;
+    platform::Sounds& sounds;
+    std::uint32_t mountCount = 0;
+    bool readOnly = false;
+    std::unique_ptr<Volume> volume;
+};
+
+FolderHandle::FolderHandle(FolderHandle&&) noexcept = default;
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+    if (this != &other) {
+        folder_.reset();  // closes (and unmounts) the folder held before
+        folder_ = std::move(other.folder_);
+    }
+    return *this;
+}
+
+FolderHandle::~FolderHandle() = default;
+
+Store::Store(std::filesystem::path dataDirectory, platform::Sounds& sounds)
+    : impl_(std::make_unique<Impl>(std::move(dataDirectory), sounds)) {}
+
+Store::~Store() = default;
+
+const std::filesystem::path& Store::DataDirectory() const {
+    return impl_->dataDirectory;
+}
+
+std::filesystem::path Store::VolumePath() const {
+    return impl_->dataDirectory / kDatabaseFolderName / kVolumeFileName;
+}
+
+std::optional<std::filesystem::path> Store::GetDatabaseFolder() {
+    std::filesystem::path folder = impl_->dataDirectory / kDatabaseFolderName;
+    if (!CreateOwnerOnlyDirectories(folder))
+        return std::nullopt;
+    return folder;
+}
+
+void Store::SetReadOnly(bool readOnly) {
+    impl_->readOnly = readOnly;
+}
+
+bool Store::MountStore() {
+    if (impl_->mountCount == 0) {
+        if (!GetDatabaseFolder())
+            return false;
+        impl_->volume = Volume::Open(VolumePath(), impl_->readOnly);
+        if (impl_->volume == nullptr)
+            return false;
+    }
+    ++impl_->mountCount;
+    return true;
+}
+
+bool Store::UnmountStore() {
+    if (impl_->mountCount == 0) {
+        impl_->sounds.DefaultBeep();
+        return false;
+    }
+    if (--impl_->mountCount == 0)
+        impl_->volume.reset();
+    return true;
+}
+
+std::uint32_t Store::MountCount() const {
+    return impl_->mountCount;
+}
+
+FolderHandle Store::OpenFolder(std::u16string_view name, PropId sortProperty) {
+    FolderHandle handle;
+    if (!MountStore())
+        return handle;
+    const FolderSpec* spec = FindFolderSpec(name);
+    const std::optional<SortColumn> column =
+        spec != nullptr ? SortColumnFor(*spec, sortProperty) : std::nullopt;
+    const std::optional<std::int64_t> row = column ? impl_->volume->FolderRow(*spec) : std::nullopt;
+    if (!row) {
+        UnmountStore();
+        return handle;
+    }
+    // The folder reports the order it is read in: the first one for 0, none for "Options".
+    PropId opened = 0;
+    if (spec->dateProperty != 0) {
+        opened = *column == SortColumn::Date ? spec->dateProperty : spec->nameProperty;
+    }
+    auto impl = std::make_unique<Folder::Impl>(*this, *impl_->volume, *spec, *row, *column, opened);
+    if (!impl->Prepared())
+        return handle;  // the Impl's destructor unmounts
+    handle.folder_.reset(new Folder(std::move(impl)));
+    return handle;
+}
+
+bool Store::CloseFolder(FolderHandle& folder) {
+    if (!folder.valid())
+        return false;
+    folder.folder_->impl_->KeepMountOnClose();
+    folder.folder_.reset();
+    return UnmountStore();
+}
+
+bool Store::ClearDatabase(platform::Prompter& prompter) {
+    if (!prompter.Confirm(kClearQuestion))
+        return true;
+    // A mounted volume is in use and cannot be deleted. The main file goes
+    // first, so that a failure leaves the volume whole.
+    bool cleared = impl_->mountCount == 0 && GetDatabaseFolder().has_value();
+    if (cleared) {
+        const std::filesystem::path file = VolumePath();
+        cleared = RemoveIfPresent(file);
+        for (const char* suffix : kSideFileSuffixes) {
+            if (cleared)
+                cleared = RemoveIfPresent(file.string() + suffix);
+        }
+        SyncDirectory(file.parent_path());  // a cleared volume stays cleared
+    }
+    if (!cleared) {
+        prompter.Tell(kClearFailed, platform::PromptIcon::Stop);
+        return false;
+    }
+    prompter.Tell(kClearDone, platform::PromptIcon::Information);
+    return true;
+}
+
+}  // namespace mivex::store

@@ -1,0 +1,54 @@
+#pragma once
+
+// The order of names in the sender and recipient sort orders: the ICU
+// collator of the user's collation locale (LC_ALL, LC_COLLATE, LANG; the root
+// collation when none is set or it is "C"/"POSIX") at tertiary strength, so
+// "anna" sits beside "Anna" and accented names beside plain ones, while names
+// that differ only in case still get a fixed order. Spaces count (no
+// "shifted" handling), which keeps the fixed-width sort keys ordered by name
+// first and time second.
+//
+// Names are turned into ICU sort keys, stored beside the record: byte order
+// of the keys is collation order, so SQLite orders and seeks them as plain
+// blobs and the file needs no custom collation to be read. The collator's
+// identity is kept in the file; when it changes (an ICU upgrade, another
+// locale), the stored keys are rebuilt.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mivex::store {
+
+class TextCollator {
+public:
+    // The collator for the locale named by the environment.
+    TextCollator();
+    // The collator for an ICU locale id ("" is the root collation).
+    explicit TextCollator(const std::string& locale);
+    ~TextCollator();
+    TextCollator(const TextCollator&) = delete;
+    TextCollator& operator=(const TextCollator&) = delete;
+
+    // False when ICU could not give a collator (no data); keys then fall back
+    // to the order of the UTF-16 units, which is at least consistent.
+    [[nodiscard]] bool valid() const { return collator_ != nullptr; }
+
+    // Appends the sort key of `text` (no zero octet inside, one at the end).
+    void AppendSortKey(std::u16string_view text, std::vector<std::uint8_t>& key) const;
+
+    // Names the rules the keys were made with; equal identities make equal keys.
+    [[nodiscard]] const std::string& Identity() const { return identity_; }
+
+    // The ICU locale id the environment asks for ("" for the root collation).
+    [[nodiscard]] static std::string LocaleFromEnvironment();
+
+private:
+    struct Collator;
+    std::unique_ptr<Collator> collator_;
+    std::string identity_;
+};
+
+}  // namespace mivex::store
