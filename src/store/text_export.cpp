@@ -1,0 +1,265 @@
+#include "store/text_export.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sms/file_time.h"
+#include "store/message_records.h"
+#include "store/time_text.h"
+
+namespace mivex::store {
+
+namespace {
+
+// The export goes to a new file beside the target and replaces the target
+// only when it is complete and on disk.
+class ExportFile {
+public:
+    explicit ExportFile(std::filesystem::path target) : target_(std::move(target)) {}
+    ExportFile(const ExportFile&) = delete;
+    ExportFile& operator=(const ExportFile&) = delete;
+    ~ExportFile() { Discard(); }
+
+    [[nodiscard]] bool Create() {
+        std::filesystem::path folder = target_.parent_path();
+        if (folder.empty())
+            folder = ".";
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate =
+                folder / ("." + target_.filename().string() + "." + std::to_string(random()));
+            // 0666 so that the umask alone decides who may read the document.
+            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) {
+                temporary_ = candidate;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    // UTF-16LE whatever the machine's byte order.
+    void Append(std::u16string_view text) {
+        const std::size_t start = buffer_.size();
+        buffer_.resize(start + 2 * text.size());
+        char* out = buffer_.data() + start;
+        for (const char16_t unit : text) {
+            *out++ = static_cast<char>(unit & 0xFF);
+            *out++ = static_cast<char>(unit >> 8);
+        }
+        if (buffer_.size() >= kFlushBytes)
+            Flush();
+    }
+
+    [[nodiscard]] bool Commit() {
+        Flush();
+        if (failed_ || ::fsync(fd_) != 0)
+            return false;
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            return false;
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+            return false;
+        temporary_.clear();
+        SyncFolder();
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kFlushBytes = 1 << 20;
+
+    void Flush() {
+        std::size_t done = 0;
+        while (!failed_ && done < buffer_.size()) {
+            const ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                failed_ = true;
+            else
+                done += static_cast<std::size_t>(written);
+        }
+        buffer_.clear();
+    }
+
+    // Makes the rename itself survive a power cut; the file is already whole.
+    void SyncFolder() const {
+        std::filesystem::path folder = target_.parent_path();
+        if (folder.empty())
+            folder = ".";
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+
+    void Discard() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+        if (!temporary_.empty())
+            ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    int fd_ = -1;
+    bool failed_ = false;
+    std::string buffer_;
+};
+
+// "%02.2hu/%02.2hu/%02.2hu  %02.2hu:%02.2hu:%02.2hu" of day, month, year
+// less 2000, hour, minute and second.
+void AppendExportTime(std::u16string& line, sms::FileTime time) {
+    const sms::CalendarTime calendar = sms::FileTimeToCalendar(time);
+    AppendTwoDigits(line, calendar.day);
+    line.push_back(u'/');
+    AppendTwoDigits(line, calendar.month);
+    line.push_back(u'/');
+    AppendTwoDigits(line, calendar.year - 2000);
+    line.append(u"  ");
+    AppendTwoDigits(line, calendar.hour);
+    line.push_back(u':');
+    AppendTwoDigits(line, calendar.minute);
+    line.push_back(u':');
+    AppendTwoDigits(line, calendar.second);
+}
+
+// Where a folder's fields sit in its records.
+struct LineLayout {
+    std::u16string_view folderLabel;
+    std::size_t propCount;
+    std::uint16_t time;
+    std::uint16_t number;
+    std::uint16_t name;
+    std::uint16_t text;
+};
+
+constexpr LineLayout kInboxLines{u"Inbox\t",           inbox::kPropCount,  inbox::kTimeStamp,
+                                 inbox::kSenderNumber, inbox::kSenderName, inbox::kText};
+constexpr LineLayout kSentLines{
+    u"Sent\t",  sent::kPropCount, sent::kSentTime, sent::kRecipientNumber, sent::kRecipientName,
+    sent::kText};
+
+bool IsFlattened(char16_t unit) {
+    return unit <= u'\r' && (unit == u'\r' || unit == u'\n' || unit == u'\t');
+}
+
+void AppendField(std::u16string& line, std::u16string& scratch, const PropArray& props,
+                 std::uint16_t number) {
+    const std::u16string* value = FindPropString(props, number);
+    if (value == nullptr)
+        return;
+    if (std::none_of(value->begin(), value->end(), IsFlattened)) {
+        line.append(*value);
+        return;
+    }
+    scratch.assign(*value);
+    FlattenField(scratch);
+    line.append(scratch);
+}
+
+int WriteLines(Folder& folder, const LineLayout& layout, ExportFile& file) {
+    int lines = 0;
+    PropArray props;
+    std::u16string line;
+    std::u16string scratch;
+    if (folder.SeekBeginning() == 0)
+        return 0;
+    while (folder.ReadRecord(props) != 0) {
+        if (props.size() != layout.propCount)
+            continue;
+        line.assign(layout.folderLabel);
+        AppendExportTime(line, FindPropFileTime(props, layout.time));
+        line.push_back(u'\t');
+        AppendField(line, scratch, props, layout.number);
+        line.push_back(u'\t');
+        AppendField(line, scratch, props, layout.name);
+        line.push_back(u'\t');
+        AppendField(line, scratch, props, layout.text);
+        line.append(u"\r\n");
+        file.Append(line);
+        ++lines;
+    }
+    return lines;
+}
+
+}  // namespace
+
+int ExportMessages(Store& store, const std::filesystem::path& path) {
+    ExportFile file(path);
+    if (!file.Create())
+        return 0;
+    file.Append(u"\uFEFF");
+
+    FolderHandle inbox = store.OpenFolder(kInboxName, kInboxByDate);
+    if (!inbox)
+        return 0;
+    int lines = WriteLines(*inbox, kInboxLines, file);
+    store.CloseFolder(inbox);
+
+    if (FolderHandle sent = store.OpenFolder(kSentName, kSentByDate)) {
+        lines += WriteLines(*sent, kSentLines, file);
+        store.CloseFolder(sent);
+    }
+    return file.Commit() ? lines : 0;
+}
+
+std::size_t ReplaceAll(std::u16string& text, std::size_t limit, std::u16string_view search,
+                       std::u16string_view replacement) {
+    if (search.empty())
+        return text.size();
+    std::size_t position = text.find(search);
+    if (position == std::u16string::npos)
+        return text.size();
+
+    // One forward pass into a new text: the same result as shifting the tail
+    // at every match, without its quadratic cost.
+    const std::size_t length = text.size();
+    std::u16string result(text, 0, position);
+    result.reserve(length);
+    while (position < length) {
+        if (text.compare(position, search.size(), search) != 0) {
+            result.push_back(text[position++]);
+            continue;
+        }
+        if (replacement.size() != search.size()) {
+            const std::size_t currentLength = result.size() + (length - position);
+            if (currentLength + replacement.size() >= limit + search.size())
+                break;
+        }
+        result.append(replacement);
+        position += search.size();
+    }
+    result.append(text, position);
+    text = std::move(result);
+    return text.size();
+}
+
+std::size_t FlattenLineBreaks(std::u16string& text) {
+    const std::size_t limit = text.size();
+    ReplaceAll(text, limit, u"\r\n", u" ");
+    ReplaceAll(text, limit, u"\n\r", u" ");
+    ReplaceAll(text, limit, u"\r", u" ");
+    return ReplaceAll(text, limit, u"\n", u" ");
+}
+
+std::size_t FlattenField(std::u16string& text) {
+    FlattenLineBreaks(text);
+    return ReplaceAll(text, text.size(), u"\t", u" ");
+}
+
+}  // namespace mivex::store

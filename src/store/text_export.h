@@ -1,0 +1,48 @@
+#pragma once
+
+// The "Export" command's file: every received and then every sent message,
+// one tab-separated line each, as UTF-16LE text with a byte-order mark, for a
+// spreadsheet or an editor.
+//
+//   Inbox<TAB>DD/MM/YY  hh:mm:ss<TAB>number<TAB>name<TAB>text<CR><LF>
+//   Sent<TAB>...
+//
+// Inbox lines come newest first, then Sent lines newest first. Line breaks
+// and tabs inside a field become single spaces, so every message keeps to its
+// line and every field to its column.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "store/store.h"
+
+namespace mivex::store {
+
+inline constexpr std::u16string_view kDefaultExportFileName = u"Mivex Messages.txt";
+
+// Writes the export to `path`, replacing any file there, and returns the
+// number of message lines. The file is written beside the target under a
+// temporary name and moved over it only once every byte is on disk, so a
+// failed export (the Inbox cannot be opened, a full disk, a folder that
+// cannot be written) leaves an existing file as it was and returns 0. When
+// only the Sent folder cannot be opened the file holds the Inbox lines. The
+// file gets the usual mode for a user's document (0666 less the umask).
+[[nodiscard]] int ExportMessages(Store& store, const std::filesystem::path& path);
+
+// Replaces every CR LF, then LF CR, then lone CR, then lone LF by one space;
+// returns the new length.
+std::size_t FlattenLineBreaks(std::u16string& text);
+
+// FlattenLineBreaks, then every tab to one space.
+std::size_t FlattenField(std::u16string& text);
+
+// Replaces each occurrence of `search`, scanning forward and resuming after
+// each replacement. The text is not let grow to `limit` units: at the first
+// replacement of another length that would take it there, the rest is left as
+// it is. An empty `search` changes nothing. Returns the new length.
+std::size_t ReplaceAll(std::u16string& text, std::size_t limit, std::u16string_view search,
+                       std::u16string_view replacement);
+
+}  // namespace mivex::store

@@ -1,0 +1,359 @@
+#include "store/inbox_maintenance.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "inbox_maintenance_oracle.h"
+#include "operations_support.h"
+
+namespace mivex::testing {
+namespace {
+
+using store::InboxRecord;
+using store::kMissingPartGap;
+using store::kMissingPartLead;
+
+// Every behaviour is checked on the product's single-scan steps and on the
+// rescanning oracle, so the oracle the property test trusts is itself checked.
+enum class Steps { SingleScan, Rescanning };
+
+int Join(Steps steps, store::Folder& inbox) {
+    return steps == Steps::SingleScan ? store::JoinParts(inbox) : RescanningJoinParts(inbox);
+}
+int Dedupe(Steps steps, store::Folder& inbox) {
+    return steps == Steps::SingleScan ? store::RemoveDuplicates(inbox)
+                                      : RescanningRemoveDuplicates(inbox);
+}
+void Name(Steps steps, store::Folder& inbox, const store::ContactNameLookup& lookup) {
+    if (steps == Steps::SingleScan)
+        store::FillSenderNames(inbox, lookup);
+    else
+        RescanningFillSenderNames(inbox, lookup);
+}
+
+InboxRecord Part(std::u16string sender, int ref, int count, int seq, std::u16string text,
+                 sms::FileTime time, int unread = 1) {
+    return {std::move(sender), time, std::move(text), 1, ref, count, seq, unread, u"", u""};
+}
+
+InboxRecord Whole(std::u16string sender, std::u16string text, sms::FileTime time, int unread = 1) {
+    return {std::move(sender), time, std::move(text), 0, 0, 0, 0, unread, u"", u""};
+}
+
+class InboxMaintenance : public ::testing::TestWithParam<Steps> {
+protected:
+    void Add(const InboxRecord& record) { Write(*inbox, store::ToProps(record)); }
+    std::vector<InboxRecord> Records() { return ReadInbox(*inbox); }
+
+    TempVolume volume;
+    store::FolderHandle inbox = volume.Open(store::kInboxName, store::kInboxByDate);
+};
+
+INSTANTIATE_TEST_SUITE_P(BothWays, InboxMaintenance,
+                         ::testing::Values(Steps::SingleScan, Steps::Rescanning),
+                         [](const ::testing::TestParamInfo<Steps>& param) {
+                             return param.param == Steps::SingleScan ? "SingleScan" : "Rescanning";
+                         });
+
+const sms::FileTime kNoon = At(2026, 3, 5, 12, 0);
+
+TEST_P(InboxMaintenance, JoinsThePartsPresentAndMarksEveryGap) {
+    struct Case {
+        std::vector<int> present;
+        int count;
+        std::u16string text;
+    };
+    const std::u16string gap(kMissingPartGap);
+    const std::u16string lead(kMissingPartLead);
+    const std::vector<Case> cases = {
+        {{1, 2, 3}, 3, u"onetwothree"},
+        {{1, 3}, 3, u"one" + gap + u"three"},
+        {{2, 3}, 3, lead + u"twothree"},
+        // The Inbox holds nothing else: the missing tail is marked all the same.
+        {{1, 2}, 3, u"onetwo" + gap},
+        {{3}, 3, lead + u"three"},
+        {{1}, 1, u"one"},
+        {{3, 1}, 3, u"one" + gap + u"three"},
+    };
+    const std::u16string texts[] = {u"", u"one", u"two", u"three"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.present));
+        for (const int seq : c.present)
+            Add(Part(u"+4477", 9, c.count, seq, texts[seq], kNoon + seq * 600'000'000ULL));
+        int lowest = 4;
+        for (const int seq : c.present)
+            lowest = std::min(lowest, seq);
+
+        EXPECT_EQ(Join(GetParam(), *inbox), 1);
+        EXPECT_EQ(Records(),
+                  (std::vector{Whole(u"+4477", c.text, kNoon + lowest * 600'000'000ULL)}));
+        while (const store::ObjectId id = inbox->SeekBeginning())
+            inbox->DeleteRecord(id);
+    }
+}
+
+TEST_P(InboxMaintenance, KeepsMessagesOfOtherReferencesAndSendersApart) {
+    Add(Part(u"+111", 1, 2, 1, u"a1", kNoon + 4));
+    Add(Part(u"+111", 2, 2, 1, u"b1", kNoon + 3));
+    Add(Part(u"+222", 1, 2, 1, u"c1", kNoon + 2));
+    Add(Part(u"+111", 1, 2, 2, u"a2", kNoon + 1));
+    Add(Part(u"+111", 2, 2, 2, u"b2", kNoon));
+    Add(Part(u"+222", 1, 2, 2, u"c2", kNoon));
+    Add(Whole(u"+111", u"whole", kNoon + 2));
+
+    EXPECT_EQ(Join(GetParam(), *inbox), 3);
+    EXPECT_EQ(
+        Records(),
+        (std::vector{Whole(u"+111", u"a1a2", kNoon + 4), Whole(u"+111", u"b1b2", kNoon + 3),
+                     Whole(u"+111", u"whole", kNoon + 2), Whole(u"+222", u"c1c2", kNoon + 2)}));
+}
+
+TEST_P(InboxMaintenance, RepeatedPartBecomesAMessageOfItsOwn) {
+    Add(Part(u"+1", 7, 3, 1, u"one", kNoon));
+    Add(Part(u"+1", 7, 3, 2, u"two", kNoon));
+    Add(Part(u"+1", 7, 3, 2, u"TWO", kNoon));
+    Add(Part(u"+1", 7, 3, 3, u"three", kNoon));
+
+    EXPECT_EQ(Join(GetParam(), *inbox), 2);
+    const std::u16string lonely =
+        std::u16string(kMissingPartLead) + u"TWO" + std::u16string(kMissingPartGap);
+    EXPECT_EQ(Records(),
+              (std::vector{Whole(u"+1", u"onetwothree", kNoon), Whole(u"+1", lonely, kNoon)}));
+}
+
+TEST_P(InboxMaintenance, JoinedTextIsCutAtTheBufferLimit) {
+    const std::u16string first(6000, u'a');
+    const std::u16string second(6000, u'b');
+    Add(Part(u"+1", 1, 2, 1, first, kNoon));
+    Add(Part(u"+1", 1, 2, 2, second, kNoon));
+
+    EXPECT_EQ(Join(GetParam(), *inbox), 1);
+    const std::vector<InboxRecord> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].Text, first + second.substr(0, store::kMaxJoinedTextChars - 6000));
+}
+
+TEST_P(InboxMaintenance, UnreadCopyOfAReadMessageGoes) {
+    // Whichever copy comes first, the one the user has read stays.
+    for (const bool readFirst : {true, false}) {
+        SCOPED_TRACE(readFirst);
+        InboxRecord read = Whole(u"+1", u"hello", kNoon, 0);
+        read.SenderName = u"read";
+        InboxRecord unread = Whole(u"+1", u"hello", kNoon, 1);
+        unread.SenderName = u"unread";
+        Add(readFirst ? read : unread);
+        Add(readFirst ? unread : read);
+
+        EXPECT_EQ(Dedupe(GetParam(), *inbox), 1);
+        EXPECT_EQ(Records(), std::vector{read});
+        inbox->DeleteRecord(inbox->SeekBeginning());
+    }
+}
+
+TEST_P(InboxMaintenance, OfUnreadCopiesTheFirstStays) {
+    for (const char16_t* name : {u"first", u"second", u"third"}) {
+        InboxRecord copy = Whole(u"+1", u"hello", kNoon);
+        copy.SenderName = name;
+        Add(copy);
+    }
+    EXPECT_EQ(Dedupe(GetParam(), *inbox), 2);
+    const std::vector<InboxRecord> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].SenderName, u"first");
+}
+
+TEST_P(InboxMaintenance, CopiesDifferingInAnyComparedFieldStay) {
+    const InboxRecord base = Part(u"+1", 5, 3, 2, u"text", kNoon);
+    std::vector<InboxRecord> variants(7, base);
+    variants[0].TimeStamp += 1;
+    variants[1].SenderNumber = u"+2";
+    variants[2].Text = u"Text";
+    variants[3].IsPart = 2;
+    variants[4].PartRef = 6;
+    variants[5].PartCount = 4;
+    variants[6].PartSeq = 3;
+    Add(base);
+    for (const InboxRecord& variant : variants)
+        Add(variant);
+    // The name and the sort key are not part of what makes a copy.
+    InboxRecord renamed = base;
+    renamed.SenderName = u"Ann";
+    Add(renamed);
+
+    EXPECT_EQ(Dedupe(GetParam(), *inbox), 1);
+    EXPECT_EQ(Records().size(), 8u);
+}
+
+TEST_P(InboxMaintenance, NamesEachNewSenderWithOneLookup) {
+    Add(Whole(u"+1", u"a", kNoon + 3));
+    Add(Whole(u"+2", u"b", kNoon + 2));
+    Add(Whole(u"+1", u"c", kNoon + 1));
+    Add(Whole(u"+1", u"d", kNoon));
+    Add(Whole(u"+4", u"e", kNoon));
+    Add(Whole(u"+3", u"read, no name", kNoon, 0));
+    InboxRecord named = Whole(u"+1", u"named", kNoon);
+    named.SenderName = u"Kept";
+    Add(named);
+
+    std::vector<std::u16string> asked;
+    const store::ContactNameLookup lookup =
+        [&](std::u16string_view number) -> std::optional<std::u16string> {
+        asked.emplace_back(number);
+        if (number == u"+1")
+            return u"Ann Lee";
+        if (number == u"+4")
+            return u"";
+        return std::nullopt;
+    };
+    Name(GetParam(), *inbox, lookup);
+
+    EXPECT_EQ(asked, (std::vector<std::u16string>{u"+1", u"+2", u"+4"}));
+    for (const InboxRecord& record : Records()) {
+        SCOPED_TRACE(std::string(record.Text.begin(), record.Text.end()));
+        if (record.Text == u"read, no name") {
+            EXPECT_EQ(record.SenderName, u"");
+            EXPECT_EQ(record.SortKey, u"");
+        } else if (record.Text == u"named") {
+            EXPECT_EQ(record.SenderName, u"Kept");
+        } else {
+            const std::u16string name =
+                record.SenderNumber == u"+1" ? u"Ann Lee" : record.SenderNumber;
+            EXPECT_EQ(record.SenderName, name);
+            EXPECT_EQ(record.SortKey, store::MakeSortKey(name, record.TimeStamp));
+        }
+    }
+}
+
+// Random Inboxes full of what a phone and earlier receives leave behind.
+class InboxGenerator {
+public:
+    explicit InboxGenerator(unsigned seed) : random_(seed) {}
+
+    std::vector<store::PropArray> Make() {
+        std::vector<store::PropArray> records;
+        std::vector<InboxRecord> made;
+        const int size = Pick(0, 80);
+        for (int index = 0; index < size; ++index) {
+            const int roll = Pick(0, 99);
+            InboxRecord record;
+            if (roll < 15 && !made.empty()) {
+                record = made[static_cast<std::size_t>(Pick(0, int(made.size()) - 1))];
+                record.Unread = Pick(0, 2) == 0 ? 0 : 1;
+            } else if (roll < 70) {
+                record = Part(Sender(), Pick(0, 2), Count(), 0, Text(), Time(), Unread());
+                record.PartSeq = Seq(record.PartCount);
+            } else {
+                record = Whole(Sender(), Text(), Time(), Unread());
+            }
+            if (Pick(0, 9) == 0)
+                record.SenderName = u"Ann";
+            made.push_back(record);
+            store::PropArray props = store::ToProps(record);
+            if (roll >= 95)
+                props.pop_back();
+            else if (roll >= 91)
+                props.push_back(store::PropVal::I4(10, 0));
+            records.push_back(std::move(props));
+        }
+        return records;
+    }
+
+private:
+    int Pick(int low, int high) { return std::uniform_int_distribution(low, high)(random_); }
+    std::u16string Sender() {
+        return Pick(0, 2) == 0 ? u"+4470001" : Pick(0, 1) ? u"07002" : u"+3";
+    }
+    int Count() { return Pick(0, 9) == 0 ? Pick(-1, 300) : Pick(1, 4); }
+    int Seq(int count) {
+        const int roll = Pick(0, 19);
+        if (roll == 0)
+            return 70000;
+        if (roll == 1)
+            return Pick(-2, 0);
+        return Pick(1, std::max(1, count + 1));
+    }
+    int Unread() { return Pick(0, 3) == 0 ? 0 : 1; }
+    std::u16string Text() {
+        const std::u16string texts[] = {u"a", u"b", u"hello", u"line\r\nbreak", u""};
+        return texts[Pick(0, 4)];
+    }
+    sms::FileTime Time() { return kNoon + static_cast<sms::FileTime>(Pick(0, 4)) * 10'000'000; }
+
+    std::mt19937 random_;
+};
+
+std::optional<std::u16string> DirectoryName(std::u16string_view number) {
+    if (number == u"+4470001")
+        return u"Ann Lee";
+    if (number == u"07002")
+        return u"";
+    return std::nullopt;
+}
+
+TEST(InboxMaintenanceEquivalence, SingleScanLeavesTheSameFolderAsRescanning) {
+    TempVolume productVolume;
+    TempVolume oracleVolume;
+    store::FolderHandle product = productVolume.Open(store::kInboxName, store::kInboxByDate);
+    store::FolderHandle oracle = oracleVolume.Open(store::kInboxName, store::kInboxByDate);
+    int totalJoined = 0;
+    int totalRemoved = 0;
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        SCOPED_TRACE(seed);
+        const std::vector<store::PropArray> records = InboxGenerator(seed).Make();
+        for (store::Folder* folder : {&*product, &*oracle}) {
+            ASSERT_TRUE(folder->Atomically([&] {
+                while (const store::ObjectId id = folder->SeekBeginning())
+                    folder->DeleteRecord(id);
+                for (const store::PropArray& props : records)
+                    Write(*folder, props);
+                return true;
+            }));
+        }
+
+        // The oracle's many small writes go in one transaction: its result
+        // is what counts here, not its durability, and the test stays quick.
+        const auto inOneStep = [&](auto step) {
+            int result = 0;
+            oracle->Atomically([&] {
+                result = step(*oracle);
+                return true;
+            });
+            return result;
+        };
+        const int joined = store::JoinParts(*product);
+        ASSERT_EQ(joined, inOneStep(RescanningJoinParts));
+        ASSERT_EQ(ReadAll(*product), ReadAll(*oracle)) << "after joining";
+        const int removed = store::RemoveDuplicates(*product);
+        ASSERT_EQ(removed, inOneStep(RescanningRemoveDuplicates));
+        totalJoined += joined;
+        totalRemoved += removed;
+        ASSERT_EQ(ReadAll(*product), ReadAll(*oracle)) << "after removing duplicates";
+        std::vector<std::u16string> productAsked;
+        std::vector<std::u16string> oracleAsked;
+        store::FillSenderNames(*product, [&](std::u16string_view number) {
+            productAsked.emplace_back(number);
+            return DirectoryName(number);
+        });
+        inOneStep([&](store::Folder& folder) {
+            RescanningFillSenderNames(folder, [&](std::u16string_view number) {
+                oracleAsked.emplace_back(number);
+                return DirectoryName(number);
+            });
+            return 0;
+        });
+        ASSERT_EQ(ReadAll(*product), ReadAll(*oracle)) << "after naming";
+        // Every name found is non-empty, so the rescanning way too asks for
+        // each number once, in the order of its first new record.
+        ASSERT_EQ(productAsked, oracleAsked);
+    }
+    // The Inboxes made gave both steps plenty to do.
+    EXPECT_GT(totalJoined, 300);
+    EXPECT_GT(totalRemoved, 60);
+}
+
+}  // namespace
+}  // namespace mivex::testing

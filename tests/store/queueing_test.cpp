@@ -1,0 +1,134 @@
+#include "store/queueing.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_clock.h"
+#include "operations_support.h"
+
+namespace mivex::testing {
+namespace {
+
+using store::OutboxRecord;
+using store::SendNow;
+
+TEST(RecipientEntry, SplitsIntoNumberAndName) {
+    struct Case {
+        std::u16string entry;
+        std::u16string number;
+        std::u16string name;
+    };
+    const std::vector<Case> cases = {
+        {u"Ann Lee,+44 (0)7700-900 123", u"+4407700900123", u"Ann Lee"},
+        {u"07700 900123", u"07700900123", u"07700900123"},
+        {u"Bob,", u"", u"Bob"},
+        {u"Switchboard,0123p45w6*7#", u"0123p45w6*7#", u"Switchboard"},
+        {u"Ann,123,456", u"123", u"Ann"},
+        {u" Ann (work) ,12", u"12", u" Ann (work) "},
+        {u"no digits", u"", u""},
+        {u"", u"", u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.entry.begin(), c.entry.end()));
+        EXPECT_EQ(store::RecipientNumberOf(c.entry), c.number);
+        EXPECT_EQ(store::RecipientNameOf(c.entry), c.name);
+    }
+}
+
+class Queueing : public ::testing::Test {
+protected:
+    int Queue(SendNow sendNow = SendNow::No) {
+        return store::QueueMessage(text, recipients, *outbox, sendNow, prompter, clock);
+    }
+    void AddRecipient(std::u16string entry) { recipients.AddRow(entry); }
+
+    TempVolume volume;
+    store::FolderHandle outbox = volume.Open(store::kOutboxName, store::kOutboxByDate);
+    FakeTextControl text;
+    FakeListControl recipients;
+    ScriptedPrompter prompter;
+    FakeClock clock;
+};
+
+TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
+    struct Case {
+        const char* what;
+        std::u16string text;
+        std::vector<std::u16string> entries;
+        std::u16string_view refusal;
+    };
+    const std::u16string longest(9999, u'x');
+    const std::vector<Case> cases = {
+        {"nothing at all", u"", {}, store::kNoRecipientText},
+        {"no text", u"", {u"123"}, store::kNoMessageText},
+        {"10000 units", longest + u"x", {u"123"}, store::kMessageTooBigText},
+        {"name without number", u"hi", {u"123", u"Bob,"}, store::kInvalidRecipientText},
+        {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, store::kInvalidRecipientText},
+        {"too big before invalid", longest + u"x", {u"Bob,"}, store::kMessageTooBigText},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        text.SetText(c.text);
+        recipients.Reset();
+        for (const std::u16string& entry : c.entries)
+            AddRecipient(entry);
+        prompter.seen.clear();
+
+        EXPECT_EQ(Queue(), 0);
+        ASSERT_EQ(prompter.seen.size(), 1u);
+        EXPECT_EQ(prompter.seen[0].text, c.refusal);
+        EXPECT_EQ(prompter.seen[0].caption, u"Mivex");
+        EXPECT_EQ(prompter.seen[0].buttons, platform::PromptButtons::Ok);
+        EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::None);
+        EXPECT_TRUE(ReadAll(*outbox).empty());
+    }
+}
+
+TEST_F(Queueing, WritesOneRecordPerRecipientWithOneCreatedTime) {
+    text.SetText(std::u16string(9999, u'x'));
+    AddRecipient(u"Ann Lee,+44 7700-900123");
+    AddRecipient(u"0123 456");
+    AddRecipient(u"1" + std::u16string(198, u'2'));
+
+    EXPECT_EQ(Queue(SendNow::Yes), 3);
+    EXPECT_TRUE(prompter.seen.empty());
+    const sms::FileTime created = At(2026, 3, 5, 9, 7, 30);
+    const std::u16string body(9999, u'x');
+    const std::u16string longNumber = u"1" + std::u16string(198, u'2');
+    EXPECT_EQ(ReadOutbox(*outbox),
+              (std::vector<OutboxRecord>{{u"+447700900123", u"Ann Lee", created, body, 1},
+                                         {u"0123456", u"0123456", created, body, 1},
+                                         {longNumber, longNumber, created, body, 1}}));
+}
+
+TEST_F(Queueing, CopyToOutboxCopiesTheSelectedSentRecords) {
+    store::FolderHandle sent = volume.Open(store::kSentName, store::kSentByDate);
+    FakeListControl rows;
+    const auto addSent = [&](const store::PropArray& props, bool selected) {
+        const std::size_t row = rows.AddRow(u"row");
+        rows.SetItemData(row, Write(*sent, props));
+        rows.SetSelected(row, selected);
+    };
+    const sms::FileTime earlier = At(2025, 1, 2, 3, 4);
+    addSent(store::ToProps(store::SentRecord{u"+1", u"Ann", earlier, u"first", u"k"}), true);
+    addSent(store::ToProps(store::SentRecord{u"+2", u"Bob", earlier, u"second", u"k"}), false);
+    store::PropArray four = store::ToProps(store::SentRecord{u"+3", u"Cy", earlier, u"x", u"k"});
+    four.pop_back();
+    addSent(four, true);
+    addSent(store::ToProps(store::SentRecord{u"+4", u"Di", earlier, u"fourth", u"k"}), true);
+    const std::size_t gone = rows.AddRow(u"deleted meanwhile");
+    rows.SetItemData(gone, 9999);
+    rows.SetSelected(gone, true);
+
+    EXPECT_EQ(store::CopyToOutbox(rows, *sent, *outbox, SendNow::Yes, clock), 2);
+    const sms::FileTime created = At(2026, 3, 5, 9, 7, 30);
+    EXPECT_EQ(ReadOutbox(*outbox),
+              (std::vector<OutboxRecord>{{u"+1", u"Ann", created, u"first", 1},
+                                         {u"+4", u"Di", created, u"fourth", 1}}));
+    EXPECT_EQ(ReadAll(*sent).size(), 4u);
+}
+
+}  // namespace
+}  // namespace mivex::testing

@@ -1,0 +1,143 @@
+#include "store/text_export.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "operations_support.h"
+
+namespace mivex::testing {
+namespace {
+
+TEST(ReplaceAll, ReplacesForwardAndStopsShortOfTheLimit) {
+    struct Case {
+        std::u16string text;
+        std::size_t limit;
+        std::u16string search;
+        std::u16string replacement;
+        std::u16string result;
+    };
+    const std::vector<Case> cases = {
+        {u"a\r\nb\r\nc", 100, u"\r\n", u" ", u"a b c"},
+        {u"aaa", 100, u"aa", u"b", u"ba"},
+        {u"xax", 100, u"a", u"aa", u"xaax"},
+        // Growing to 6 would reach the limit of 6: the rest stays as it was.
+        {u"a-b-c", 6, u"-", u"--", u"a-b-c"},
+        {u"a-b-c", 7, u"-", u"--", u"a--b-c"},
+        {u"a-b-c", 8, u"-", u"--", u"a--b--c"},
+        // Same-length replacements never meet the limit.
+        {u"a-b", 1, u"-", u"+", u"a+b"},
+        {u"abc", 100, u"", u"x", u"abc"},
+        {u"", 100, u"a", u"b", u""},
+        {u"ab", 100, u"abc", u"", u"ab"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        std::u16string text = c.text;
+        EXPECT_EQ(store::ReplaceAll(text, c.limit, c.search, c.replacement), c.result.size());
+        EXPECT_EQ(text, c.result);
+    }
+}
+
+TEST(FlattenLineBreaks, MakesEveryKindOfBreakOneSpace) {
+    const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+        {u"one\r\ntwo", u"one two"}, {u"one\ntwo", u"one two"},      {u"one\rtwo", u"one two"},
+        {u"one\n\rtwo", u"one two"}, {u"a\r\n\r\nb", u"a  b"},       {u"\r\n\n\r\r\n", u"   "},
+        {u"a\n\r\nb", u"a  b"},      {u"tab\tstays", u"tab\tstays"},
+    };
+    for (const auto& [input, flat] : cases) {
+        SCOPED_TRACE(std::string(input.begin(), input.end()));
+        std::u16string text = input;
+        EXPECT_EQ(store::FlattenLineBreaks(text), flat.size());
+        EXPECT_EQ(text, flat);
+    }
+    std::u16string field = u"a\tb\r\nc";
+    EXPECT_EQ(store::FlattenField(field), 5u);
+    EXPECT_EQ(field, u"a b c");
+}
+
+class Export : public ::testing::Test {
+protected:
+    std::u16string ReadBack() const {
+        std::ifstream in(target, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(bytes.size() % 2, 0u);
+        std::u16string text;
+        for (std::size_t index = 0; index + 1 < bytes.size(); index += 2)
+            text.push_back(
+                static_cast<char16_t>(static_cast<unsigned char>(bytes[index]) |
+                                      static_cast<unsigned char>(bytes[index + 1]) << 8));
+        return text;
+    }
+    void WriteTarget(const std::string& content) const { std::ofstream(target) << content; }
+
+    TempVolume volume;
+    std::filesystem::path target = volume.Folder() / "Mivex Messages.txt";
+};
+
+TEST_F(Export, EmptyFoldersGiveOnlyTheByteOrderMark) {
+    WriteTarget("an older export");
+    EXPECT_EQ(store::ExportMessages(volume.Store(), target), 0);
+    std::ifstream in(target, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(bytes, "\xFF\xFE");
+}
+
+TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
+    {
+        store::FolderHandle inbox = volume.Open(store::kInboxName, store::kInboxByDate);
+        Write(*inbox,
+              store::ToProps(store::InboxRecord{u"+4477", At(2004, 12, 31, 23, 59, 7),
+                                                u"two\r\nlines", 0, 0, 0, 0, 1, u"Ann\tLee", u""}));
+        Write(*inbox,
+              store::ToProps(store::InboxRecord{u"+1", At(2026, 3, 5, 9, 7, 0), u"newer\nmessage",
+                                                0, 0, 0, 0, 0, u"+1", u""}));
+        store::PropArray nine = store::ToProps(store::InboxRecord{});
+        nine.pop_back();
+        Write(*inbox, nine);
+        store::FolderHandle sent = volume.Open(store::kSentName, store::kSentByDate);
+        Write(*sent, store::ToProps(store::SentRecord{u"+2", u"Bob", At(2010, 1, 2, 3, 4, 5),
+                                                      u"sent\rtext", u""}));
+    }
+    EXPECT_EQ(store::ExportMessages(volume.Store(), target), 3);
+    EXPECT_EQ(ReadBack(),
+              u"\uFEFF"
+              u"Inbox\t05/03/26  09:07:00\t+1\t+1\tnewer message\r\n"
+              u"Inbox\t31/12/04  23:59:07\t+4477\tAnn Lee\ttwo lines\r\n"
+              u"Sent\t02/01/10  03:04:05\t+2\tBob\tsent text\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(volume.Folder()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "the volume's folder and the export, no temporary file left";
+}
+
+TEST_F(Export, AFailedExportLeavesTheOldFileAlone) {
+    WriteTarget("an older export");
+    // A volume file that is not a database: the Inbox cannot be opened.
+    const std::optional<std::filesystem::path> database = volume.Store().GetDatabaseFolder();
+    ASSERT_TRUE(database);
+    std::ofstream(volume.Store().VolumePath()) << "not a database, not to be touched";
+
+    EXPECT_EQ(store::ExportMessages(volume.Store(), target), 0);
+    std::ifstream in(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "an older export");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(volume.Folder()),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+TEST_F(Export, AFolderThatDoesNotExistGivesZero) {
+    EXPECT_EQ(store::ExportMessages(volume.Store(), volume.Folder() / "missing" / "x.txt"), 0);
+}
+
+}  // namespace
+}  // namespace mivex::testing
