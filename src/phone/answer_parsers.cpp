@@ -51,9 +51,19 @@ bool IsStoreCount(int count) {
     return count >= 0 && count <= kMaxStoreCount;
 }
 
+// The answer from its information line "<prefix> ..." on, or the whole answer
+// when it has none. A phone may put unsolicited lines such as
+// +CMTI: "SM",3 before the answer; their colon, digits, quotes and comma
+// would otherwise be read as the answer's own.
+std::string_view FromInformationLine(std::string_view answer, std::string_view prefix) {
+    const std::size_t start = answer.find(prefix);
+    return start == std::string_view::npos ? answer : answer.substr(start);
+}
+
 }  // namespace
 
-std::optional<StorageCounts> ParseStorageCounts(std::string_view answer) {
+std::optional<StorageCounts> ParseStorageCounts(std::string_view fullAnswer) {
+    const std::string_view answer = FromInformationLine(fullAnswer, "+CPMS:");
     const std::size_t digit = answer.find_first_of("0123456789");
     if (digit == std::string_view::npos)
         return std::nullopt;
@@ -74,8 +84,9 @@ std::optional<StorageCounts> ParseStorageCounts(std::string_view answer) {
     return counts;
 }
 
-std::string ParseServiceCentre(std::string_view answer) {
+std::string ParseServiceCentre(std::string_view fullAnswer) {
     constexpr int kInternationalType = 145;
+    const std::string_view answer = FromInformationLine(fullAnswer, "+CSCA:");
     const std::size_t open = answer.find('"');
     if (open == std::string_view::npos)
         return {};
@@ -91,7 +102,8 @@ std::string ParseServiceCentre(std::string_view answer) {
     return std::string(number);
 }
 
-std::vector<std::uint8_t> ParseStoredMessagePdu(std::string_view answer) {
+std::vector<std::uint8_t> ParseStoredMessagePdu(std::string_view fullAnswer) {
+    const std::string_view answer = FromInformationLine(fullAnswer, "+CMGR:");
     const std::size_t colon = answer.find(':');
     if (colon == std::string_view::npos)
         return {};

@@ -2,7 +2,10 @@
 
 // Readers of the phone's answers. The answers come from outside the program,
 // so each reader takes whatever bytes arrived and returns a checked value or
-// nothing; none reads past the answer's end.
+// nothing; none reads past the answer's end. Each reader starts at the
+// answer's own information line ("+CPMS:", "+CSCA:", "+CMGR:") when there is
+// one, so unsolicited lines the phone sent before it (+CMTI, RING) are passed
+// over; an answer without that line is read from its start.
 
 #include <cstdint>
 #include <optional>

@@ -56,9 +56,11 @@ std::optional<tcflag_t> CharacterSize(std::int32_t dataBits) {
 }
 
 // Milliseconds left until `deadline`, for poll(); 0 once it has passed.
+// Rounded up: a wait cut short by the rounding would report "no byte" before
+// the time-out, and the caller, seeing its deadline not yet passed, would
+// pause and wait a whole time-out more.
 int RemainingMs(SteadyClock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
