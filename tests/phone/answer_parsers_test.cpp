@@ -28,6 +28,9 @@ TEST(StorageCounts, ReadsTheFirstPairWithinRange) {
         // Digits that would overflow an int do not wrap into range.
         {"\r\n+CPMS: 99999999999999999999,5\r\n", std::nullopt},
         {"\r\n+CPMS: 2,4294967326\r\n", std::nullopt},
+        // An unsolicited line before the answer has digits and a comma of its own.
+        {"\r\n+CMTI: \"SM\",7\r\n\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n", std::pair{3, 30}},
+        {"\r\nRING\r\n\r\n+CPMS: 0,25\r\n\r\nOK\r\n", std::pair{0, 25}},
         {"\r\n+CPMS: 7\r\n\r\nOK\r\n", std::nullopt},  // no comma after the number
         {"\r\nOK\r\n", std::nullopt},                  // no digit at all
         {"", std::nullopt},
@@ -54,6 +57,7 @@ TEST(ServiceCentre, TakesTheQuotedNumberAndMarksInternationalOnes) {
         {"\r\n+CSCA: \"4412345\r\n\r\nOK\r\n", ""},    // unclosed quote
         {"\r\n+CSCA: 4412345,145\r\n\r\nOK\r\n", ""},  // no quotes
         {"\r\n+CSCA: \"0\",99999999999999999999145\r\n", "0"},
+        {"\r\n+CMTI: \"SM\",7\r\n\r\n+CSCA: \"4412345\",145\r\n\r\nOK\r\n", "+4412345"},
     };
     for (const auto& [answer, number] : vectors) {
         SCOPED_TRACE(::testing::PrintToString(std::string(answer)));
@@ -71,6 +75,7 @@ TEST(StoredMessage, TurnsTheLineAfterTheHeaderIntoOctets) {
         {"\r\n+CMGR: 0,,20", 0},                   // no line feed after the colon
         {"\r\n+CMGR: 0,,20\r\n" + pdu42, 0},       // the PDU line never ended
         {"\r\n+CMGR: 0,,0\r\n\r\n\r\nOK\r\n", 0},  // an empty PDU line
+        {"\r\n+CMTI: \"SM\",7\r\n\r\n+CMGR: 0,,20\r\n" + pdu42 + "\r\n\r\nOK\r\n", 21},
     };
     for (const auto& [answer, octets] : vectors) {
         SCOPED_TRACE(::testing::PrintToString(answer));
