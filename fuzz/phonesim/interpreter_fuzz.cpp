@@ -25,12 +25,12 @@ Interpreter MakePhone() {
     settings.ownNumber = "+44770090012";
     FaultPlan faults;
     std::string error;
-    for (const auto& [kind, spec] : {std::pair{FaultKind::Unsolicited, "+CMGR +CMTI: \"SM\",3"},
-                                     {FaultKind::Garbage, "+CSQ 8"},
-                                     {FaultKind::CmsError, "+CMGD=1 321"},
-                                     {FaultKind::Cut, "+CGMR 5"},
-                                     {FaultKind::Silent, "+CSCA?"}}) {
-        faults.commandFaults.push_back(*ParseCommandFault(kind, spec, error));
+    for (const auto& [kind, request] : {std::pair{FaultKind::Unsolicited, "+CMGR +CMTI: \"SM\",3"},
+                                        {FaultKind::Garbage, "+CSQ 8"},
+                                        {FaultKind::CmsError, "+CMGD=1 321"},
+                                        {FaultKind::Cut, "+CGMR 5"},
+                                        {FaultKind::Silent, "+CSCA?"}}) {
+        faults.commandFaults.push_back(*ParseCommandFault(kind, request, error));
     }
     faults.refusedSubmissions = {2};
     return Interpreter(std::move(stores), settings, std::move(faults), [] {

@@ -49,20 +49,20 @@ bool PatternMatches(std::string_view pattern, std::string_view line) {
            line[pattern.size()] == '?';
 }
 
-std::optional<CommandFault> ParseCommandFault(FaultKind kind, std::string_view spec,
+std::optional<CommandFault> ParseCommandFault(FaultKind kind, std::string_view request,
                                               std::string& error) {
-    const std::size_t space = spec.find(' ');
-    const std::string_view pattern = spec.substr(0, space);
+    const std::size_t space = request.find(' ');
+    const std::string_view pattern = request.substr(0, space);
     const std::string_view argument =
-        space == std::string_view::npos ? std::string_view{} : spec.substr(space + 1);
+        space == std::string_view::npos ? std::string_view{} : request.substr(space + 1);
     if (pattern.empty()) {
-        error = "\"" + std::string(spec) + "\" names no command";
+        error = "\"" + std::string(request) + "\" names no command";
         return std::nullopt;
     }
     if (NeedsArgument(kind) == argument.empty()) {
-        error = NeedsArgument(kind) ? "\"" + std::string(spec) + "\" needs a command and a " +
+        error = NeedsArgument(kind) ? "\"" + std::string(request) + "\" needs a command and a " +
                                           (kind == FaultKind::Unsolicited ? "line" : "number")
-                                    : "\"" + std::string(spec) + "\" needs a command only";
+                                    : "\"" + std::string(request) + "\" needs a command only";
         return std::nullopt;
     }
     CommandFault fault;

@@ -42,8 +42,9 @@ struct CommandFault {
 
 // A command fault from its command-line form: "PATTERN" for Silent and Error,
 // "PATTERN LINE" for Unsolicited, "PATTERN NUMBER" for the others. Nothing,
-// with `error` set, for a malformed spec.
-[[nodiscard]] std::optional<CommandFault> ParseCommandFault(FaultKind kind, std::string_view spec,
+// with `error` set, for a malformed request.
+[[nodiscard]] std::optional<CommandFault> ParseCommandFault(FaultKind kind,
+                                                            std::string_view request,
                                                             std::string& error);
 
 struct FaultPlan {

@@ -38,11 +38,11 @@ void ClearValue(PropVal& prop) {
 
 }  // namespace
 
-Folder::Impl::Impl(Store& store, Volume& volume, const FolderSpec& spec, std::int64_t folderRow,
+Folder::Impl::Impl(Store& store, Volume& volume, const FolderLayout& layout, std::int64_t folderRow,
                    SortColumn column, PropId sortProperty)
     : store_(&store),
       volume_(&volume),
-      spec_(spec),
+      layout_(layout),
       folderRow_(folderRow),
       column_(column),
       sortProperty_(sortProperty) {
@@ -256,7 +256,7 @@ ObjectId Folder::Impl::ReadRecord(PropArray& props) {
         return 0;
     const bool ok = DecodeRecord(stream_->ColumnBlob(1), props);
     const ObjectId id = cursor_.id;
-    if (spec_.autoAdvance) {
+    if (layout_.autoAdvance) {
         // On to the next record: the smallest key above this one is the key
         // with a zero octet appended, which holds even if the step fails.
         cursor_.key.push_back(0);
@@ -317,7 +317,7 @@ ObjectId Folder::Impl::WriteRecord(ObjectId id, std::span<const PropVal> props) 
         id != 0 ? std::optional<ObjectId>(id) : volume.NextObjectId();
     if (!written || !EncodeRecord(scratch_, bytes_))
         return 0;
-    MakeRecordKeys(spec_, scratch_, *written, volume.collator(), dateKey_, nameKey_);
+    MakeRecordKeys(layout_, scratch_, *written, volume.collator(), dateKey_, nameKey_);
     const bool stored = id != 0 ? volume.Update(id, dateKey_, nameKey_, bytes_)
                                 : volume.Insert(*written, folderRow_, dateKey_, nameKey_, bytes_);
     if (!stored || !scope.Commit())
@@ -407,7 +407,7 @@ bool Folder::Atomically(const std::function<bool()>& body) {
     return impl_->Atomically(body);
 }
 std::u16string_view Folder::Name() const {
-    return impl_->spec().name;
+    return impl_->layout().name;
 }
 PropId Folder::SortProperty() const {
     return impl_->sortProperty();

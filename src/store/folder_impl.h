@@ -36,7 +36,7 @@ class Volume;
 
 class Folder::Impl {
 public:
-    Impl(Store& store, Volume& volume, const FolderSpec& spec, std::int64_t folderRow,
+    Impl(Store& store, Volume& volume, const FolderLayout& layout, std::int64_t folderRow,
          SortColumn column, PropId sortProperty);
     ~Impl();
     Impl(const Impl&) = delete;
@@ -53,7 +53,7 @@ public:
     bool DeleteRecord(ObjectId id);
     bool Atomically(const std::function<bool()>& body);
 
-    [[nodiscard]] const FolderSpec& spec() const { return spec_; }
+    [[nodiscard]] const FolderLayout& layout() const { return layout_; }
     [[nodiscard]] PropId sortProperty() const { return sortProperty_; }
     [[nodiscard]] std::int64_t folderRow() const { return folderRow_; }
     [[nodiscard]] SortColumn column() const { return column_; }
@@ -101,7 +101,7 @@ private:
 
     Store* store_;
     Volume* volume_;
-    const FolderSpec& spec_;
+    const FolderLayout& layout_;
     std::int64_t folderRow_;
     SortColumn column_;
     PropId sortProperty_;

@@ -6,7 +6,7 @@ namespace mivex::store {
 
 namespace {
 
-constexpr FolderSpec kFolders[] = {
+constexpr FolderLayout kFolders[] = {
     {kInboxName, "Inbox", kInboxByDate, kInboxBySender, true},
     {kOutboxName, "Outbox", kOutboxByDate, 0, true},
     {kSentName, "Sent", kSentByDate, kSentByRecipient, true},
@@ -30,11 +30,11 @@ void AppendId(ObjectId id, std::vector<std::uint8_t>& key) {
     }
 }
 
-void MakeDateKey(const FolderSpec& spec, std::span<const PropVal> props, ObjectId id,
+void MakeDateKey(const FolderLayout& layout, std::span<const PropVal> props, ObjectId id,
                  std::vector<std::uint8_t>& key) {
     key.clear();
-    if (spec.dateProperty != 0) {
-        if (const PropVal* prop = FindExact(props, spec.dateProperty); prop != nullptr) {
+    if (layout.dateProperty != 0) {
+        if (const PropVal* prop = FindExact(props, layout.dateProperty); prop != nullptr) {
             key.push_back(kPresent);
             const std::uint64_t descending = ~prop->fileTime;
             for (int shift = 56; shift >= 0; shift -= 8) {
@@ -49,33 +49,33 @@ void MakeDateKey(const FolderSpec& spec, std::span<const PropVal> props, ObjectI
 
 }  // namespace
 
-const FolderSpec* FindFolderSpec(std::u16string_view name) {
-    for (const FolderSpec& spec : kFolders) {
-        if (spec.name == name)
-            return &spec;
+const FolderLayout* FindFolderLayout(std::u16string_view name) {
+    for (const FolderLayout& layout : kFolders) {
+        if (layout.name == name)
+            return &layout;
     }
     return nullptr;
 }
 
-std::span<const FolderSpec> AllFolderSpecs() {
+std::span<const FolderLayout> AllFolderLayouts() {
     return kFolders;
 }
 
-std::optional<SortColumn> SortColumnFor(const FolderSpec& spec, PropId sortProperty) {
-    if (spec.dateProperty == 0 && spec.nameProperty == 0)
+std::optional<SortColumn> SortColumnFor(const FolderLayout& layout, PropId sortProperty) {
+    if (layout.dateProperty == 0 && layout.nameProperty == 0)
         return SortColumn::Date;
-    if (sortProperty == 0 || sortProperty == spec.dateProperty)
+    if (sortProperty == 0 || sortProperty == layout.dateProperty)
         return SortColumn::Date;
-    if (spec.nameProperty != 0 && sortProperty == spec.nameProperty)
+    if (layout.nameProperty != 0 && sortProperty == layout.nameProperty)
         return SortColumn::Name;
     return std::nullopt;
 }
 
-void MakeNameKey(const FolderSpec& spec, std::span<const PropVal> props, ObjectId id,
+void MakeNameKey(const FolderLayout& layout, std::span<const PropVal> props, ObjectId id,
                  const TextCollator& collator, std::vector<std::uint8_t>& nameKey) {
     nameKey.clear();
-    if (spec.nameProperty != 0) {
-        if (const PropVal* prop = FindExact(props, spec.nameProperty); prop != nullptr) {
+    if (layout.nameProperty != 0) {
+        if (const PropVal* prop = FindExact(props, layout.nameProperty); prop != nullptr) {
             nameKey.push_back(kPresent);
             collator.AppendSortKey(prop->text, nameKey);
         } else {
@@ -85,11 +85,11 @@ void MakeNameKey(const FolderSpec& spec, std::span<const PropVal> props, ObjectI
     AppendId(id, nameKey);
 }
 
-void MakeRecordKeys(const FolderSpec& spec, std::span<const PropVal> props, ObjectId id,
+void MakeRecordKeys(const FolderLayout& layout, std::span<const PropVal> props, ObjectId id,
                     const TextCollator& collator, std::vector<std::uint8_t>& dateKey,
                     std::vector<std::uint8_t>& nameKey) {
-    MakeDateKey(spec, props, id, dateKey);
-    MakeNameKey(spec, props, id, collator, nameKey);
+    MakeDateKey(layout, props, id, dateKey);
+    MakeNameKey(layout, props, id, collator, nameKey);
 }
 
 }  // namespace mivex::store

@@ -25,7 +25,7 @@
 
 namespace mivex::store {
 
-struct FolderSpec {
+struct FolderLayout {
     std::u16string_view name;
     std::string_view storedName;  // the name in the file's folder table
     PropId dateProperty;          // the first sort order, 0 for none
@@ -37,22 +37,23 @@ struct FolderSpec {
 enum class SortColumn { Date = 0, Name = 1 };
 
 // The folder of that exact name, or null.
-[[nodiscard]] const FolderSpec* FindFolderSpec(std::u16string_view name);
+[[nodiscard]] const FolderLayout* FindFolderLayout(std::u16string_view name);
 
-// The key column for opening `spec` with `sortProperty`: 0 means the first
+// The key column for opening `layout` with `sortProperty`: 0 means the first
 // sort order; a property that is none of the folder's sort orders gives nothing.
 // A folder without sort orders takes any property and orders by object id.
-[[nodiscard]] std::optional<SortColumn> SortColumnFor(const FolderSpec& spec, PropId sortProperty);
+[[nodiscard]] std::optional<SortColumn> SortColumnFor(const FolderLayout& layout,
+                                                      PropId sortProperty);
 
 // The two keys of a record with these properties and this id.
-void MakeRecordKeys(const FolderSpec& spec, std::span<const PropVal> props, ObjectId id,
+void MakeRecordKeys(const FolderLayout& layout, std::span<const PropVal> props, ObjectId id,
                     const TextCollator& collator, std::vector<std::uint8_t>& dateKey,
                     std::vector<std::uint8_t>& nameKey);
 
 // The name key alone, for rebuilding keys when the collation changed.
-void MakeNameKey(const FolderSpec& spec, std::span<const PropVal> props, ObjectId id,
+void MakeNameKey(const FolderLayout& layout, std::span<const PropVal> props, ObjectId id,
                  const TextCollator& collator, std::vector<std::uint8_t>& nameKey);
 
-[[nodiscard]] std::span<const FolderSpec> AllFolderSpecs();
+[[nodiscard]] std::span<const FolderLayout> AllFolderLayouts();
 
 }  // namespace mivex::store

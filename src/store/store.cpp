@@ -129,20 +129,22 @@ FolderHandle Store::OpenFolder(std::u16string_view name, PropId sortProperty) {
     FolderHandle handle;
     if (!MountStore())
         return handle;
-    const FolderSpec* spec = FindFolderSpec(name);
+    const FolderLayout* layout = FindFolderLayout(name);
     const std::optional<SortColumn> column =
-        spec != nullptr ? SortColumnFor(*spec, sortProperty) : std::nullopt;
-    const std::optional<std::int64_t> row = column ? impl_->volume->FolderRow(*spec) : std::nullopt;
+        layout != nullptr ? SortColumnFor(*layout, sortProperty) : std::nullopt;
+    const std::optional<std::int64_t> row =
+        column ? impl_->volume->FolderRow(*layout) : std::nullopt;
     if (!row) {
         UnmountStore();
         return handle;
     }
     // The folder reports the order it is read in: the first one for 0, none for "Options".
     PropId opened = 0;
-    if (spec->dateProperty != 0) {
-        opened = *column == SortColumn::Date ? spec->dateProperty : spec->nameProperty;
+    if (layout->dateProperty != 0) {
+        opened = *column == SortColumn::Date ? layout->dateProperty : layout->nameProperty;
     }
-    auto impl = std::make_unique<Folder::Impl>(*this, *impl_->volume, *spec, *row, *column, opened);
+    auto impl =
+        std::make_unique<Folder::Impl>(*this, *impl_->volume, *layout, *row, *column, opened);
     if (!impl->Prepared())
         return handle;  // the Impl's destructor unmounts
     handle.folder_.reset(new Folder(std::move(impl)));

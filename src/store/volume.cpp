@@ -177,25 +177,25 @@ void Volume::RebuildNameKeys() {
     Statement folders = db_.Prepare("SELECT id, name FROM folders");
     if (!scan.valid() || !folders.valid())
         return;
-    std::vector<std::pair<std::int64_t, const FolderSpec*>> specs;
+    std::vector<std::pair<std::int64_t, const FolderLayout*>> specs;
     while (folders.Step() == SQLITE_ROW) {
         const auto name = folders.ColumnBlob(1);
         const std::string_view text(reinterpret_cast<const char*>(name.data()), name.size());
-        for (const FolderSpec& spec : AllFolderSpecs()) {
-            if (spec.storedName == text && spec.nameProperty != 0) {
-                specs.emplace_back(folders.ColumnInt(0), &spec);
+        for (const FolderLayout& layout : AllFolderLayouts()) {
+            if (layout.storedName == text && layout.nameProperty != 0) {
+                specs.emplace_back(folders.ColumnInt(0), &layout);
             }
         }
     }
     while (scan.Step() == SQLITE_ROW) {
         const std::int64_t folder = scan.ColumnInt(1);
-        const auto spec = std::find_if(specs.begin(), specs.end(), [folder](const auto& entry) {
+        const auto layout = std::find_if(specs.begin(), specs.end(), [folder](const auto& entry) {
             return entry.first == folder;
         });
-        if (spec == specs.end() || !DecodeRecord(scan.ColumnBlob(2), props))
+        if (layout == specs.end() || !DecodeRecord(scan.ColumnBlob(2), props))
             continue;
         Rekey rekey{static_cast<ObjectId>(scan.ColumnInt(0)), {}};
-        MakeNameKey(*spec->second, props, rekey.id, collator_, rekey.key);
+        MakeNameKey(*layout->second, props, rekey.id, collator_, rekey.key);
         rekeys.push_back(std::move(rekey));
     }
     scan.Reset();
@@ -222,11 +222,11 @@ void Volume::RebuildNameKeys() {
     scope.Commit();
 }
 
-std::optional<std::int64_t> Volume::FolderRow(const FolderSpec& spec) {
+std::optional<std::int64_t> Volume::FolderRow(const FolderLayout& layout) {
     Statement find = db_.Prepare("SELECT id FROM folders WHERE name = ?1");
     if (!find.valid())
         return std::nullopt;
-    find.BindText(1, spec.storedName);
+    find.BindText(1, layout.storedName);
     int rc = find.Step();
     if (rc == SQLITE_ROW)
         return find.ColumnInt(0);
@@ -240,7 +240,7 @@ std::optional<std::int64_t> Volume::FolderRow(const FolderSpec& spec) {
     WriteScope scope(*this);
     if (!scope.began())
         return std::nullopt;
-    add.BindText(1, spec.storedName);
+    add.BindText(1, layout.storedName);
     if (add.Step() != SQLITE_DONE)
         return std::nullopt;
     const std::int64_t row = sqlite3_last_insert_rowid(db_.handle());

@@ -39,7 +39,7 @@ public:
     [[nodiscard]] const TextCollator& collator() const { return collator_; }
 
     // The folder's row in the folder table, added when it is not there yet.
-    [[nodiscard]] std::optional<std::int64_t> FolderRow(const FolderSpec& spec);
+    [[nodiscard]] std::optional<std::int64_t> FolderRow(const FolderLayout& layout);
 
     // Runs `body` in one transaction (a savepoint when nested).
     bool Atomically(const std::function<bool()>& body);

@@ -9,10 +9,10 @@ using test::kHiSubmit;
 using test::Phone;
 using test::StoresWith;
 
-CommandFault Fault(FaultKind kind, std::string_view spec) {
+CommandFault Fault(FaultKind kind, std::string_view request) {
     std::string error;
-    std::optional<CommandFault> fault = ParseCommandFault(kind, spec, error);
-    EXPECT_TRUE(fault.has_value()) << spec << ": " << error;
+    std::optional<CommandFault> fault = ParseCommandFault(kind, request, error);
+    EXPECT_TRUE(fault.has_value()) << request << ": " << error;
     return fault.value_or(CommandFault{});
 }
 
@@ -62,10 +62,10 @@ TEST(FaultPlan, ParsesSpecsAndRefusesMalformedOnes) {
         {FaultKind::CmsError, "+CMGR -1"}, {FaultKind::Garbage, "+CMGR 100001"},
         {FaultKind::Unsolicited, "RING"},  {FaultKind::Error, " +CMGR"},
     };
-    for (const auto& [kind, spec] : bad) {
-        SCOPED_TRACE(spec);
+    for (const auto& [kind, request] : bad) {
+        SCOPED_TRACE(request);
         std::string error;
-        EXPECT_FALSE(ParseCommandFault(kind, spec, error).has_value());
+        EXPECT_FALSE(ParseCommandFault(kind, request, error).has_value());
         EXPECT_FALSE(error.empty());
     }
 }

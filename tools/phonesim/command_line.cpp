@@ -19,7 +19,7 @@ bool IsPhoneNumber(std::string_view number) {
 
 struct FaultOption {
     FaultKind kind;
-    const std::vector<std::string>* specs;
+    const std::vector<std::string>* requests;
 };
 
 }  // namespace
@@ -133,9 +133,9 @@ std::optional<phonesim::PhoneSetup> BuildSetup(const PhonesimArguments& argument
         {FaultKind::CmsError, &arguments.cmsError},       {FaultKind::Cut, &arguments.cut},
     };
     for (const FaultOption& option : options) {
-        for (const std::string& spec : *option.specs) {
+        for (const std::string& request : *option.requests) {
             std::optional<phonesim::CommandFault> fault =
-                phonesim::ParseCommandFault(option.kind, spec, error);
+                phonesim::ParseCommandFault(option.kind, request, error);
             if (!fault) {
                 return std::nullopt;
             }

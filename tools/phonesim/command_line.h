@@ -36,7 +36,7 @@ struct PhonesimArguments {
 void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments);
 
 // The phone the arguments describe, stores loaded from their files. Nothing,
-// with `error` set, for a bad fault spec, number or store file.
+// with `error` set, for a bad fault request, number or store file.
 [[nodiscard]] std::optional<phonesim::PhoneSetup> BuildSetup(const PhonesimArguments& arguments,
                                                              std::string& error);
 
