@@ -38,8 +38,11 @@ fuzz: deps
 demo: build
 	@scripts/demo $(BUILD_DIR)
 
+# The rescanning Inbox reference alone takes about five minutes at full size.
 bench: build
 	@$(BUILD_DIR)/bench/mivex_sms_bench
+	@$(BUILD_DIR)/bench/phone/mivex_link_bench
+	@$(BUILD_DIR)/bench/store/mivex_store_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
