@@ -1,31 +1,27 @@
-// Trace mode over a real line: the trace file holds, record by record, exactly
-// the bytes that went to the phone and the bytes that came back.
+// Trace mode over a real, slow line: the trace file holds, record by record,
+// exactly the bytes that went to the phone and the bytes that came back.
 
 #include <gtest/gtest.h>
 
 #include "link_session.h"
 #include "phone/at_exchanges.h"
-#include "phone/trace.h"
 #include "sms/hex_text.h"
-#include "sms/submit_encoder.h"
 
 namespace mivex::phone::integration {
 namespace {
 
 class TraceMode : public PhoneOnPty {};
 
-TEST_F(TraceMode, HoldsEveryByteSentAndReceived) {
-    const Octets stored = DeliverPdus(u"Traced message")[0];
-    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores({{1, stored}})));
-    TemporaryDirectory directory;
-    Trace trace(clock, directory.path());
-    ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
-    link.trace = &trace;
+TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
+    const Octets stored = DeliverPdus(TextOfLength(160))[0];
+    phonesim::PhoneSetup setup;
+    setup.stores = Stores({{1, stored}});
+    setup.baudRate = 9600;
+    setup.clock = FixedTime;
+    ASSERT_NO_FATAL_FAILURE(StartPhone(std::move(setup)));
+    ASSERT_NO_FATAL_FAILURE(StartTrace());
 
-    const sms::EncodedPdu submit =
-        sms::BuildMessagePdus(sms::BuildServiceCentreField(true, u""), u"+447700900555",
-                              u"Traced reply", sms::MakeSubmitOptions(false, false, 0xA7), {})
-            .at(0);
+    const sms::EncodedPdu submit = SubmitPdus(u"Traced reply").at(0);
     const std::string submitHex = sms::BytesToHex(submit.octets);
     PortHandle port = OpenQuickly();
     ASSERT_EQ(SelectStorage(port, "ME")->used, 1);
@@ -33,7 +29,12 @@ TEST_F(TraceMode, HoldsEveryByteSentAndReceived) {
     ASSERT_TRUE(ReadStoredMessage(port, 2).empty());
     ASSERT_TRUE(SubmitPdu(port, submitHex, submit.cmgsLength));
     ClosePort(port);
-    trace.TraceWrite(TraceKind::Close);
+    phone->Stop();
+    ASSERT_EQ(phone->Submitted().size(), 1u);
+    EXPECT_EQ(phone->Submitted()[0].pdu, submit.octets);
+    // The answers really went at the line's pace, not all at once.
+    EXPECT_GT(phone->Stats().pacedBytes, 0u);
+    EXPECT_EQ(phone->Stats().pacedBytes, phone->Stats().bytesWritten);
 
     const std::string storedTpduLength = std::to_string(stored.size() - 1 - stored[0]);
     const std::vector<TraceRecord> expected = {
@@ -52,7 +53,7 @@ TEST_F(TraceMode, HoldsEveryByteSentAndReceived) {
         {'T', submitHex + "\x1a"},
         {'R', "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
     };
-    EXPECT_EQ(ReadTraceRecords(trace.FilePath()), expected);
+    EXPECT_EQ(StopTrace(), expected);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link_fixture.h"
 
 namespace mivex::phone::test {
@@ -11,17 +13,10 @@ class AtExchange : public LinkTest {
 protected:
     void SetUp() override { port = OpenScriptedPort(); }
 
-    [[nodiscard]] std::vector<std::string> Written() const {
-        std::vector<std::string> bytes;
-        for (const WriteSeen& write : line.writes)
-            bytes.push_back(write.bytes);
-        return bytes;
-    }
-
     PortHandle port;
 };
 
-TEST_F(AtExchange, SelectStorageSendsTheStoreAndReadsItsCounts) {
+TEST_F(AtExchange, SelectStorageReadsTheCountsWithinItsTimeOuts) {
     line.answers["AT+CPMS=\"SM\"\r"] = "\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n";
     const std::optional<StorageCounts> counts = SelectStorage(port, "SM");
     ASSERT_TRUE(counts);
@@ -34,79 +29,56 @@ TEST_F(AtExchange, SelectStorageSendsTheStoreAndReadsItsCounts) {
     EXPECT_FALSE(SelectStorage(port, "ME"));
     line.answers["AT+CPMS=\"ME\"\r"] = "\r\n+CPMS: 1001,1001\r\n\r\nOK\r\n";
     EXPECT_FALSE(SelectStorage(port, "ME"));
-}
-
-TEST_F(AtExchange, SelectStorageSendsOnlyTwoLetterStoreNames) {
-    for (const std::string_view store : {"me", "M", "MEM", "M\"", "\r\n", ""}) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(store)));
-        EXPECT_FALSE(SelectStorage(port, store));
-    }
-    EXPECT_TRUE(line.writes.empty());
-}
-
-TEST_F(AtExchange, SilentPhoneFailsAfterTheReadTimeOut) {
+    // A silent phone fails after the read time-out, not later.
+    line.answers.clear();
     const std::uint64_t start = clock.NowMs();
     EXPECT_FALSE(SelectStorage(port, "ME"));
     EXPECT_EQ(clock.NowMs() - start, 3000u);
 }
 
-TEST_F(AtExchange, GetServiceCentreReturnsTheNumberOrNothing) {
-    line.answers["AT+CSCA?\r"] = "\r\n+CSCA: \"4412345\",145\r\n\r\nOK\r\n";
-    EXPECT_EQ(GetServiceCentre(port), "+4412345");
-    line.answers["AT+CSCA?\r"] = "\r\n+CSCA: \"4412345\",129\r\n\r\nOK\r\n";
-    EXPECT_EQ(GetServiceCentre(port), "4412345");
-    line.answers["AT+CSCA?\r"] = "\r\nERROR\r\n";
-    EXPECT_EQ(GetServiceCentre(port), "");
-    EXPECT_EQ(Written(), std::vector<std::string>(3, "AT+CSCA?\r"));
-}
-
-TEST_F(AtExchange, ReadStoredMessageReadsOneSlot) {
-    line.answers["AT+CMGR=7\r"] =
-        "\r\n+CMGR: 0,,20\r\n07914477000900F0040B914477009010F200004021\r\n\r\nOK\r\n";
-    line.answers["AT+CMGR=8\r"] = "\r\nOK\r\n";
-    line.answers["AT+CMGR=9\r"] = "\r\n+CMS ERROR: 321\r\n";
-    EXPECT_EQ(ReadStoredMessage(port, 7).size(), 21u);
-    EXPECT_TRUE(ReadStoredMessage(port, 8).empty());
-    EXPECT_TRUE(ReadStoredMessage(port, 9).empty());
+TEST_F(AtExchange, SendsOnlyTwoLetterStoreNamesAndSlotsFromZero) {
+    for (const std::string_view store : {"me", "M", "MEM", "M\"", "\r\n", ""}) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(store)));
+        EXPECT_FALSE(SelectStorage(port, store));
+    }
     EXPECT_TRUE(ReadStoredMessage(port, -1).empty());
-    EXPECT_EQ(Written(), (std::vector<std::string>{"AT+CMGR=7\r", "AT+CMGR=8\r", "AT+CMGR=9\r"}));
-}
-
-TEST_F(AtExchange, DeleteStoredMessageNeedsTheOk) {
-    line.answers["AT+CMGD=0\r"] = "\r\nOK\r\n";
-    line.answers["AT+CMGD=12\r"] = "\r\nERROR\r\n";
-    EXPECT_TRUE(DeleteStoredMessage(port, 0));
-    EXPECT_FALSE(DeleteStoredMessage(port, 12));
     EXPECT_FALSE(DeleteStoredMessage(port, -3));
-    EXPECT_EQ(Written(), (std::vector<std::string>{"AT+CMGD=0\r", "AT+CMGD=12\r"}));
+    EXPECT_TRUE(line.writes.empty());
 }
 
 constexpr std::string_view kHiPdu = "0011000B914477000910F200000B02C834";
 
-TEST_F(AtExchange, SubmitPduWaitsForThePromptThenSendsTheHexText) {
-    line.answers["AT+CMGS=16\r"] = "\r\n> ";
-    line.answers[std::string(kHiPdu) + "\x1A"] = "\r\n+CMGS: 4\r\n\r\nOK\r\n";
-    EXPECT_TRUE(SubmitPdu(port, kHiPdu, 16));
-    ASSERT_EQ(line.writes.size(), 2u);
-    EXPECT_EQ(line.writes[0].bytes, "AT+CMGS=16\r");
-    EXPECT_EQ(line.writes[0].timeoutMs, 3000u);
-    EXPECT_EQ(line.writes[1].bytes, std::string(kHiPdu) + "\x1A");
-    EXPECT_EQ(line.writes[1].timeoutMs, 10000u);
-    EXPECT_EQ(line.readTimeouts.back(), 20000u);
-    EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{200}));
-}
-
-TEST_F(AtExchange, SubmitPduWithoutAPromptSendsNoPdu) {
-    line.answers["AT+CMGS=16\r"] = "\r\nERROR\r\n";
-    EXPECT_FALSE(SubmitPdu(port, kHiPdu, 16));
-    EXPECT_EQ(Written(), (std::vector<std::string>{"AT+CMGS=16\r"}));
-}
-
-TEST_F(AtExchange, SubmitPduFailsWithoutTheFinalOk) {
-    line.answers["AT+CMGS=16\r"] = "\r\n> ";
-    line.answers[std::string(kHiPdu) + "\x1A"] = "\r\n+CMS ERROR: 500\r\n";
-    EXPECT_FALSE(SubmitPdu(port, kHiPdu, 16));
-    EXPECT_EQ(line.writes.size(), 2u);  // nothing is sent to cancel
+TEST_F(AtExchange, SubmitPduSendsThePduOnlyAfterThePrompt) {
+    struct Case {
+        std::string_view promptAnswer, finalAnswer;
+        bool result;
+        std::size_t writes;  // nothing is sent to cancel a failed submission
+    };
+    const Case cases[] = {
+        {"\r\n> ", "\r\n+CMGS: 4\r\n\r\nOK\r\n", true, 2},
+        {"\r\nERROR\r\n", "", false, 1},
+        {"\r\n> ", "\r\n+CMS ERROR: 500\r\n", false, 2},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(test.finalAnswer)));
+        line.writes.clear();
+        line.readTimeouts.clear();
+        clock.sleeps.clear();
+        line.answers["AT+CMGS=16\r"] = test.promptAnswer;
+        line.answers[std::string(kHiPdu) + "\x1A"] = test.finalAnswer;
+        EXPECT_EQ(SubmitPdu(port, kHiPdu, 16), test.result);
+        ASSERT_EQ(line.writes.size(), test.writes);
+        EXPECT_EQ(line.writes[0].bytes, "AT+CMGS=16\r");
+        EXPECT_EQ(line.writes[0].timeoutMs, 3000u);
+        if (test.writes == 2) {
+            EXPECT_EQ(line.writes[1].bytes, std::string(kHiPdu) + "\x1A");
+            EXPECT_EQ(line.writes[1].timeoutMs, 10000u);
+            // The answer to the PDU is given its own, longer time-out.
+            EXPECT_NE(std::find(line.readTimeouts.begin(), line.readTimeouts.end(), 20000u),
+                      line.readTimeouts.end());
+            EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{200}));
+        }
+    }
 }
 
 TEST_F(AtExchange, SubmitPduRefusesTextThatIsNotItsPdu) {
@@ -124,11 +96,11 @@ TEST_F(AtExchange, SubmitPduRefusesTextThatIsNotItsPdu) {
     }
     EXPECT_TRUE(line.writes.empty());
     // With the service centre's own field, the count excludes those octets.
+    const std::string withCentre = "07914477000900F0" + std::string(kHiPdu.substr(2));
     line.answers["AT+CMGS=16\r"] = "\r\n> ";
-    EXPECT_FALSE(SubmitPdu(port, "07914477000900F0" + std::string(kHiPdu.substr(2)), 16));
-    EXPECT_EQ(Written(),
-              (std::vector<std::string>{
-                  "AT+CMGS=16\r", "07914477000900F0" + std::string(kHiPdu.substr(2)) + "\x1A"}));
+    EXPECT_FALSE(SubmitPdu(port, withCentre, 16));
+    ASSERT_EQ(line.writes.size(), 2u);
+    EXPECT_EQ(line.writes[1].bytes, withCentre + "\x1A");
 }
 
 }  // namespace

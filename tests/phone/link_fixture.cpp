@@ -8,6 +8,18 @@
 
 namespace mivex::phone::test {
 
+bool FakeOptions::ReadOption(options::Option option, std::int32_t& value) {
+    const auto found = integers.find(option);
+    value = found == integers.end() ? 0 : found->second;
+    return found != integers.end();
+}
+
+bool FakeOptions::ReadOption(options::Option option, std::u16string& value) {
+    const auto found = strings.find(option);
+    value = found == strings.end() ? u"" : found->second;
+    return found != strings.end();
+}
+
 TemporaryDirectory::TemporaryDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "mivex-phone-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
@@ -25,21 +37,24 @@ std::string ReadFile(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-std::vector<TraceRecord> TraceRecords(const std::string& traceText) {
+std::vector<TraceRecord> TraceRecords(const std::filesystem::path& file) {
+    // A T or R record starts "\r\nSS.HH T\r\n"; the start and end lines
+    // ("SS.HH -- ...") hold no line data.
     static const std::regex header(
         "\r\n[0-9]{2}\\.[0-9]{2} ([TR])\r\n|\r\n[0-9]{2}\\.[0-9]{2} -- ");
+    const std::string text = ReadFile(file);
     std::vector<TraceRecord> records;
     std::size_t dataStart = 0;
     char kind = 0;
-    for (auto match = std::sregex_iterator(traceText.begin(), traceText.end(), header);
+    for (auto match = std::sregex_iterator(text.begin(), text.end(), header);
          match != std::sregex_iterator(); ++match) {
         if (kind != 0)
-            records.emplace_back(kind, traceText.substr(dataStart, match->position() - dataStart));
+            records.emplace_back(kind, text.substr(dataStart, match->position() - dataStart));
         kind = (*match)[1].matched ? (*match)[1].str()[0] : 0;
         dataStart = static_cast<std::size_t>(match->position() + match->length());
     }
     if (kind != 0)
-        records.emplace_back(kind, traceText.substr(dataStart));
+        records.emplace_back(kind, text.substr(dataStart));
     return records;
 }
 

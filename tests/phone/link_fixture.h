@@ -1,22 +1,35 @@
 #pragma once
 
-// A phone link on a scripted line in virtual time, with the trace going to a
-// fresh temporary directory.
+// Pieces shared by the phone link's tests: options held in maps, a scratch
+// directory, trace files read back record by record, and a phone link on a
+// scripted line in virtual time.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "fake_clock.h"
 #include "fake_controls.h"
+#include "options/option_ids.h"
 #include "phone/serial_line.h"
 #include "phone/trace.h"
 #include "scripted_line.h"
 
 namespace mivex::phone::test {
+
+// Options held in maps; absent ones read as 0 or empty with a false result.
+class FakeOptions final : public options::OptionReader {
+public:
+    bool ReadOption(options::Option option, std::int32_t& value) override;
+    bool ReadOption(options::Option option, std::u16string& value) override;
+
+    std::map<options::Option, std::int32_t> integers;
+    std::map<options::Option, std::u16string> strings;
+};
 
 // A directory that exists for the life of the object.
 class TemporaryDirectory {
@@ -37,8 +50,8 @@ private:
 // A trace record: 'T' or 'R' and its data.
 using TraceRecord = std::pair<char, std::string>;
 
-// The Transmit and Receive records of trace text, stamps left out.
-[[nodiscard]] std::vector<TraceRecord> TraceRecords(const std::string& traceText);
+// The Transmit and Receive records of a trace file, stamps left out.
+[[nodiscard]] std::vector<TraceRecord> TraceRecords(const std::filesystem::path& file);
 
 class LinkTest : public ::testing::Test {
 protected:
@@ -48,9 +61,7 @@ protected:
         link.trace = &trace;
         ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
     }
-    [[nodiscard]] std::vector<TraceRecord> Records() {
-        return TraceRecords(ReadFile(trace.FilePath()));
-    }
+    [[nodiscard]] std::vector<TraceRecord> Records() { return TraceRecords(trace.FilePath()); }
 
     testing::FakeClock clock;
     ScriptedLine line{clock};

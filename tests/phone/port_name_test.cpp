@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "phone/line_settings.h"
-#include "scripted_line.h"
-
 namespace mivex::phone {
 namespace {
 
@@ -43,32 +40,6 @@ TEST(PortName, MapsPortsToDevicePaths) {
         SCOPED_TRACE(::testing::PrintToString(std::u16string(port)));
         EXPECT_EQ(DevicePathForPort(port), path);
     }
-}
-
-TEST(LineSettings, AbsentOptionsGiveTheDefaults) {
-    test::FakeOptions options;
-    ConnectionOptions read = ReadConnectionOptions(options);
-    EXPECT_EQ(read.portName, u"COM1:");
-    EXPECT_EQ(read.line.baudRate, 19200);
-    EXPECT_EQ(read.line.dataBits, 8);
-    EXPECT_EQ(read.line.stopBits, platform::StopBits::One);
-    EXPECT_EQ(read.line.flowControl, platform::FlowControl::None);
-    EXPECT_FALSE(read.soundsOff);
-
-    using options::Option;
-    options.integers = {{Option::BaudRate, 57600},
-                        {Option::DataBits, 7},
-                        {Option::StopBits, 2},
-                        {Option::FlowControl, 1},
-                        {Option::SoundsOff, 1}};
-    options.strings[Option::Port] = u"/dev/ttyUSB1: Modem";
-    read = ReadConnectionOptions(options);
-    EXPECT_EQ(read.portName, u"/dev/ttyUSB1: Modem");
-    EXPECT_EQ(read.line.baudRate, 57600);
-    EXPECT_EQ(read.line.dataBits, 7);
-    EXPECT_EQ(read.line.stopBits, platform::StopBits::Two);
-    EXPECT_EQ(read.line.flowControl, platform::FlowControl::Hardware);
-    EXPECT_TRUE(read.soundsOff);
 }
 
 }  // namespace

@@ -6,7 +6,8 @@ namespace mivex::phone::test {
 
 using platform::ReadResult;
 
-void ScriptedLine::Arrive(std::string_view bytes, std::uint64_t atMs, std::uint32_t gapMs) {
+void ScriptedLine::ArriveIn(std::string_view bytes, std::uint32_t inMs, std::uint32_t gapMs) {
+    std::uint64_t atMs = clock.NowMs() + inMs;
     for (const char byte : bytes) {
         incoming.emplace_back(atMs, byte);
         atMs += gapMs;
@@ -39,7 +40,7 @@ int ScriptedDevice::Write(std::span<const std::uint8_t> bytes, std::uint32_t tim
     if (closed_)
         return -1;
     const std::string text(bytes.begin(), bytes.end());
-    line_.writes.push_back({text, timeoutMs, line_.clock.NowMs()});
+    line_.writes.push_back({text, timeoutMs});
     switch (line_.writeBehaviour) {
         case WriteBehaviour::Fail:
             return -1;
@@ -50,7 +51,7 @@ int ScriptedDevice::Write(std::span<const std::uint8_t> bytes, std::uint32_t tim
             break;
     }
     if (const auto answer = line_.answers.find(text); answer != line_.answers.end())
-        line_.ArriveIn(answer->second, line_.answerDelayMs);
+        line_.ArriveIn(answer->second, 20);
     return static_cast<int>(bytes.size());
 }
 
@@ -89,18 +90,6 @@ std::unique_ptr<platform::SerialDevice> ScriptedOpener::Open(std::u16string_view
     if (line_.refuseOpen)
         return nullptr;
     return std::make_unique<ScriptedDevice>(line_);
-}
-
-bool FakeOptions::ReadOption(options::Option option, std::int32_t& value) {
-    const auto found = integers.find(option);
-    value = found == integers.end() ? 0 : found->second;
-    return found != integers.end();
-}
-
-bool FakeOptions::ReadOption(options::Option option, std::u16string& value) {
-    const auto found = strings.find(option);
-    value = found == strings.end() ? u"" : found->second;
-    return found != strings.end();
 }
 
 }  // namespace mivex::phone::test

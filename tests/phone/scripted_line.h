@@ -1,10 +1,9 @@
 #pragma once
 
-// A serial line in virtual time for the phone link's unit tests. Bytes are
-// scheduled to arrive at given moments of a FakeClock; a read waits (moves the
-// clock) until the next byte or its time-out, exactly as a real port would,
-// so the read loops run in full without the tests waiting. A table of answers
-// by command makes it a small phone.
+// A serial line in virtual time: bytes arrive at given moments of a
+// FakeClock and a read moves the clock to the next byte or its time-out, as a
+// real port would, so read loops run in full without waiting. A table of
+// answers by command makes it a small phone.
 
 #include <cstdint>
 #include <deque>
@@ -15,7 +14,6 @@
 #include <vector>
 
 #include "fake_clock.h"
-#include "options/option_ids.h"
 #include "platform/serial_device.h"
 
 namespace mivex::phone::test {
@@ -23,7 +21,6 @@ namespace mivex::phone::test {
 struct WriteSeen {
     std::string bytes;
     std::uint32_t timeoutMs;
-    std::uint64_t atMs;
 };
 
 enum class WriteBehaviour { Whole, Fail, Short };
@@ -32,12 +29,8 @@ enum class WriteBehaviour { Whole, Fail, Short };
 struct ScriptedLine {
     explicit ScriptedLine(testing::FakeClock& fakeClock) : clock(fakeClock) {}
 
-    // Schedules `bytes` to arrive from `atMs` on, one every `gapMs`.
-    void Arrive(std::string_view bytes, std::uint64_t atMs, std::uint32_t gapMs = 0);
-    // Schedules `bytes` relative to the clock's present moment.
-    void ArriveIn(std::string_view bytes, std::uint32_t inMs, std::uint32_t gapMs = 0) {
-        Arrive(bytes, clock.NowMs() + inMs, gapMs);
-    }
+    // Schedules `bytes` to arrive `inMs` from now on, one every `gapMs`.
+    void ArriveIn(std::string_view bytes, std::uint32_t inMs, std::uint32_t gapMs = 0);
     [[nodiscard]] std::string Pending() const;
 
     testing::FakeClock& clock;
@@ -48,10 +41,9 @@ struct ScriptedLine {
     // A driver that ends an empty wait early, after this long.
     std::optional<std::uint32_t> waitCapMs;
 
-    // The phone: a write equal to a key is answered with its value after
-    // answerDelayMs; other writes get no answer.
+    // The phone: a write equal to a key is answered with its value 20 ms
+    // later; other writes get no answer.
     std::map<std::string, std::string> answers;
-    std::uint32_t answerDelayMs = 20;
 
     bool refuseOpen = false;
     std::vector<std::u16string> opened;
@@ -86,16 +78,6 @@ public:
 
 private:
     ScriptedLine& line_;
-};
-
-// Options held in maps; absent ones read as 0 or empty with a false result.
-class FakeOptions final : public options::OptionReader {
-public:
-    bool ReadOption(options::Option option, std::int32_t& value) override;
-    bool ReadOption(options::Option option, std::u16string& value) override;
-
-    std::map<options::Option, std::int32_t> integers;
-    std::map<options::Option, std::u16string> strings;
 };
 
 }  // namespace mivex::phone::test

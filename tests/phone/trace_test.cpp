@@ -5,7 +5,6 @@
 
 #include <fstream>
 
-#include "fake_clock.h"
 #include "link_fixture.h"
 
 namespace mivex::phone::test {
@@ -61,10 +60,7 @@ TEST_F(TraceFile, WritesEveryRecordByteForByte) {
 }
 
 TEST_F(TraceFile, OpeningAgainStartsAFreshOwnerOnlyFile) {
-    {
-        std::ofstream old(trace.FilePath());
-        old << "old contents that must go";
-    }
+    std::ofstream(trace.FilePath()) << "old contents that must go";
     ASSERT_EQ(::chmod(trace.FilePath().c_str(), 0644), 0);
     ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
     ASSERT_TRUE(trace.TraceWrite(TraceKind::Transmit, "first"));
@@ -73,20 +69,16 @@ TEST_F(TraceFile, OpeningAgainStartsAFreshOwnerOnlyFile) {
     EXPECT_EQ(Mode(), 0600u);
 }
 
-TEST_F(TraceFile, AFileThatCannotBeCreatedSwallowsTheRecords) {
+TEST_F(TraceFile, AFileThatCannotBeMadeSafelySwallowsTheRecords) {
     Trace nowhere(clock, directory.path() / "missing");
     EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Open));
     EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Receive, "lost"));
     EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Close));
     EXPECT_FALSE(fs::exists(directory.path() / "missing"));
-}
 
-TEST_F(TraceFile, DoesNotFollowAPlantedLink) {
+    // A link planted where the trace goes is not followed.
     const fs::path target = directory.path() / "precious.txt";
-    {
-        std::ofstream precious(target);
-        precious << "keep";
-    }
+    std::ofstream(target) << "keep";
     fs::create_symlink(target, trace.FilePath());
     EXPECT_FALSE(trace.TraceWrite(TraceKind::Open));
     EXPECT_EQ(ReadFile(target), "keep");

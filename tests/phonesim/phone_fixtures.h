@@ -1,7 +1,9 @@
 #pragma once
 
-// Shared pieces of the simulated phone's tests: a fixed clock, sample PDUs and
-// an interpreter that answers one command line at a time.
+// Shared pieces of the simulated phone's tests: a fixed clock, sample PDUs,
+// faults and an interpreter that answers one command line at a time.
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
@@ -24,13 +26,25 @@ inline PhoneStores StoresWith(std::initializer_list<std::pair<int, std::string_v
                               std::initializer_list<std::pair<int, std::string_view>> sim = {},
                               int capacity = 30) {
     PhoneStores stores{MessageStore(capacity), MessageStore(capacity)};
-    for (const auto& [slot, hex] : phone) {
-        (void)stores.phone.Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread});
-    }
-    for (const auto& [slot, hex] : sim) {
-        (void)stores.sim.Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread});
-    }
+    for (const auto& [slot, hex] : phone)
+        EXPECT_TRUE(stores.phone.Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread}));
+    for (const auto& [slot, hex] : sim)
+        EXPECT_TRUE(stores.sim.Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread}));
     return stores;
+}
+
+// A command fault in its command-line form, "PATTERN [ARGUMENT]".
+inline CommandFault Fault(FaultKind kind, std::string_view request) {
+    std::string error;
+    std::optional<CommandFault> fault = ParseCommandFault(kind, request, error);
+    EXPECT_TRUE(fault.has_value()) << request << ": " << error;
+    return fault.value_or(CommandFault{});
+}
+
+inline FaultPlan Plan(std::vector<CommandFault> faults) {
+    FaultPlan plan;
+    plan.commandFaults = std::move(faults);
+    return plan;
 }
 
 // An interpreter with echo off, as the program leaves a phone after start-up.

@@ -94,18 +94,6 @@ TEST(StoreFile, ReplaceFileSwapsContentsAndReportsAnUnwritableFolder) {
     std::filesystem::remove_all(folder);
 }
 
-TEST(MessageStore, FirstFreeSlotFillsGapsAndEndsAtCapacity) {
-    MessageStore store(3);
-    EXPECT_EQ(store.FirstFreeSlot(), 1);
-    ASSERT_TRUE(store.Put(1, {}));
-    ASSERT_TRUE(store.Put(3, {}));
-    EXPECT_EQ(store.FirstFreeSlot(), 2);
-    ASSERT_TRUE(store.Put(2, {}));
-    EXPECT_EQ(store.FirstFreeSlot(), std::nullopt);
-    EXPECT_FALSE(store.Put(4, {}));
-    EXPECT_FALSE(store.Put(0, {}));
-}
-
 TEST(MessageStore, TpduLengthNeverUnderflows) {
     EXPECT_EQ(TpduLength(sms::HexToBytes(kHiDeliver)), 21U);
     EXPECT_EQ(TpduLength(sms::HexToBytes("0791447700090000")), 0U);

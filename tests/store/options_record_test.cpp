@@ -15,20 +15,30 @@ protected:
     options::StoreOptions settings{store};
 };
 
-TEST_F(OptionsRecordTest, NewVolumeReadsEverythingAsAbsent) {
-    for (int number = 0; number < options::kOptionCount; ++number) {
-        SCOPED_TRACE(number);
-        const auto option = static_cast<Option>(number);
-        std::int32_t value = 7;
-        std::u16string text = u"junk";
-        EXPECT_FALSE(settings.ReadOption(option, value));
-        EXPECT_FALSE(settings.ReadOption(option, text));
-        EXPECT_EQ(value, 0);
-        EXPECT_EQ(text, u"");
+// Absent options read as 0 or empty, on a new volume and on one that cannot
+// be used; reading creates nothing and beeps at no one.
+TEST_F(OptionsRecordTest, AbsentOptionsReadAsZeroOrEmpty) {
+    for (const bool usable : {true, false}) {
+        SCOPED_TRACE(usable);
+        if (!usable) {
+            ASSERT_TRUE(store.GetDatabaseFolder());
+            WriteFileBytes(store.VolumePath(), std::string(2048, 'x'));
+        }
+        for (int number = 0; number < options::kOptionCount; ++number) {
+            std::int32_t value = 7;
+            std::u16string text = u"junk";
+            EXPECT_FALSE(settings.ReadOption(static_cast<Option>(number), value));
+            EXPECT_FALSE(settings.ReadOption(static_cast<Option>(number), text));
+            EXPECT_EQ(value, 0);
+            EXPECT_EQ(text, u"");
+        }
+        EXPECT_EQ(store.MountCount(), 0u);
+        EXPECT_EQ(sounds.beeps, 0);
+        if (usable) {
+            EXPECT_EQ(Open(kOptionsName)->SeekBeginning(0), 0u);
+        }
     }
-    EXPECT_EQ(store.MountCount(), 0u);
-    FolderHandle folder = Open(kOptionsName);
-    EXPECT_EQ(folder->SeekBeginning(0), 0u);  // no record until the first write
+    EXPECT_FALSE(settings.WriteOption(Option::DataBits, 8));
 }
 
 TEST_F(OptionsRecordTest, WritesShareOneRecordAndKeepEachOther) {
@@ -67,31 +77,6 @@ TEST_F(OptionsRecordTest, StringsLongerThanNinetyNineUnitsReadAsAbsent) {
         EXPECT_EQ(settings.ReadOption(Option::Port, read), c.readable);
         EXPECT_EQ(read, c.readable ? value : u"");
     }
-}
-
-TEST_F(OptionsRecordTest, ClearedDatabaseForgetsEveryOption) {
-    ASSERT_TRUE(settings.WriteOption(Option::BaudRate, 9600));
-    ASSERT_TRUE(settings.WriteOption(Option::FlowControl, 2));
-    mivex::testing::ScriptedPrompter prompter;
-    ASSERT_TRUE(store.ClearDatabase(prompter));
-    std::int32_t value = 1;
-    EXPECT_FALSE(settings.ReadOption(Option::BaudRate, value));
-    EXPECT_EQ(value, 0);
-    EXPECT_FALSE(settings.ReadOption(Option::FlowControl, value));
-}
-
-TEST_F(OptionsRecordTest, UnusableVolumeFailsQuietly) {
-    ASSERT_TRUE(store.GetDatabaseFolder());
-    WriteFileBytes(store.VolumePath(), std::string(2048, 'x'));
-    std::int32_t value = 3;
-    std::u16string text = u"junk";
-    EXPECT_FALSE(settings.ReadOption(Option::DataBits, value));
-    EXPECT_FALSE(settings.ReadOption(Option::Category, text));
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(text, u"");
-    EXPECT_FALSE(settings.WriteOption(Option::DataBits, 8));
-    EXPECT_EQ(store.MountCount(), 0u);
-    EXPECT_EQ(sounds.beeps, 0);
 }
 
 }  // namespace

@@ -1,18 +1,12 @@
+// Queueing the compose view's message into the Outbox, and copying sent
+// messages back into it.
+
 #include "store/queueing.h"
 
-#include <gtest/gtest.h>
+#include "store_fixture.h"
 
-#include <string>
-#include <vector>
-
-#include "fake_clock.h"
-#include "operations_support.h"
-
-namespace mivex::testing {
+namespace mivex::store::tests {
 namespace {
-
-using store::OutboxRecord;
-using store::SendNow;
 
 TEST(RecipientEntry, SplitsIntoNumberAndName) {
     struct Case {
@@ -32,20 +26,18 @@ TEST(RecipientEntry, SplitsIntoNumberAndName) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.entry.begin(), c.entry.end()));
-        EXPECT_EQ(store::RecipientNumberOf(c.entry), c.number);
-        EXPECT_EQ(store::RecipientNameOf(c.entry), c.name);
+        EXPECT_EQ(RecipientNumberOf(c.entry), c.number);
+        EXPECT_EQ(RecipientNameOf(c.entry), c.name);
     }
 }
 
-class Queueing : public ::testing::Test {
+class Queueing : public StoreTest {
 protected:
     int Queue(SendNow sendNow = SendNow::No) {
-        return store::QueueMessage(text, recipients, *outbox, sendNow, prompter, clock);
+        return QueueMessage(text, recipients, *outbox, sendNow, prompter, clock);
     }
-    void AddRecipient(std::u16string entry) { recipients.AddRow(entry); }
 
-    TempVolume volume;
-    store::FolderHandle outbox = volume.Open(store::kOutboxName, store::kOutboxByDate);
+    FolderHandle outbox = Open(kOutboxName, kOutboxByDate);
     FakeTextControl text;
     FakeListControl recipients;
     ScriptedPrompter prompter;
@@ -61,19 +53,19 @@ TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
     };
     const std::u16string longest(9999, u'x');
     const std::vector<Case> cases = {
-        {"nothing at all", u"", {}, store::kNoRecipientText},
-        {"no text", u"", {u"123"}, store::kNoMessageText},
-        {"10000 units", longest + u"x", {u"123"}, store::kMessageTooBigText},
-        {"name without number", u"hi", {u"123", u"Bob,"}, store::kInvalidRecipientText},
-        {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, store::kInvalidRecipientText},
-        {"too big before invalid", longest + u"x", {u"Bob,"}, store::kMessageTooBigText},
+        {"nothing at all", u"", {}, kNoRecipientText},
+        {"no text", u"", {u"123"}, kNoMessageText},
+        {"10000 units", longest + u"x", {u"123"}, kMessageTooBigText},
+        {"name without number", u"hi", {u"123", u"Bob,"}, kInvalidRecipientText},
+        {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, kInvalidRecipientText},
+        {"too big before invalid", longest + u"x", {u"Bob,"}, kMessageTooBigText},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         text.SetText(c.text);
         recipients.Reset();
         for (const std::u16string& entry : c.entries)
-            AddRecipient(entry);
+            recipients.AddRow(entry);
         prompter.seen.clear();
 
         EXPECT_EQ(Queue(), 0);
@@ -88,9 +80,9 @@ TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
 
 TEST_F(Queueing, WritesOneRecordPerRecipientWithOneCreatedTime) {
     text.SetText(std::u16string(9999, u'x'));
-    AddRecipient(u"Ann Lee,+44 7700-900123");
-    AddRecipient(u"0123 456");
-    AddRecipient(u"1" + std::u16string(198, u'2'));
+    recipients.AddRow(u"Ann Lee,+44 7700-900123");
+    recipients.AddRow(u"0123 456");
+    recipients.AddRow(u"1" + std::u16string(198, u'2'));
 
     EXPECT_EQ(Queue(SendNow::Yes), 3);
     EXPECT_TRUE(prompter.seen.empty());
@@ -104,25 +96,25 @@ TEST_F(Queueing, WritesOneRecordPerRecipientWithOneCreatedTime) {
 }
 
 TEST_F(Queueing, CopyToOutboxCopiesTheSelectedSentRecords) {
-    store::FolderHandle sent = volume.Open(store::kSentName, store::kSentByDate);
+    FolderHandle sent = Open(kSentName, kSentByDate);
     FakeListControl rows;
-    const auto addSent = [&](const store::PropArray& props, bool selected) {
+    const auto addSent = [&](const PropArray& props, bool selected) {
         const std::size_t row = rows.AddRow(u"row");
         rows.SetItemData(row, Write(*sent, props));
         rows.SetSelected(row, selected);
     };
     const sms::FileTime earlier = At(2025, 1, 2, 3, 4);
-    addSent(store::ToProps(store::SentRecord{u"+1", u"Ann", earlier, u"first", u"k"}), true);
-    addSent(store::ToProps(store::SentRecord{u"+2", u"Bob", earlier, u"second", u"k"}), false);
-    store::PropArray four = store::ToProps(store::SentRecord{u"+3", u"Cy", earlier, u"x", u"k"});
+    addSent(ToProps(SentRecord{u"+1", u"Ann", earlier, u"first", u"k"}), true);
+    addSent(ToProps(SentRecord{u"+2", u"Bob", earlier, u"second", u"k"}), false);
+    PropArray four = ToProps(SentRecord{u"+3", u"Cy", earlier, u"x", u"k"});
     four.pop_back();
     addSent(four, true);
-    addSent(store::ToProps(store::SentRecord{u"+4", u"Di", earlier, u"fourth", u"k"}), true);
+    addSent(ToProps(SentRecord{u"+4", u"Di", earlier, u"fourth", u"k"}), true);
     const std::size_t gone = rows.AddRow(u"deleted meanwhile");
     rows.SetItemData(gone, 9999);
     rows.SetSelected(gone, true);
 
-    EXPECT_EQ(store::CopyToOutbox(rows, *sent, *outbox, SendNow::Yes, clock), 2);
+    EXPECT_EQ(CopyToOutbox(rows, *sent, *outbox, SendNow::Yes, clock), 2);
     const sms::FileTime created = At(2026, 3, 5, 9, 7, 30);
     EXPECT_EQ(ReadOutbox(*outbox),
               (std::vector<OutboxRecord>{{u"+1", u"Ann", created, u"first", 1},
@@ -131,4 +123,4 @@ TEST_F(Queueing, CopyToOutboxCopiesTheSelectedSentRecords) {
 }
 
 }  // namespace
-}  // namespace mivex::testing
+}  // namespace mivex::store::tests

@@ -1,7 +1,10 @@
 #include "store_fixture.h"
 
+#include <sqlite3.h>
+
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace mivex::store::tests {
 
@@ -13,19 +16,28 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, error);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, error);
-    }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, error);
-    std::filesystem::remove_all(path_, error);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
-FolderHandle StoreTest::Open(std::u16string_view name, PropId sort) {
-    return store.OpenFolder(name, sort);
+sms::FileTime At(int year, int month, int day, int hour, int minute, int second) {
+    return sms::CalendarToFileTime({year, month, day, hour, minute, second, 0}).value();
+}
+
+InboxRecord Part(std::u16string sender, int ref, int count, int seq, std::u16string text,
+                 sms::FileTime time, int unread) {
+    return {std::move(sender), time, std::move(text), 1, ref, count, seq, unread, u"", u""};
+}
+
+InboxRecord Whole(std::u16string sender, std::u16string text, sms::FileTime time, int unread) {
+    return {std::move(sender), time, std::move(text), 0, 0, 0, 0, unread, u"", u""};
+}
+
+ObjectId Write(Folder& folder, const PropArray& props) {
+    const ObjectId id = folder.WriteRecord(0, props);
+    if (id == 0)
+        throw std::runtime_error("record not written");
+    return id;
 }
 
 ObjectId WriteInbox(Folder& inbox, std::u16string_view name, sms::FileTime time,
@@ -39,23 +51,36 @@ ObjectId WriteInbox(Folder& inbox, std::u16string_view name, sms::FileTime time,
     return inbox.WriteRecord(0, ToProps(record));
 }
 
-std::vector<ObjectId> ReadAllIds(Folder& folder) {
-    std::vector<ObjectId> ids;
+namespace {
+
+template <typename Each>
+void ForEachRecord(Folder& folder, Each each) {
     PropArray props;
     folder.SeekBeginning(0);
-    while (ObjectId id = folder.ReadRecord(props))
-        ids.push_back(id);
+    while (const ObjectId id = folder.ReadRecord(props))
+        each(id, props);
+}
+
+}  // namespace
+
+std::vector<PropArray> ReadAll(Folder& folder) {
+    std::vector<PropArray> records;
+    ForEachRecord(folder, [&](ObjectId, const PropArray& props) { records.push_back(props); });
+    return records;
+}
+
+std::vector<ObjectId> ReadAllIds(Folder& folder) {
+    std::vector<ObjectId> ids;
+    ForEachRecord(folder, [&](ObjectId id, const PropArray&) { ids.push_back(id); });
     return ids;
 }
 
 std::vector<std::u16string> ReadAllTexts(Folder& folder, std::uint16_t number) {
     std::vector<std::u16string> texts;
-    PropArray props;
-    folder.SeekBeginning(0);
-    while (folder.ReadRecord(props) != 0) {
+    ForEachRecord(folder, [&](ObjectId, const PropArray& props) {
         const std::u16string* text = FindPropString(props, number);
         texts.push_back(text != nullptr ? *text : u"<none>");
-    }
+    });
     return texts;
 }
 
@@ -65,8 +90,29 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
 }
 
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void FailInsertsAfter(const std::filesystem::path& volumeFile, int allowed) {
+    sqlite3* db = nullptr;
+    // A failed insert is undone with its trigger's counting, so the count
+    // stays at the limit and every later insert fails too.
+    const std::string sql =
+        "CREATE TABLE injected_inserts(allowed INTEGER);"
+        "INSERT INTO injected_inserts VALUES(" +
+        std::to_string(allowed) +
+        ");"
+        "CREATE TRIGGER injected_failure BEFORE INSERT ON records BEGIN "
+        "  SELECT RAISE(ABORT, 'injected write failure') "
+        "    WHERE (SELECT allowed FROM injected_inserts) <= 0;"
+        "  UPDATE injected_inserts SET allowed = allowed - 1;"
+        "END;";
+    const bool done =
+        sqlite3_open_v2(volumeFile.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    if (!done)
+        throw std::runtime_error("trigger not installed");
 }
 
 }  // namespace mivex::store::tests

@@ -1,7 +1,7 @@
 #pragma once
 
-// A fresh data directory per test and a Store over it, with helpers for the
-// records the tests write and read back.
+// A fresh data directory per test and a Store over it, with helpers for
+// writing records and reading them back in folder order.
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "fake_clock.h"
 #include "fake_controls.h"
+#include "store/compose_target.h"
 #include "store/message_records.h"
 #include "store/store.h"
 
 namespace mivex::store::tests {
 
+using mivex::testing::FakeClock;
+using mivex::testing::FakeListControl;
+using mivex::testing::FakeTextControl;
+using mivex::testing::RecordingStatusSink;
+using mivex::testing::ScriptedPrompter;
+
 // A directory under the system's temporary folder, removed with everything
-// in it (permissions restored first) when the object goes.
+// in it when the object goes.
 class TempDir {
 public:
     TempDir();
@@ -32,25 +40,71 @@ private:
 
 class StoreTest : public ::testing::Test {
 protected:
-    StoreTest() : store(dir.path(), sounds) {}
-
-    FolderHandle Open(std::u16string_view name, PropId sort = 0);
+    FolderHandle Open(std::u16string_view name, PropId sort = 0) {
+        return store.OpenFolder(name, sort);
+    }
 
     TempDir dir;
     mivex::testing::CountingSounds sounds;
-    Store store;
+    Store store{dir.path(), sounds};
 };
 
+// A file time from local calendar fields.
+[[nodiscard]] sms::FileTime At(int year, int month, int day, int hour, int minute, int second = 0);
+
+// Inbox records as received: one part of a long message, and a whole one.
+InboxRecord Part(std::u16string sender, int ref, int count, int seq, std::u16string text,
+                 sms::FileTime time, int unread = 1);
+InboxRecord Whole(std::u16string sender, std::u16string text, sms::FileTime time, int unread = 1);
+
+// Writes the record or throws; its id.
+ObjectId Write(Folder& folder, const PropArray& props);
 // Writes an Inbox record of that sender name and time; its id.
 ObjectId WriteInbox(Folder& inbox, std::u16string_view name, sms::FileTime time,
                     std::u16string_view text = u"text");
-// Reads from the first record until a read fails: the ids in order.
+
+// Reading from the first record until a read fails.
+std::vector<PropArray> ReadAll(Folder& folder);
 std::vector<ObjectId> ReadAllIds(Folder& folder);
-// The string property `number` of every record, in order.
+// The string property `number` of every record.
 std::vector<std::u16string> ReadAllTexts(Folder& folder, std::uint16_t number);
 
-// Reads the whole file for byte-for-byte comparisons.
+// The records of the right shape.
+template <typename Record>
+std::vector<Record> ReadRecords(Folder& folder,
+                                std::optional<Record> (*as)(std::span<const PropVal>)) {
+    std::vector<Record> records;
+    for (const PropArray& props : ReadAll(folder)) {
+        if (std::optional<Record> record = as(props))
+            records.push_back(*record);
+    }
+    return records;
+}
+inline std::vector<InboxRecord> ReadInbox(Folder& folder) {
+    return ReadRecords(folder, AsInboxRecord);
+}
+inline std::vector<OutboxRecord> ReadOutbox(Folder& folder) {
+    return ReadRecords(folder, AsOutboxRecord);
+}
+
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
+
+// Lets `allowed` more records be inserted into the volume, then fails every
+// insert, as a store that has run out of room would. A trigger added through
+// a second connection, so it follows the volume's schema by name.
+void FailInsertsAfter(const std::filesystem::path& volumeFile, int allowed);
+
+// The compose view as the hand-overs see it, recording what reaches it.
+class RecordingCompose final : public ComposeTarget {
+public:
+    void AddRecipientEntry(std::u16string_view entry) override { entries.emplace_back(entry); }
+    platform::TextControl& MessageText() override { return text; }
+    void MessageTextChanged() override { ++changes; }
+
+    std::vector<std::u16string> entries;
+    FakeTextControl text;
+    int changes = 0;
+};
 
 }  // namespace mivex::store::tests

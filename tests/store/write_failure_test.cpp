@@ -1,154 +1,82 @@
-// Writes that cannot be done: a full disk and a read-only volume. They fail
-// with 0 or false and what was stored before is untouched.
+// Writes that cannot be done: a full disk, a read-only volume, a store that
+// refuses records part way through an operation. They fail with 0 or false
+// and what was stored before is untouched.
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include <algorithm>
 
 #include "options/options_record.h"
+#include "store/inbox_maintenance.h"
+#include "store/queueing.h"
 #include "store_fixture.h"
 
 namespace mivex::store::tests {
 namespace {
 
-// A VFS over the default one whose writes that need new space fail with
-// SQLITE_FULL on demand, in the journal or in the database file, as on a
-// disk that has filled up.
+// The default VFS with writes that need new space failing with SQLITE_FULL
+// on demand, in the journal or in the database file, as on a disk that has
+// filled up. The files are the default VFS's own; only their method tables
+// are swapped for copies whose xWrite looks first.
 class FullDiskVfs {
 public:
     enum class Full { No, Journal, Database };
 
-    FullDiskVfs() : real_(sqlite3_vfs_find(nullptr)) {
+    FullDiskVfs() {
+        real_ = sqlite3_vfs_find(nullptr);
         vfs_ = *real_;
-        vfs_.iVersion = 2;
-        vfs_.szOsFile = static_cast<int>(sizeof(File)) + real_->szOsFile;
         vfs_.zName = "mivex-full-disk";
         vfs_.pNext = nullptr;
-        vfs_.pAppData = this;
         vfs_.xOpen = &Open;
-        vfs_.xDelete = [](sqlite3_vfs* v, const char* name, int sync) {
-            return Real(v)->xDelete(Real(v), name, sync);
-        };
-        vfs_.xAccess = [](sqlite3_vfs* v, const char* name, int flags, int* out) {
-            return Real(v)->xAccess(Real(v), name, flags, out);
-        };
-        vfs_.xFullPathname = [](sqlite3_vfs* v, const char* name, int size, char* out) {
-            return Real(v)->xFullPathname(Real(v), name, size, out);
-        };
-        vfs_.xRandomness = [](sqlite3_vfs* v, int size, char* out) {
-            return Real(v)->xRandomness(Real(v), size, out);
-        };
-        vfs_.xSleep = [](sqlite3_vfs* v, int us) { return Real(v)->xSleep(Real(v), us); };
-        vfs_.xCurrentTime = [](sqlite3_vfs* v, double* out) {
-            return Real(v)->xCurrentTime(Real(v), out);
-        };
-        vfs_.xCurrentTimeInt64 = [](sqlite3_vfs* v, sqlite3_int64* out) {
-            return Real(v)->xCurrentTimeInt64(Real(v), out);
-        };
-        vfs_.xGetLastError = [](sqlite3_vfs* v, int size, char* out) {
-            return Real(v)->xGetLastError(Real(v), size, out);
-        };
-        vfs_.xDlOpen = nullptr;
-        vfs_.xDlError = nullptr;
-        vfs_.xDlSym = nullptr;
-        vfs_.xDlClose = nullptr;
         sqlite3_vfs_register(&vfs_, 1);
     }
     ~FullDiskVfs() {
         sqlite3_vfs_unregister(&vfs_);
         sqlite3_vfs_register(real_, 1);
+        full = Full::No;
     }
     FullDiskVfs(const FullDiskVfs&) = delete;
     FullDiskVfs& operator=(const FullDiskVfs&) = delete;
 
-    Full full = Full::No;
-    int failedWrites = 0;
+    static inline Full full = Full::No;
+    static inline int failedWrites = 0;
 
 private:
-    struct File {
-        sqlite3_file base;
-        FullDiskVfs* owner;
-        bool journal;
-        sqlite3_file* Inner() { return reinterpret_cast<sqlite3_file*>(this + 1); }
-    };
-
-    static sqlite3_vfs* Real(sqlite3_vfs* v) {
-        return static_cast<FullDiskVfs*>(v->pAppData)->real_;
-    }
-    static File* Of(sqlite3_file* file) { return reinterpret_cast<File*>(file); }
-
-    static int Open(sqlite3_vfs* v, const char* name, sqlite3_file* file, int flags, int* out) {
-        File* shim = Of(file);
-        shim->owner = static_cast<FullDiskVfs*>(v->pAppData);
-        shim->journal = (flags & SQLITE_OPEN_MAIN_DB) == 0;
-        const int rc = Real(v)->xOpen(Real(v), name, shim->Inner(), flags, out);
-        shim->base.pMethods = shim->Inner()->pMethods != nullptr ? &kMethods : nullptr;
+    static int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
+        const int rc = real_->xOpen(real_, name, file, flags, out);
+        if (file->pMethods != nullptr) {
+            realMethods_ = file->pMethods;
+            const bool journal = (flags & SQLITE_OPEN_MAIN_DB) == 0;
+            sqlite3_io_methods& methods = journal ? journalMethods_ : databaseMethods_;
+            methods = *file->pMethods;
+            methods.xWrite = journal ? &Write<Full::Journal> : &Write<Full::Database>;
+            file->pMethods = &methods;
+        }
         return rc;
     }
 
+    // A full disk refuses new space; rewriting what is there works.
+    template <Full kind>
     static int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
-        File* shim = Of(file);
-        const Full full = shim->owner->full;
-        // A full disk refuses new space; rewriting pages already there works.
         sqlite3_int64 size = 0;
-        shim->Inner()->pMethods->xFileSize(shim->Inner(), &size);
-        const bool grows = offset + amount > size;
-        if (grows && ((full == Full::Journal && shim->journal) ||
-                      (full == Full::Database && !shim->journal))) {
-            ++shim->owner->failedWrites;
+        realMethods_->xFileSize(file, &size);
+        if (full == kind && offset + amount > size) {
+            ++failedWrites;
             return SQLITE_FULL;
         }
-        return shim->Inner()->pMethods->xWrite(shim->Inner(), data, amount, offset);
+        return realMethods_->xWrite(file, data, amount, offset);
     }
 
-    static constexpr sqlite3_io_methods kMethods = {
-        1,
-        [](sqlite3_file* f) { return Of(f)->Inner()->pMethods->xClose(Of(f)->Inner()); },
-        [](sqlite3_file* f, void* d, int n, sqlite3_int64 o) {
-            return Of(f)->Inner()->pMethods->xRead(Of(f)->Inner(), d, n, o);
-        },
-        &Write,
-        [](sqlite3_file* f, sqlite3_int64 size) {
-            return Of(f)->Inner()->pMethods->xTruncate(Of(f)->Inner(), size);
-        },
-        [](sqlite3_file* f, int flags) {
-            return Of(f)->Inner()->pMethods->xSync(Of(f)->Inner(), flags);
-        },
-        [](sqlite3_file* f, sqlite3_int64* size) {
-            return Of(f)->Inner()->pMethods->xFileSize(Of(f)->Inner(), size);
-        },
-        [](sqlite3_file* f, int lock) {
-            return Of(f)->Inner()->pMethods->xLock(Of(f)->Inner(), lock);
-        },
-        [](sqlite3_file* f, int lock) {
-            return Of(f)->Inner()->pMethods->xUnlock(Of(f)->Inner(), lock);
-        },
-        [](sqlite3_file* f, int* out) {
-            return Of(f)->Inner()->pMethods->xCheckReservedLock(Of(f)->Inner(), out);
-        },
-        [](sqlite3_file* f, int op, void* arg) {
-            return Of(f)->Inner()->pMethods->xFileControl(Of(f)->Inner(), op, arg);
-        },
-        [](sqlite3_file* f) { return Of(f)->Inner()->pMethods->xSectorSize(Of(f)->Inner()); },
-        [](sqlite3_file* f) {
-            return Of(f)->Inner()->pMethods->xDeviceCharacteristics(Of(f)->Inner());
-        },
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-        nullptr,
-    };
-
-    sqlite3_vfs* real_;
+    static inline sqlite3_vfs* real_ = nullptr;
+    static inline const sqlite3_io_methods* realMethods_ = nullptr;
+    static inline sqlite3_io_methods journalMethods_{};
+    static inline sqlite3_io_methods databaseMethods_{};
     sqlite3_vfs vfs_{};
 };
 
 class WriteFailureTest : public StoreTest {
 protected:
-    void WriteThree() {
+    void SetUp() override {
         FolderHandle inbox = Open(kInboxName, kInboxByDate);
         ASSERT_TRUE(inbox);
         for (int i = 1; i <= 3; ++i)
@@ -168,14 +96,13 @@ protected:
 
 TEST_F(WriteFailureTest, FullDiskFailsEveryKindOfWriteAndKeepsWhatWasStored) {
     FullDiskVfs vfs;
-    WriteThree();
     // Big enough to need new pages in the database file itself.
     const std::u16string big(20000, u'b');
     for (FullDiskVfs::Full full : {FullDiskVfs::Full::Journal, FullDiskVfs::Full::Database}) {
         SCOPED_TRACE(static_cast<int>(full));
         FolderHandle inbox = Open(kInboxName, kInboxByDate);
         ASSERT_TRUE(inbox);
-        vfs.full = full;
+        FullDiskVfs::full = full;
         PropArray props;
         inbox->SeekBeginning(0);
         ASSERT_EQ(inbox->ReadRecord(props), ids[0]);
@@ -195,18 +122,17 @@ TEST_F(WriteFailureTest, FullDiskFailsEveryKindOfWriteAndKeepsWhatWasStored) {
         EXPECT_EQ(inbox->ReadRecord(props), ids[1]);
         EXPECT_EQ(FindPropI4(props, inbox::kUnread), 1);
         EXPECT_EQ(*FindPropString(props, inbox::kText), u"text");
-        vfs.full = FullDiskVfs::Full::No;
+        FullDiskVfs::full = FullDiskVfs::Full::No;
         store.CloseFolder(inbox);
         ExpectTheThreeIntact();
     }
-    EXPECT_GT(vfs.failedWrites, 0);
+    EXPECT_GT(FullDiskVfs::failedWrites, 0);
     // Once there is room again, writing works.
     FolderHandle inbox = Open(kInboxName, kInboxByDate);
     EXPECT_NE(WriteInbox(*inbox, u"later", 1, big), 0u);
 }
 
 TEST_F(WriteFailureTest, ReadOnlyVolumeReadsButNeverWrites) {
-    WriteThree();
     options::StoreOptions settings(store);
     ASSERT_TRUE(settings.WriteOption(options::Option::BaudRate, 9600));
     const std::string before = ReadFileBytes(store.VolumePath());
@@ -233,42 +159,34 @@ TEST_F(WriteFailureTest, ReadOnlyVolumeReadsButNeverWrites) {
     EXPECT_FALSE(std::filesystem::exists(fresh.VolumePath()));
 }
 
-// The data folder and the volume without write permission, for a user who
-// may not write them (as root, the check runs as "nobody" in a child).
-TEST_F(WriteFailureTest, VolumeWithoutWritePermissionReadsButNeverWrites) {
-    WriteThree();
-    const std::filesystem::path database = dir.path() / "Database";
-    const std::string before = ReadFileBytes(store.VolumePath());
-    const bool root = ::geteuid() == 0;
-    ASSERT_EQ(::chmod(dir.path().c_str(), root ? 0755 : 0500), 0);
-    ASSERT_EQ(::chmod(database.c_str(), root ? 0755 : 0500), 0);
-    ASSERT_EQ(::chmod(store.VolumePath().c_str(), root ? 0644 : 0400), 0);
+TEST_F(StoreTest, JoinKeepsThePartsOfAMessageItCannotStore) {
+    FolderHandle inbox = Open(kInboxName, kInboxByDate);
+    for (const char16_t* text : {u"a1", u"a2", u"b1", u"b2"})
+        Write(*inbox, ToProps(Part({text[0]}, 4, 2, text[1] - u'0', text, 1)));
+    FailInsertsAfter(store.VolumePath(), 1);
 
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(10);
-        mivex::testing::CountingSounds quiet;
-        Store reader(dir.path(), quiet);
-        FolderHandle inbox = reader.OpenFolder(kInboxName, kInboxByDate);
-        if (!inbox)
-            ::_exit(11);
-        if (ReadAllIds(*inbox) != ids)
-            ::_exit(12);
-        if (WriteInbox(*inbox, u"lost", 1) != 0)
-            ::_exit(13);
-        if (inbox->DeleteRecord(ids[0]))
-            ::_exit(14);
-        if (reader.OpenFolder(kSentName, 0))
-            ::_exit(15);
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadFileBytes(store.VolumePath()), before);
+    EXPECT_EQ(JoinParts(*inbox), 1);
+    std::vector<std::u16string> texts = ReadAllTexts(*inbox, inbox::kText);
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"a1a2", u"b1", u"b2"}));
+}
+
+TEST_F(StoreTest, QueueingWritesAllRecipientsOrNone) {
+    FolderHandle outbox = Open(kOutboxName, kOutboxByDate);
+    FailInsertsAfter(store.VolumePath(), 2);
+    FakeTextControl text;
+    text.SetText(u"hello");
+    FakeListControl recipients;
+    for (const char16_t* entry : {u"+1", u"+2", u"+3"})
+        recipients.AddRow(entry);
+    ScriptedPrompter prompter;
+    FakeClock clock;
+
+    EXPECT_EQ(QueueMessage(text, recipients, *outbox, SendNow::Yes, prompter, clock), 0);
+    EXPECT_TRUE(ReadAll(*outbox).empty());
+    ASSERT_EQ(prompter.seen.size(), 1u);
+    EXPECT_EQ(prompter.seen[0].text, kOutboxWriteFailedText);
+    EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::Stop);
 }
 
 }  // namespace

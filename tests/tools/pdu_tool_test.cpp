@@ -9,6 +9,10 @@
 namespace mivex::tools {
 namespace {
 
+ToolRun RunPduTool(const std::vector<std::string>& arguments) {
+    return RunTool(MIVEX_PDU_PATH, arguments);
+}
+
 using Arguments = std::vector<std::string>;
 
 constexpr const char* kDeliverHi =

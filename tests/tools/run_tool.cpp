@@ -1,81 +1,120 @@
 #include "run_tool.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace mivex::tools {
 
 namespace {
 
-// A temporary file that the child writes and the test reads afterwards; files
-// rather than pipes so a chatty child can never block on a full pipe.
-class CaptureFile {
-public:
-    CaptureFile()
-        : path_((std::filesystem::temp_directory_path() / "mivex-pdu-test-XXXXXX").string()),
-          descriptor_(mkstemp(path_.data())) {}
-    ~CaptureFile() {
-        if (descriptor_ >= 0) {
-            close(descriptor_);
-            unlink(path_.c_str());
-        }
-    }
-    CaptureFile(const CaptureFile&) = delete;
-    CaptureFile& operator=(const CaptureFile&) = delete;
+// Long enough for any start-up; it only keeps a broken program from hanging a test.
+constexpr auto kSafetyLimit = std::chrono::seconds(20);
 
-    [[nodiscard]] int descriptor() const { return descriptor_; }
-    [[nodiscard]] std::string Contents() const {
-        std::ifstream file(path_, std::ios::binary);
-        std::ostringstream contents;
-        contents << file.rdbuf();
-        return contents.str();
-    }
+// A fresh empty file for the child to write, open for writing; -1 on failure.
+int MakeCaptureFile(std::string& path) {
+    path = (std::filesystem::temp_directory_path() / "mivex-tool-test-XXXXXX").string();
+    return mkstemp(path.data());
+}
 
-private:
-    std::string path_;
-    int descriptor_;
-};
+std::string ReadWhole(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+int ExitStatus(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace
 
-ToolRun RunPduTool(const std::vector<std::string>& arguments) {
-    CaptureFile out;
-    CaptureFile err;
-    ToolRun run;
-    if (out.descriptor() < 0 || err.descriptor() < 0) {
-        return run;
+RunningTool::RunningTool(const std::string& program, const std::vector<std::string>& arguments) {
+    const int out = MakeCaptureFile(outPath_);
+    const int err = MakeCaptureFile(errPath_);
+    if (out >= 0 && err >= 0) {
+        std::vector<std::string> words{program};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
     }
-    std::string program = MIVEX_PDU_PATH;
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
+    for (const int descriptor : {out, err}) {
+        if (descriptor >= 0)
+            close(descriptor);
     }
-    argv.push_back(nullptr);
+}
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out.descriptor(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err.descriptor(), STDERR_FILENO);
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return run;
+RunningTool::~RunningTool() {
+    if (pid_ > 0 && !exitStatus_) {
+        kill(pid_, SIGKILL);
+        (void)Wait();
     }
+    unlink(outPath_.c_str());
+    unlink(errPath_.c_str());
+}
+
+bool RunningTool::Ended() {
     int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-        run.exitStatus = WEXITSTATUS(status);
+    if (!exitStatus_ && pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_)
+        exitStatus_ = ExitStatus(status);
+    return exitStatus_.has_value() || pid_ <= 0;
+}
+
+std::string RunningTool::FirstLine() {
+    const auto limit = std::chrono::steady_clock::now() + kSafetyLimit;
+    std::string out = Out();
+    while (out.find('\n') == std::string::npos && !Ended() &&
+           std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        out = Out();
     }
-    run.out = out.Contents();
-    run.err = err.Contents();
+    out = Out();
+    return out.substr(0, out.find('\n'));
+}
+
+void RunningTool::Signal(int number) const {
+    if (pid_ > 0 && !exitStatus_)
+        kill(pid_, number);
+}
+
+int RunningTool::Wait() {
+    int status = 0;
+    if (!exitStatus_ && pid_ > 0)
+        exitStatus_ = waitpid(pid_, &status, 0) == pid_ ? ExitStatus(status) : -1;
+    return exitStatus_.value_or(-1);
+}
+
+std::string RunningTool::Out() const {
+    return ReadWhole(outPath_);
+}
+
+std::string RunningTool::Err() const {
+    return ReadWhole(errPath_);
+}
+
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments) {
+    RunningTool tool(program, arguments);
+    ToolRun run;
+    run.exitStatus = tool.Wait();
+    run.out = tool.Out();
+    run.err = tool.Err();
     return run;
 }
 
