@@ -5,6 +5,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "options/options_record.h"
 #include "store/inbox_maintenance.h"
@@ -16,8 +18,9 @@ namespace {
 
 // The default VFS with writes that need new space failing with SQLITE_FULL
 // on demand, in the journal or in the database file, as on a disk that has
-// filled up. The files are the default VFS's own; only their method tables
-// are swapped for copies whose xWrite looks first.
+// filled up; and one journal write or database read failing as a disk error
+// on demand. The files are the default VFS's own; only their method tables
+// are swapped for copies whose xWrite and xRead look first.
 class FullDiskVfs {
 public:
     enum class Full { No, Journal, Database };
@@ -34,11 +37,16 @@ public:
         sqlite3_vfs_unregister(&vfs_);
         sqlite3_vfs_register(real_, 1);
         full = Full::No;
+        failNextJournalWrite = false;
+        failNextDatabaseRead = false;
     }
     FullDiskVfs(const FullDiskVfs&) = delete;
     FullDiskVfs& operator=(const FullDiskVfs&) = delete;
 
     static inline Full full = Full::No;
+    // SQLite answers an I/O error by rolling back the whole transaction.
+    static inline bool failNextJournalWrite = false;
+    static inline bool failNextDatabaseRead = false;
     static inline int failedWrites = 0;
 
 private:
@@ -50,6 +58,8 @@ private:
             sqlite3_io_methods& methods = journal ? journalMethods_ : databaseMethods_;
             methods = *file->pMethods;
             methods.xWrite = journal ? &Write<Full::Journal> : &Write<Full::Database>;
+            if (!journal)
+                methods.xRead = &ReadDatabase;
             file->pMethods = &methods;
         }
         return rc;
@@ -60,11 +70,19 @@ private:
     static int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
         sqlite3_int64 size = 0;
         realMethods_->xFileSize(file, &size);
+        if (kind == Full::Journal && std::exchange(failNextJournalWrite, false))
+            return SQLITE_IOERR_WRITE;
         if (full == kind && offset + amount > size) {
             ++failedWrites;
             return SQLITE_FULL;
         }
         return realMethods_->xWrite(file, data, amount, offset);
+    }
+
+    static int ReadDatabase(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset) {
+        if (std::exchange(failNextDatabaseRead, false))
+            return SQLITE_IOERR_READ;
+        return realMethods_->xRead(file, data, amount, offset);
     }
 
     static inline sqlite3_vfs* real_ = nullptr;
@@ -130,6 +148,67 @@ TEST_F(WriteFailureTest, FullDiskFailsEveryKindOfWriteAndKeepsWhatWasStored) {
     // Once there is room again, writing works.
     FolderHandle inbox = Open(kInboxName, kInboxByDate);
     EXPECT_NE(WriteInbox(*inbox, u"later", 1, big), 0u);
+}
+
+TEST_F(WriteFailureTest, StepWhoseTransactionSqliteRolledBackStoresNothing) {
+    FullDiskVfs vfs;
+    std::vector<ObjectId> before;
+    {
+        // Several table pages, so that the oldest record's page is one the
+        // step's first insert does not touch.
+        FolderHandle inbox = Open(kInboxName, kInboxByDate);
+        for (int i = 0; i < 20; ++i)
+            Write(*inbox, ToProps(Whole(u"pad", std::u16string(600, u'p'), 20 + i)));
+        before = ReadAllIds(*inbox);
+    }
+    // A disk error in a write, or in a read outside any nested write, which
+    // SQLite answers by rolling back the whole transaction. Each is true when
+    // the error came.
+    const std::function<bool(Folder&)> strikes[] = {
+        [&](Folder& inbox) {
+            FullDiskVfs::failNextJournalWrite = true;
+            return !inbox.DeleteRecord(ids[0]) && !FullDiskVfs::failNextJournalWrite;
+        },
+        [&](Folder& inbox) {
+            FullDiskVfs::failNextDatabaseRead = true;
+            return inbox.SeekToId(ids[0]) == 0 && !FullDiskVfs::failNextDatabaseRead;
+        },
+    };
+    const PropVal unread = PropVal::I4(inbox::kUnread, 0);
+    for (const auto& strike : strikes) {
+        SCOPED_TRACE(&strike - strikes);
+        FolderHandle inbox = Open(kInboxName, kInboxByDate);  // nothing cached yet
+        ObjectId first = 0;
+        bool struck = false;
+        ObjectId firstAfterLoss = 1;
+        std::vector<ObjectId> later;
+        bool laterDeleted = true;
+        // The body ignores the failures: the step itself must notice them.
+        EXPECT_FALSE(inbox->Atomically([&] {
+            first = WriteInbox(*inbox, u"step", 1);
+            struck = strike(*inbox);
+            firstAfterLoss = inbox->SeekToId(first);
+            // The disk works again; a write now must not start a transaction
+            // of its own that keeps part of the step.
+            later = {WriteInbox(*inbox, u"step", 2), inbox->WriteRecord(ids[1], {&unread, 1})};
+            laterDeleted = inbox->DeleteRecord(ids[2]);
+            return true;
+        }));
+        EXPECT_NE(first, 0u);
+        ASSERT_TRUE(struck);
+        EXPECT_EQ(firstAfterLoss, 0u) << "only the statement was rolled back";
+        EXPECT_EQ(later, (std::vector<ObjectId>{0, 0}));
+        EXPECT_FALSE(laterDeleted);
+
+        store.CloseFolder(inbox);
+        ASSERT_EQ(store.MountCount(), 0u);
+        inbox = Open(kInboxName, kInboxByDate);
+        EXPECT_EQ(ReadAllIds(*inbox), before);
+        PropArray props;
+        ASSERT_EQ(inbox->SeekToId(ids[1]), ids[1]);
+        ASSERT_EQ(inbox->ReadRecord(props), ids[1]);
+        EXPECT_EQ(FindPropI4(props, inbox::kUnread), 1);
+    }
 }
 
 TEST_F(WriteFailureTest, ReadOnlyVolumeReadsButNeverWrites) {
