@@ -216,19 +216,41 @@ void Export(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The volume opened with SQLite alone, and the one SELECT of every Inbox
+// record's id and stored properties in date order that any reader must run.
+class BareInboxQuery {
+public:
+    explicit BareInboxQuery(const fs::path& folder) {
+        if (sqlite3_open_v2(VolumeFile(folder).c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) !=
+                SQLITE_OK ||
+            sqlite3_prepare_v2(db_,
+                               "SELECT id, props FROM records WHERE folder = (SELECT id FROM "
+                               "folders WHERE name = 'Inbox') ORDER BY date_key",
+                               -1, &select_, nullptr) != SQLITE_OK) {
+            sqlite3_close(db_);
+            throw std::runtime_error("volume does not open");
+        }
+    }
+    ~BareInboxQuery() {
+        sqlite3_finalize(select_);
+        sqlite3_close(db_);
+    }
+    BareInboxQuery(const BareInboxQuery&) = delete;
+    BareInboxQuery& operator=(const BareInboxQuery&) = delete;
+
+    sqlite3_stmt* select() const { return select_; }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
 // What any reader of the volume must at least do: one SELECT of every
 // record's id and stored properties, in the Inbox's date order.
 void BareInboxRead(benchmark::State& state) {
     const fs::path& folder = NamedVolume(static_cast<std::size_t>(state.range(0)));
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(VolumeFile(folder).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK)
-        throw std::runtime_error("volume does not open");
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT id, props FROM records WHERE folder = (SELECT id FROM folders "
-                       "WHERE name = 'Inbox') ORDER BY date_key",
-                       -1, &select, nullptr);
+    const BareInboxQuery query(folder);
+    sqlite3_stmt* select = query.select();
     for (auto _ : state) {
         std::size_t bytes = 0;
         while (sqlite3_step(select) == SQLITE_ROW) {
@@ -240,8 +262,6 @@ void BareInboxRead(benchmark::State& state) {
         sqlite3_reset(select);
         benchmark::DoNotOptimize(bytes);
     }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -255,15 +275,8 @@ void BareReadAndDurableWrite(benchmark::State& state) {
     const fs::path exported = folder / "sized.txt";
     (void)mivex::store::ExportMessages(store, exported);
     const std::string bytes(fs::file_size(exported), 'x');
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(VolumeFile(folder).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK)
-        throw std::runtime_error("volume does not open");
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT id, props FROM records WHERE folder = (SELECT id FROM folders "
-                       "WHERE name = 'Inbox') ORDER BY date_key",
-                       -1, &select, nullptr);
+    const BareInboxQuery query(folder);
+    sqlite3_stmt* select = query.select();
     for (auto _ : state) {
         std::size_t read = 0;
         while (sqlite3_step(select) == SQLITE_ROW)
@@ -282,8 +295,6 @@ void BareReadAndDurableWrite(benchmark::State& state) {
         ::close(fd);
         ::rename(temporary.c_str(), target.c_str());
     }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
