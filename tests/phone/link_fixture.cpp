@@ -8,30 +8,6 @@
 
 namespace mivex::phone::test {
 
-bool FakeOptions::ReadOption(options::Option option, std::int32_t& value) {
-    const auto found = integers.find(option);
-    value = found == integers.end() ? 0 : found->second;
-    return found != integers.end();
-}
-
-bool FakeOptions::ReadOption(options::Option option, std::u16string& value) {
-    const auto found = strings.find(option);
-    value = found == strings.end() ? u"" : found->second;
-    return found != strings.end();
-}
-
-TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mivex-phone-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary directory");
-    path_ = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};

@@ -14,36 +14,18 @@
 
 #include "fake_clock.h"
 #include "fake_controls.h"
+#include "fake_options.h"
 #include "options/option_ids.h"
 #include "phone/serial_line.h"
 #include "phone/trace.h"
 #include "scripted_line.h"
+#include "temp_dir.h"
 
 namespace mivex::phone::test {
 
-// Options held in maps; absent ones read as 0 or empty with a false result.
-class FakeOptions final : public options::OptionReader {
-public:
-    bool ReadOption(options::Option option, std::int32_t& value) override;
-    bool ReadOption(options::Option option, std::u16string& value) override;
+using mivex::testing::FakeOptions;
 
-    std::map<options::Option, std::int32_t> integers;
-    std::map<options::Option, std::u16string> strings;
-};
-
-// A directory that exists for the life of the object.
-class TemporaryDirectory {
-public:
-    TemporaryDirectory();
-    ~TemporaryDirectory();
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using TemporaryDirectory = mivex::testing::TempDir;
 
 [[nodiscard]] std::string ReadFile(const std::filesystem::path& file);
 

@@ -8,18 +8,6 @@
 
 namespace mivex::store::tests {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mivex-store-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 sms::FileTime At(int year, int month, int day, int hour, int minute, int second) {
     return sms::CalendarToFileTime({year, month, day, hour, minute, second, 0}).value();
 }

@@ -14,6 +14,7 @@
 #include "store/compose_target.h"
 #include "store/message_records.h"
 #include "store/store.h"
+#include "temp_dir.h"
 
 namespace mivex::store::tests {
 
@@ -23,20 +24,7 @@ using mivex::testing::FakeTextControl;
 using mivex::testing::RecordingStatusSink;
 using mivex::testing::ScriptedPrompter;
 
-// A directory under the system's temporary folder, removed with everything
-// in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using mivex::testing::TempDir;
 
 class StoreTest : public ::testing::Test {
 protected:
