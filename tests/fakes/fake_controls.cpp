@@ -34,6 +34,45 @@ std::vector<std::u16string> FakeListControl::Texts() const {
     return texts;
 }
 
+void FakeComboControl::Reset() {
+    items.clear();
+    current.reset();
+}
+
+std::size_t FakeComboControl::AddItem(std::u16string_view text) {
+    items.push_back({std::u16string(text)});
+    return items.size() - 1;
+}
+
+void FakeComboControl::InsertItem(std::size_t index, std::u16string_view text) {
+    if (index > items.size())
+        throw std::out_of_range("InsertItem past the end");
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), Item{std::u16string(text)});
+    if (current && *current >= index)
+        ++*current;
+}
+
+void FakeComboControl::SetCurrentIndex(std::optional<std::size_t> index) {
+    if (index && *index >= items.size())
+        throw std::out_of_range("SetCurrentIndex past the end");
+    current = index;
+}
+
+std::optional<std::size_t> FakeComboControl::FindExact(std::u16string_view text) const {
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (items[index].text == text)
+            return index;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::u16string> FakeComboControl::Texts() const {
+    std::vector<std::u16string> texts;
+    for (const Item& item : items)
+        texts.push_back(item.text);
+    return texts;
+}
+
 void FakeTextControl::SetText(std::u16string_view value) {
     text = value;
     selectionStart = selectionEnd = text.size();

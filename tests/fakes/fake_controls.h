@@ -3,9 +3,11 @@
 // In-memory stand-ins for the window controls, status strip and message boxes.
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/combo_control.h"
 #include "platform/list_control.h"
 #include "platform/prompter.h"
 #include "platform/sounds.h"
@@ -41,6 +43,36 @@ public:
 
     std::vector<Row> rows;
     int repaints = 0;
+};
+
+class FakeComboControl final : public platform::ComboControl {
+public:
+    struct Item {
+        std::u16string text;
+        std::int32_t data = 0;
+    };
+
+    std::size_t Count() const override { return items.size(); }
+    void Reset() override;
+    std::size_t AddItem(std::u16string_view text) override;
+    void InsertItem(std::size_t index, std::u16string_view text) override;
+    std::u16string ItemText(std::size_t index) const override { return items.at(index).text; }
+    std::int32_t ItemData(std::size_t index) const override { return items.at(index).data; }
+    void SetItemData(std::size_t index, std::int32_t data) override { items.at(index).data = data; }
+    std::optional<std::size_t> CurrentIndex() const override { return current; }
+    void SetCurrentIndex(std::optional<std::size_t> index) override;
+    std::optional<std::size_t> FindExact(std::u16string_view text) const override;
+    void SetRedraw(bool on) override {
+        redraw = on;
+        ++redrawSwitches;
+    }
+
+    std::vector<std::u16string> Texts() const;
+
+    std::vector<Item> items;
+    std::optional<std::size_t> current;
+    bool redraw = true;
+    int redrawSwitches = 0;
 };
 
 class FakeTextControl final : public platform::TextControl {
