@@ -1,0 +1,275 @@
+#include "contacts/contacts_directory.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "contacts/contact_records.h"
+#include "contacts/vcard_reader.h"
+
+namespace mivex::contacts {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sync folders nest collections one or two levels deep; the limit only guards
+// against absurd trees.
+constexpr int kMaxFolderDepth = 8;
+
+// What identifies one version of a file without reading it. The change time
+// catches a rewrite that kept the size and restored the modification time.
+struct Fingerprint {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec modified {};
+    struct timespec changed {};
+
+    friend bool operator==(const Fingerprint& a, const Fingerprint& b) {
+        return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+               a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
+               a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+    }
+};
+
+Fingerprint FingerprintOf(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+struct ParsedFile {
+    Fingerprint fingerprint;
+    std::vector<ContactCard> cards;
+    std::vector<ContactsProblem> problems;
+};
+
+bool IsHidden(const fs::path& path) {
+    return path.filename().native().starts_with('.');
+}
+
+bool HasVCardExtension(const fs::path& path) {
+    std::string extension = path.extension().native();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vcf" || extension == ".vcard";
+}
+
+std::string ErrnoText(int error) {
+    return std::strerror(error);
+}
+
+// Reads the whole file through one descriptor, so the bytes and the
+// fingerprint belong to the same version of it.
+std::optional<std::string> ReadWholeFile(const fs::path& path, struct stat& info,
+                                         std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        error = ErrnoText(errno);
+        return std::nullopt;
+    }
+    std::optional<std::string> bytes;
+    if (::fstat(fd, &info) != 0) {
+        error = ErrnoText(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        error = "not a regular file";
+    } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxContactsFileBytes) {
+        error = "file is larger than 128 MiB";
+    } else {
+        bytes.emplace();
+        bytes->resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (done < bytes->size()) {
+            const ssize_t got = ::read(fd, bytes->data() + done, bytes->size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                error = ErrnoText(errno);
+                bytes.reset();
+                break;
+            }
+            if (got == 0)
+                break;  // the file shrank while we read it; take what is there
+            done += static_cast<std::size_t>(got);
+        }
+        if (bytes)
+            bytes->resize(done);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+}  // namespace
+
+struct ContactsDirectory::State {
+    fs::path folder;
+    std::map<fs::path, ParsedFile> files;
+    std::vector<std::pair<fs::path, Fingerprint>> lastListing;
+    bool haveDatabase = false;
+    ContactsDatabase database;
+    std::optional<ContactNameIndex> index;
+    std::vector<ContactsProblem> problems;
+
+    bool CreateFolderIfMissing();
+    void Collect(const fs::path& directory, int depth, std::set<std::pair<dev_t, ino_t>>& seen,
+                 std::vector<fs::path>& found);
+    const ParsedFile& Visit(const fs::path& path);
+    void Rebuild(const std::vector<fs::path>& order);
+};
+
+bool ContactsDirectory::State::CreateFolderIfMissing() {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0)
+        return true;
+    std::error_code error;
+    fs::create_directories(folder.parent_path(), error);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    return ::stat(folder.c_str(), &info) == 0;
+}
+
+void ContactsDirectory::State::Collect(const fs::path& directory, int depth,
+                                       std::set<std::pair<dev_t, ino_t>>& seen,
+                                       std::vector<fs::path>& found) {
+    std::error_code error;
+    fs::directory_iterator entries(directory, error);
+    if (error) {
+        problems.push_back({directory, 0, "folder cannot be read: " + error.message()});
+        return;
+    }
+    std::vector<fs::path> names;
+    for (const fs::directory_entry& entry : entries) {
+        if (!IsHidden(entry.path()))
+            names.push_back(entry.path());
+    }
+    std::sort(names.begin(), names.end());
+
+    for (const fs::path& path : names) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            continue;  // a dangling link is nothing the user can mean as an address book
+        if (S_ISDIR(info.st_mode)) {
+            // Links may point back up the tree; each folder is read once.
+            if (depth < kMaxFolderDepth && seen.insert({info.st_dev, info.st_ino}).second)
+                Collect(path, depth + 1, seen, found);
+        } else if (HasVCardExtension(path)) {
+            found.push_back(path);
+        }
+    }
+}
+
+// The file's cards, read again only when the file changed since the last look.
+const ParsedFile& ContactsDirectory::State::Visit(const fs::path& path) {
+    struct stat info {};
+    auto cached = files.find(path);
+    if (cached != files.end() && ::stat(path.c_str(), &info) == 0 &&
+        cached->second.fingerprint == FingerprintOf(info)) {
+        return cached->second;
+    }
+
+    ParsedFile parsed;
+    std::string error;
+    std::optional<std::string> bytes = ReadWholeFile(path, info, error);
+    parsed.fingerprint = FingerprintOf(info);
+    if (!bytes) {
+        parsed.problems.push_back({path, 0, error});
+    } else {
+        VCardReadResult read = ReadVCards(*bytes);
+        parsed.cards = std::move(read.cards);
+        for (CardProblem& problem : read.problems)
+            parsed.problems.push_back({path, problem.line, std::move(problem.reason)});
+    }
+    return files.insert_or_assign(path, std::move(parsed)).first->second;
+}
+
+void ContactsDirectory::State::Rebuild(const std::vector<fs::path>& order) {
+    index.reset();
+    database = {};
+    CategoryTable categories;
+    for (const fs::path& path : order) {
+        for (const ContactCard& card : files.at(path).cards) {
+            for (store::PropArray& record : ContactRecordsFromCard(card, categories))
+                database.contacts.push_back(std::move(record));
+        }
+    }
+    database.categories = categories.Records();
+}
+
+ContactsDirectory::ContactsDirectory(fs::path folder) : state_(std::make_unique<State>()) {
+    state_->folder = std::move(folder);
+}
+
+ContactsDirectory::~ContactsDirectory() = default;
+
+const ContactsDatabase* ContactsDirectory::Refresh() {
+    State& state = *state_;
+    state.problems.clear();
+    if (!state.CreateFolderIfMissing()) {
+        state.problems.push_back(
+            {state.folder, 0, "folder cannot be created: " + ErrnoText(errno)});
+        state.haveDatabase = false;
+        return nullptr;
+    }
+
+    std::vector<fs::path> found;
+    struct stat rootInfo {};
+    if (::stat(state.folder.c_str(), &rootInfo) == 0 && !S_ISDIR(rootInfo.st_mode)) {
+        // The folder may itself be a link to one exported file.
+        found.push_back(state.folder);
+    } else {
+        std::error_code error;
+        fs::directory_iterator probe(state.folder, error);
+        if (error) {
+            state.problems.push_back(
+                {state.folder, 0, "folder cannot be read: " + error.message()});
+            state.haveDatabase = false;
+            return nullptr;
+        }
+        std::set<std::pair<dev_t, ino_t>> seen{{rootInfo.st_dev, rootInfo.st_ino}};
+        state.Collect(state.folder, 0, seen, found);
+    }
+
+    std::vector<std::pair<fs::path, Fingerprint>> listing;
+    for (const fs::path& path : found)
+        listing.emplace_back(path, state.Visit(path).fingerprint);
+    // Forget files that went away, so their cards cannot come back.
+    const std::set<fs::path> present(found.begin(), found.end());
+    std::erase_if(state.files, [&](const auto& entry) { return !present.contains(entry.first); });
+
+    if (!state.haveDatabase || listing != state.lastListing) {
+        state.Rebuild(found);
+        state.lastListing = std::move(listing);
+        state.haveDatabase = true;
+    }
+    for (const fs::path& path : found) {
+        const auto& fileProblems = state.files.at(path).problems;
+        state.problems.insert(state.problems.end(), fileProblems.begin(), fileProblems.end());
+    }
+    return &state.database;
+}
+
+const ContactNameIndex* ContactsDirectory::NameIndex() {
+    State& state = *state_;
+    if (!state.haveDatabase)
+        return nullptr;
+    if (!state.index)
+        state.index.emplace(state.database);
+    return &*state.index;
+}
+
+const std::vector<ContactsProblem>& ContactsDirectory::Problems() const {
+    return state_->problems;
+}
+
+fs::path ContactsFolderIn(const fs::path& dataDirectory) {
+    return dataDirectory / "contacts";
+}
+
+}  // namespace mivex::contacts

@@ -1,0 +1,145 @@
+#include "contacts/contacts_directory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "contacts/contact_names.h"
+#include "temp_dir.h"
+
+namespace mivex::contacts {
+namespace {
+
+namespace fs = std::filesystem;
+using mivex::testing::TempDir;
+
+std::string Card(const std::string& name, const std::string& categories = "") {
+    std::string card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:+44 7700 900123\r\n";
+    if (!categories.empty())
+        card += "CATEGORIES:" + categories + "\r\n";
+    return card + "END:VCARD\r\n";
+}
+
+void Write(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+std::vector<std::u16string> Names(const std::vector<store::PropArray>& contacts) {
+    std::vector<std::u16string> names;
+    for (const store::PropArray& contact : contacts)
+        names.push_back(ContactDisplayName(contact, NameOrder::FirstThenLast));
+    return names;
+}
+
+std::vector<std::u16string> CategoryNames(const ContactsDatabase& database) {
+    std::vector<std::u16string> names;
+    for (const store::PropArray& category : database.categories)
+        names.push_back(*store::FindPropString(category, category_prop::kName));
+    return names;
+}
+
+bool HasProblem(const ContactsDirectory& directory, const std::string& file,
+                const std::string& words) {
+    for (const ContactsProblem& problem : directory.Problems()) {
+        if (problem.file.filename() == file && problem.reason.find(words) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+TEST(ContactsDirectory, CreatesAMissingFolderForItsOwnerOnly) {
+    TempDir temp;
+    ContactsDirectory directory(ContactsFolderIn(temp.path() / "data"));
+    const ContactsDatabase* database = directory.Refresh();
+    ASSERT_NE(database, nullptr);
+    EXPECT_TRUE(database->contacts.empty());
+    struct stat info {};
+    ASSERT_EQ(::stat((temp.path() / "data" / "contacts").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(ContactsDirectory, ReadsEveryCardFileBelowTheFolderInNameOrder) {
+    TempDir temp;
+    const fs::path folder = temp.path() / "contacts";
+    Write(folder / "b.vcf", Card("Bob", "Work,Golf"));
+    Write(folder / "a.VCF", Card("Ann", "Golf"));
+    Write(folder / "sub" / "c.vcf", Card("Cy", "Family"));
+    Write(folder / ".hidden.vcf", Card("Hidden"));
+    Write(folder / "notes.txt", Card("Notes"));
+    Write(temp.path() / "elsewhere" / "d.vcf", Card("Di", "Work"));
+    fs::create_directory_symlink(temp.path() / "elsewhere", folder / "link");
+    fs::create_directory_symlink(folder, folder / "sub" / "loop");
+
+    ContactsDirectory directory(folder);
+    const ContactsDatabase* database = directory.Refresh();
+    ASSERT_NE(database, nullptr);
+    EXPECT_EQ(Names(database->contacts),
+              (std::vector<std::u16string>{u"Ann", u"Bob", u"Di", u"Cy"}));
+    EXPECT_EQ(CategoryNames(*database), (std::vector<std::u16string>{u"Golf", u"Work", u"Family"}));
+    EXPECT_TRUE(directory.Problems().empty());
+
+    // The folder itself may be a link to one exported file.
+    fs::create_symlink(folder / "b.vcf", temp.path() / "single");
+    ContactsDirectory single(temp.path() / "single");
+    ASSERT_NE(single.Refresh(), nullptr);
+    EXPECT_EQ(Names(single.Refresh()->contacts), (std::vector<std::u16string>{u"Bob"}));
+}
+
+TEST(ContactsDirectory, FollowsChangedAddedAndRemovedFiles) {
+    TempDir temp;
+    const fs::path folder = temp.path() / "contacts";
+    Write(folder / "a.vcf", Card("Ann"));
+    Write(folder / "b.vcf", Card("Bob"));
+    ContactsDirectory directory(folder);
+    ASSERT_NE(directory.Refresh(), nullptr);
+    ASSERT_NE(directory.NameIndex(), nullptr);
+
+    // Same size, so only the file's times and identity tell the change.
+    Write(folder / "a.vcf", Card("Amy"));
+    Write(folder / "c.vcf", Card("Cy"));
+    fs::remove(folder / "b.vcf");
+    const ContactsDatabase* database = directory.Refresh();
+    ASSERT_NE(database, nullptr);
+    EXPECT_EQ(Names(database->contacts), (std::vector<std::u16string>{u"Amy", u"Cy"}));
+
+    std::u16string name;
+    EXPECT_EQ(LookupContactName(name, u"07700900123", directory.NameIndex()), 3u);
+    EXPECT_EQ(name, u"Amy");
+}
+
+TEST(ContactsDirectory, ReportsFilesItCannotUseAndStillReadsTheOthers) {
+    TempDir temp;
+    const fs::path folder = temp.path() / "contacts";
+    Write(folder / "good.vcf", Card("Ann"));
+    Write(folder / "binary.vcf", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    {
+        std::ofstream(folder / "huge.vcf") << Card("Huge");
+        fs::resize_file(folder / "huge.vcf", kMaxContactsFileBytes + 1);  // sparse: no disk used
+    }
+    // Opening a pipe for reading must not wait for a writer.
+    ASSERT_EQ(::mkfifo((folder / "pipe.vcf").c_str(), 0600), 0);
+
+    ContactsDirectory directory(folder);
+    const ContactsDatabase* database = directory.Refresh();
+    ASSERT_NE(database, nullptr);
+    EXPECT_EQ(Names(database->contacts), (std::vector<std::u16string>{u"Ann"}));
+    EXPECT_TRUE(HasProblem(directory, "huge.vcf", "larger"));
+    EXPECT_TRUE(HasProblem(directory, "pipe.vcf", "not a regular file"));
+    EXPECT_TRUE(HasProblem(directory, "binary.vcf", "text"));
+}
+
+TEST(ContactsDirectory, AFolderThatCannotBeMadeGivesNoAddressBook) {
+    TempDir temp;
+    Write(temp.path() / "data", "a file where the data folder should be");
+    ContactsDirectory directory(ContactsFolderIn(temp.path() / "data"));
+    EXPECT_EQ(directory.Refresh(), nullptr);
+    EXPECT_EQ(directory.NameIndex(), nullptr);
+    EXPECT_FALSE(directory.Problems().empty());
+}
+
+}  // namespace
+}  // namespace mivex::contacts

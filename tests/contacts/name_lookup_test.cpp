@@ -1,0 +1,222 @@
+#include "contacts/name_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "fake_controls.h"
+#include "name_lookup_oracle.h"
+#include "sms/dial_number.h"
+#include "store/message_records.h"
+#include "store/store.h"
+#include "temp_dir.h"
+
+namespace mivex::contacts {
+namespace {
+
+using namespace contact_prop;
+using Strings = std::initializer_list<std::pair<std::uint16_t, std::u16string_view>>;
+
+store::PropArray Contact(Strings strings) {
+    store::PropArray props;
+    for (const auto& [number, text] : strings)
+        props.push_back(store::PropVal::String(number, text));
+    return props;
+}
+
+TEST(NameLookup, CountCommonTailCountsBackFromTheEnds) {
+    const struct {
+        std::u16string_view a, b;
+        std::size_t tail;
+    } cases[] = {{u"12345", u"345", 3}, {u"12345", u"12346", 0}, {u"", u"123", 0},
+                 {u"123", u"", 0},      {u"0123", u"0123", 4},   {u"7700900123", u"x900123", 6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a.begin(), c.a.end()) + " / " +
+                     std::string(c.b.begin(), c.b.end()));
+        EXPECT_EQ(CountCommonTail(c.a, c.b), c.tail);
+        EXPECT_EQ(CountCommonTail(c.b, c.a), c.tail);
+    }
+}
+
+TEST(NameLookup, NamesTheBestContactAsTheScanDoes) {
+    const store::PropArray ann =
+        Contact({{kFirstName, u"Ann"}, {kLastName, u"Lee"}, {kMobile, u"07700 900123"}});
+    const struct {
+        const char* what;
+        std::vector<store::PropArray> contacts;
+        std::u16string_view sender;
+        std::u16string_view name;
+    } cases[] = {
+        {"international sender, national contact", {ann}, u"+447700900123", u"Ann Lee"},
+        {"six dial characters never match",
+         {Contact({{kFirstName, u"Bo"}, {kHome, u"900123"}})},
+         u"900-123",
+         u""},
+        {"a tail of six is too short",
+         {Contact({{kFirstName, u"Bo"}, {kHome, u"1 900123"}})},
+         u"+447700900123",
+         u""},
+        {"seven agreeing characters are enough",
+         {Contact({{kFirstName, u"Bo"}, {kAssistant, u"0 900123"}})},
+         u"+44 7700 900123",
+         u"Bo"},
+        {"equal numbers: the first stored wins",
+         {ann, Contact({{kFirstName, u"Bo"}, {kMobile, u"07700900123"}})},
+         u"07700900123",
+         u"Ann Lee"},
+        {"a longer tail later wins",
+         {Contact({{kFirstName, u"Bo"}, {kWork, u"55 0900123"}}), ann},
+         u"+447700900123",
+         u"Ann Lee"},
+        {"fall-back name",
+         {Contact({{kCompany, u"Acme"}, {kPager, u"07700900123"}})},
+         u"+447700900123",
+         u"Acme"},
+        {"a nameless best match names nobody",
+         {Contact({{kMobile, u"07700900123"}}),
+          Contact({{kFirstName, u"Bo"}, {kCar, u"700900123"}})},
+         u"+447700900123",
+         u""},
+        {"dial filtering on both sides",
+         {Contact({{kLastName, u"Lee"}, {kHome2, u"+44 (0)7700-900123"}})},
+         u"07700 900123",
+         u"Lee"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ContactsDatabase database{{}, c.contacts};
+        const ContactNameIndex index(database);
+        std::u16string name = u"stale";
+        EXPECT_EQ(LookupContactName(name, c.sender, &index), c.name.size());
+        EXPECT_EQ(name, c.name);
+        EXPECT_EQ(tests::ScanContactName(database, c.sender), c.name);
+    }
+    std::u16string name = u"stale";
+    EXPECT_EQ(LookupContactName(name, u"+447700900123", nullptr), 0u);
+    EXPECT_EQ(name, u"");
+}
+
+// Address books built to make trouble for an index: few distinct digits so
+// tails are shared, numbers that end other numbers, the same number in
+// several contacts, empty and non-dial numbers, contacts without names.
+class RandomBook {
+public:
+    explicit RandomBook(std::uint32_t seed) : random_(seed) {}
+
+    std::u16string Digits(std::size_t count) {
+        std::u16string digits;
+        for (std::size_t i = 0; i < count; ++i)
+            digits += static_cast<char16_t>(u'0' + Pick(3) + (Pick(4) == 0 ? 5 : 0));
+        return digits;
+    }
+
+    std::u16string StoredNumber(const std::vector<std::u16string>& subscribers) {
+        const std::u16string& subscriber = subscribers[Pick(subscribers.size())];
+        switch (Pick(8)) {
+            case 0:
+                return u"0" + subscriber;
+            case 1:
+                return u"+44 " + subscriber.substr(0, 3) + u"-" + subscriber.substr(3);
+            case 2:
+                return subscriber.substr(Pick(4));
+            case 3:
+                return Digits(Pick(3)) + subscriber;
+            case 4:
+                return Pick(2) ? u"" : u"n/a";
+            case 5:
+                return u"(0)" + subscriber + u"p12";
+            default:
+                return subscriber;
+        }
+    }
+
+    ContactsDatabase Book(const std::vector<std::u16string>& subscribers) {
+        ContactsDatabase book;
+        const std::size_t contacts = Pick(60);
+        for (std::size_t position = 0; position < contacts; ++position) {
+            store::PropArray& contact = book.contacts.emplace_back();
+            if (Pick(5) != 0)
+                contact.push_back(store::PropVal::String(kFirstName, u"C" + Digits(3)));
+            for (std::size_t n = Pick(4); n > 0; --n) {
+                const std::uint16_t slot = kNumberSlots[Pick(kNumberSlots.size())].property;
+                contact.push_back(store::PropVal::String(slot, StoredNumber(subscribers)));
+            }
+        }
+        return book;
+    }
+
+    std::size_t Pick(std::size_t below) { return random_() % below; }
+
+private:
+    std::mt19937 random_;
+};
+
+TEST(NameLookup, IndexAgreesWithTheScanOnRandomBooks) {
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        RandomBook maker(seed);
+        std::vector<std::u16string> subscribers;
+        for (int i = 0; i < 12; ++i)
+            subscribers.push_back(maker.Digits(7 + maker.Pick(4)));
+        const ContactsDatabase book = maker.Book(subscribers);
+        const ContactNameIndex index(book);
+        for (int query = 0; query < 300; ++query) {
+            std::u16string sender = maker.StoredNumber(subscribers);
+            if (maker.Pick(3) == 0)
+                sender = sender.substr(sender.size() - std::min(sender.size(), 6 + maker.Pick(3)));
+            else if (maker.Pick(4) == 0)
+                sender = maker.Digits(6 + maker.Pick(6));
+            SCOPED_TRACE("seed " + std::to_string(seed) + " sender " +
+                         std::string(sender.begin(), sender.end()));
+            std::u16string filtered = sender;
+            sms::FilterDialChars(filtered);
+            const auto expected = tests::ScanBestMatch(book, sender);
+            const auto actual = index.BestMatch(filtered);
+            ASSERT_EQ(actual.has_value(), expected.has_value());
+            if (expected) {
+                EXPECT_EQ(actual->contact, expected->contact);
+                EXPECT_EQ(actual->score, expected->score);
+            }
+            std::u16string name;
+            LookupContactName(name, sender, &index);
+            EXPECT_EQ(name, tests::ScanContactName(book, sender));
+        }
+    }
+}
+
+TEST(NameLookup, NamesTheSendersOfAnInbox) {
+    const testing::TempDir dir;
+    const ContactsDatabase book{{},
+                                {Contact({{kFirstName, u"Ann"}, {kMobile, u"07700 900123"}}),
+                                 Contact({{kHome, u"0161 496 0000"}})}};
+    const ContactNameIndex index(book);
+    testing::CountingSounds sounds;
+    store::Store store(dir.path(), sounds);
+    store::FolderHandle inbox = store.OpenFolder(store::kInboxName, store::kInboxByDate);
+    ASSERT_TRUE(inbox.valid());
+    const std::u16string senders[] = {u"+447700900123", u"+441614960000", u"+15550100"};
+    for (std::size_t i = 0; i < std::size(senders); ++i) {
+        store::InboxRecord record;
+        record.SenderNumber = senders[i];
+        record.TimeStamp = 133'800'000'000'000'000ULL + i;
+        ASSERT_NE(inbox->WriteRecord(0, store::ToProps(record)), 0u);
+    }
+    store::FillSenderNames(*inbox, ContactNameLookupFor(&index));
+
+    std::map<std::u16string, std::u16string> names;
+    store::PropArray props;
+    inbox->SeekBeginning();
+    while (inbox->ReadRecord(props) != 0) {
+        const auto record = store::AsInboxRecord(props);
+        ASSERT_TRUE(record);
+        names[record->SenderNumber] = record->SenderName;
+    }
+    const std::map<std::u16string, std::u16string> expected = {{u"+447700900123", u"Ann"},
+                                                               {u"+441614960000", u"+441614960000"},
+                                                               {u"+15550100", u"+15550100"}};
+    EXPECT_EQ(names, expected);
+    store.CloseFolder(inbox);
+}
+
+}  // namespace
+}  // namespace mivex::contacts
