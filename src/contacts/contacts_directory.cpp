@@ -15,6 +15,7 @@
 
 #include "contacts/contact_records.h"
 #include "contacts/vcard_reader.h"
+#include "platform/paths.h"
 
 namespace mivex::contacts {
 namespace fs = std::filesystem;
@@ -117,32 +118,22 @@ struct ContactsDirectory::State {
     std::optional<ContactNameIndex> index;
     std::vector<ContactsProblem> problems;
 
-    bool CreateFolderIfMissing();
-    void Collect(const fs::path& directory, int depth, std::set<std::pair<dev_t, ino_t>>& seen,
+    bool Collect(const fs::path& directory, int depth, std::set<std::pair<dev_t, ino_t>>& seen,
                  std::vector<fs::path>& found);
     const ParsedFile& Visit(const fs::path& path);
     void Rebuild(const std::vector<fs::path>& order);
 };
 
-bool ContactsDirectory::State::CreateFolderIfMissing() {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0)
-        return true;
-    std::error_code error;
-    fs::create_directories(folder.parent_path(), error);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
-    return ::stat(folder.c_str(), &info) == 0;
-}
-
-void ContactsDirectory::State::Collect(const fs::path& directory, int depth,
+// Adds the card files below `directory` to `found`, in name order; false
+// when `directory` itself cannot be read.
+bool ContactsDirectory::State::Collect(const fs::path& directory, int depth,
                                        std::set<std::pair<dev_t, ino_t>>& seen,
                                        std::vector<fs::path>& found) {
     std::error_code error;
     fs::directory_iterator entries(directory, error);
     if (error) {
         problems.push_back({directory, 0, "folder cannot be read: " + error.message()});
-        return;
+        return false;
     }
     std::vector<fs::path> names;
     for (const fs::directory_entry& entry : entries) {
@@ -158,11 +149,12 @@ void ContactsDirectory::State::Collect(const fs::path& directory, int depth,
         if (S_ISDIR(info.st_mode)) {
             // Links may point back up the tree; each folder is read once.
             if (depth < kMaxFolderDepth && seen.insert({info.st_dev, info.st_ino}).second)
-                Collect(path, depth + 1, seen, found);
+                (void)Collect(path, depth + 1, seen, found);
         } else if (HasVCardExtension(path)) {
             found.push_back(path);
         }
     }
+    return true;
 }
 
 // The file's cards, read again only when the file changed since the last look.
@@ -211,29 +203,24 @@ ContactsDirectory::~ContactsDirectory() = default;
 const ContactsDatabase* ContactsDirectory::Refresh() {
     State& state = *state_;
     state.problems.clear();
-    if (!state.CreateFolderIfMissing()) {
-        state.problems.push_back(
-            {state.folder, 0, "folder cannot be created: " + ErrnoText(errno)});
-        state.haveDatabase = false;
-        return nullptr;
-    }
-
     std::vector<fs::path> found;
     struct stat rootInfo {};
+    bool readable = false;
     if (::stat(state.folder.c_str(), &rootInfo) == 0 && !S_ISDIR(rootInfo.st_mode)) {
         // The folder may itself be a link to one exported file.
         found.push_back(state.folder);
+        readable = true;
+    } else if (!platform::CreateOwnerOnlyDirectories(state.folder) ||
+               ::stat(state.folder.c_str(), &rootInfo) != 0) {
+        state.problems.push_back(
+            {state.folder, 0, "folder cannot be created: " + ErrnoText(errno)});
     } else {
-        std::error_code error;
-        fs::directory_iterator probe(state.folder, error);
-        if (error) {
-            state.problems.push_back(
-                {state.folder, 0, "folder cannot be read: " + error.message()});
-            state.haveDatabase = false;
-            return nullptr;
-        }
         std::set<std::pair<dev_t, ino_t>> seen{{rootInfo.st_dev, rootInfo.st_ino}};
-        state.Collect(state.folder, 0, seen, found);
+        readable = state.Collect(state.folder, 0, seen, found);
+    }
+    if (!readable) {
+        state.haveDatabase = false;
+        return nullptr;
     }
 
     std::vector<std::pair<fs::path, Fingerprint>> listing;

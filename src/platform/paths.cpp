@@ -1,8 +1,11 @@
 #include "platform/paths.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace mivex::platform {
@@ -25,6 +28,31 @@ std::filesystem::path DefaultDataDirectory() {
         return std::filesystem::path(xdg) / "mivex";
     }
     return HomeDirectory() / ".local" / "share" / "mivex";
+}
+
+bool CreateOwnerOnlyDirectories(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return true;
+    if (path.has_parent_path() && path.parent_path() != path &&
+        !CreateOwnerOnlyDirectories(path.parent_path())) {
+        return false;
+    }
+    if (::mkdir(path.c_str(), 0700) != 0)
+        return errno == EEXIST && std::filesystem::is_directory(path, error);
+    if (::chmod(path.c_str(), 0700) != 0)
+        return false;
+    SyncDirectory(path.parent_path());
+    return true;
+}
+
+void SyncDirectory(const std::filesystem::path& directory) {
+    const int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace mivex::platform

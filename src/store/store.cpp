@@ -8,7 +8,6 @@
 
 #include "platform/paths.h"
 #include "store/folder_impl.h"
-#include "store/sync_directory.h"
 #include "store/volume.h"
 
 namespace mivex::store {
@@ -24,24 +23,6 @@ constexpr const char* kSideFileSuffixes[] = {"-journal", "-wal", "-shm"};
 constexpr std::u16string_view kClearQuestion = u"Clear all messages and Option settings?";
 constexpr std::u16string_view kClearDone = u"Database cleared, please check Option settings";
 constexpr std::u16string_view kClearFailed = u"Error - Failed to clear the database!";
-
-// Creates every missing directory down to `path`, owner-only whatever the
-// umask; existing directories keep their permissions.
-bool CreateOwnerOnlyDirectories(const std::filesystem::path& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return true;
-    if (path.has_parent_path() && path.parent_path() != path &&
-        !CreateOwnerOnlyDirectories(path.parent_path())) {
-        return false;
-    }
-    if (::mkdir(path.c_str(), 0700) != 0)
-        return errno == EEXIST && std::filesystem::is_directory(path, error);
-    if (::chmod(path.c_str(), 0700) != 0)
-        return false;
-    SyncDirectory(path.parent_path());
-    return true;
-}
 
 bool RemoveIfPresent(const std::filesystem::path& file) {
     return ::unlink(file.c_str()) == 0 || errno == ENOENT;
@@ -90,7 +71,7 @@ std::filesystem::path Store::VolumePath() const {
 
 std::optional<std::filesystem::path> Store::GetDatabaseFolder() {
     std::filesystem::path folder = impl_->dataDirectory / kDatabaseFolderName;
-    if (!CreateOwnerOnlyDirectories(folder))
+    if (!platform::CreateOwnerOnlyDirectories(folder))
         return std::nullopt;
     return folder;
 }
@@ -172,7 +153,7 @@ bool Store::ClearDatabase(platform::Prompter& prompter) {
             if (cleared)
                 cleared = RemoveIfPresent(file.string() + suffix);
         }
-        SyncDirectory(file.parent_path());  // a cleared volume stays cleared
+        platform::SyncDirectory(file.parent_path());  // a cleared volume stays cleared
     }
     if (!cleared) {
         prompter.Tell(kClearFailed, platform::PromptIcon::Stop);

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/paths.h"
 #include "store/folder_impl.h"
 #include "store/record_codec.h"
-#include "store/sync_directory.h"
 
 namespace mivex::store {
 
@@ -54,7 +54,7 @@ bool CreateOwnerOnlyFile(const std::filesystem::path& file) {
         return errno == EEXIST;
     const bool ok = ::fchmod(fd, 0600) == 0;
     ::close(fd);
-    SyncDirectory(file.parent_path());
+    platform::SyncDirectory(file.parent_path());
     return ok;
 }
 
