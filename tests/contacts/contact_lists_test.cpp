@@ -47,66 +47,39 @@ TEST(ContactLists, EntriesFollowTheNameAndNumberOptions) {
                                           {kLastName, u"Lee"},
                                           {kMobile, u"+44 7700 900123"},
                                           {kHome, u"0161 496"}});
+    const auto bo = [](std::uint16_t slot, std::u16string_view number) {
+        return Contact({{kFirstName, u"Bo"}, {slot, number}});
+    };
+    // A number in every slot, 01 to 11, and the letter that marks its entry.
+    const std::uint16_t slots[] = {kMobile, kRadio,   kCar,   kHome,  kHome2,    kHomeFax,
+                                   kWork,   kWorkFax, kWork2, kPager, kAssistant};
+    const std::u16string_view letters = u"MRCHHFWFWPA";
+    store::PropArray everyKind = Contact({{kFirstName, u"Bo"}});
+    Texts everyEntry;
+    for (std::size_t i = 0; i < std::size(slots); ++i) {
+        const std::u16string number = {static_cast<char16_t>(u'0' + (i + 1) / 10),
+                                       static_cast<char16_t>(u'0' + (i + 1) % 10)};
+        everyKind.push_back(store::PropVal::String(slots[i], number));
+        everyEntry.push_back(u"Bo," + number + u"," + letters[i]);
+    }
+    // Name order, show all numbers, remove number tag.
     const struct {
         const char* what;
         store::PropArray contact;
-        std::int32_t nameOrder, showAll, removeTag;
         Texts entries;
+        std::int32_t nameOrder = 0, showAll = 0, removeTag = 0;
     } cases[] = {
-        {"first then last", ann, 0, 0, 0, {u"Ann Lee,+447700900123,M"}},
-        {"last then first", ann, 1, 0, 0, {u"Lee Ann,+447700900123,M"}},
-        {"all numbers", ann, 0, 1, 0, {u"Ann Lee,+447700900123,M", u"Ann Lee,0161496,H"}},
-        {"last name alone", Contact({{kLastName, u"Lee"}, {kCar, u"1"}}), 1, 0, 0, {u"Lee,1,C"}},
-        {"fall-back name",
-         Contact({{kFirstName, u""}, {kCompany, u"Acme"}, {kRadio, u"2"}}),
-         0,
-         0,
-         0,
-         {u"Acme,2,R"}},
-        {"no name at all", Contact({{kFirstName, u""}, {kMobile, u"3"}}), 0, 1, 0, {}},
-        {"home number hidden", Contact({{kFirstName, u"Bo"}, {kHome, u"4"}}), 0, 0, 0, {}},
-        {"no dial characters",
-         Contact({{kFirstName, u"Bo"}, {kMobile, u"n/a"}}),
-         0,
-         0,
-         0,
-         {u"Bo,,M"}},
-        {"tag removed",
-         Contact({{kFirstName, u"Bo"}, {kMobile, u"0123 (home) 456"}}),
-         0,
-         0,
-         1,
-         {u"Bo,0123456,M"}},
-        {"both groups removed",
-         Contact({{kFirstName, u"Bo"}, {kMobile, u"0123 (0)(1) 456"}}),
-         0,
-         0,
-         1,
-         {u"Bo,0123456,M"}},
-        {"digits kept",
-         Contact({{kFirstName, u"Bo"}, {kMobile, u"0123 (0) 456"}}),
-         0,
-         0,
-         0,
-         {u"Bo,01230456,M"}},
-        {"every kind",
-         Contact({{kFirstName, u"Bo"},
-                  {kMobile, u"01"},
-                  {kRadio, u"02"},
-                  {kCar, u"03"},
-                  {kHome, u"04"},
-                  {kHome2, u"05"},
-                  {kHomeFax, u"06"},
-                  {kWork, u"07"},
-                  {kWorkFax, u"08"},
-                  {kWork2, u"09"},
-                  {kPager, u"10"},
-                  {kAssistant, u"11"}}),
-         0,
-         1,
-         0,
-         {u"Bo,01,M", u"Bo,02,R", u"Bo,03,C", u"Bo,04,H", u"Bo,05,H", u"Bo,06,F", u"Bo,07,W",
-          u"Bo,08,F", u"Bo,09,W", u"Bo,10,P", u"Bo,11,A"}},
+        {"first then last", ann, {u"Ann Lee,+447700900123,M"}},
+        {"last then first", ann, {u"Lee Ann,+447700900123,M"}, 1},
+        {"all numbers", ann, {u"Ann Lee,+447700900123,M", u"Ann Lee,0161496,H"}, 0, 1},
+        {"last name alone", Contact({{kLastName, u"Lee"}, {kCar, u"1"}}), {u"Lee,1,C"}, 1},
+        {"fall-back name", Contact({{kCompany, u"Acme"}, {kRadio, u"2"}}), {u"Acme,2,R"}},
+        {"no name at all", Contact({{kFirstName, u""}, {kMobile, u"3"}}), {}, 0, 1},
+        {"home number hidden", bo(kHome, u"4"), {}},
+        {"no dial characters", bo(kMobile, u"n/a"), {u"Bo,,M"}},
+        {"groups removed", bo(kMobile, u"0123 (0)(1) 456"), {u"Bo,0123456,M"}, 0, 0, 1},
+        {"digits kept", bo(kMobile, u"0123 (0) 456"), {u"Bo,01230456,M"}},
+        {"every kind", everyKind, everyEntry, 0, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace mivex::contacts {
@@ -9,10 +10,11 @@ namespace {
 
 using namespace contact_prop;
 
+using Numbers = std::vector<std::map<std::uint16_t, std::u16string>>;
+
 // The numbers of each record as property -> text, in record order.
-std::vector<std::map<std::uint16_t, std::u16string>> NumbersOf(
-    const std::vector<store::PropArray>& records) {
-    std::vector<std::map<std::uint16_t, std::u16string>> result;
+Numbers NumbersOf(const std::vector<store::PropArray>& records) {
+    Numbers result;
     for (const store::PropArray& record : records) {
         auto& numbers = result.emplace_back();
         for (const NumberSlot& slot : kNumberSlots) {
@@ -23,61 +25,46 @@ std::vector<std::map<std::uint16_t, std::u16string>> NumbersOf(
     return result;
 }
 
-ContactCard CardWith(std::vector<CardPhone> phones) {
-    ContactCard card;
-    card.firstName = u"Ann";
-    card.lastName = u"Lee";
-    card.categories = {u"Friends"};
-    card.phones = std::move(phones);
-    return card;
-}
-
 TEST(ContactRecords, NumbersFillTheSlotsOfTheirKindAndOverflowIntoFollowOnRecords) {
     using K = PhoneKind;
+    // The card's numbers are "1", "2"... in order; each lands in `slots[i]` of
+    // record `records[i]` (record 0 when no records are given).
     struct Case {
         const char* what;
-        std::vector<CardPhone> phones;
-        std::vector<std::map<std::uint16_t, std::u16string>> expected;
+        std::vector<PhoneKind> kinds;
+        std::vector<std::uint16_t> slots;
+        std::vector<std::size_t> records = {};
     };
-    const std::vector<Case> cases = {
-        {"an only number of no known kind is a mobile", {{u"1", K::Unknown}}, {{{kMobile, u"1"}}}},
+    const Case cases[] = {
+        {"an only number of no known kind is a mobile", {K::Unknown}, {kMobile}},
         {"beside others it is a work number",
-         {{u"1", K::Home}, {u"2", K::Unknown}, {u"3", K::Unknown}},
-         {{{kHome, u"1"}, {kWork, u"2"}, {kWork2, u"3"}}}},
+         {K::Home, K::Unknown, K::Unknown},
+         {kHome, kWork, kWork2}},
         {"home and work have two slots each, faxes and the rest one",
-         {{u"1", K::Home},
-          {u"2", K::Home},
-          {u"3", K::WorkFax},
-          {u"4", K::HomeFax},
-          {u"5", K::Pager},
-          {u"6", K::Assistant},
-          {u"7", K::Car},
-          {u"8", K::Radio}},
-         {{{kHome, u"1"},
-           {kHome2, u"2"},
-           {kWorkFax, u"3"},
-           {kHomeFax, u"4"},
-           {kPager, u"5"},
-           {kAssistant, u"6"},
-           {kCar, u"7"},
-           {kRadio, u"8"}}}},
+         {K::Home, K::Home, K::WorkFax, K::HomeFax, K::Pager, K::Assistant, K::Car, K::Radio},
+         {kHome, kHome2, kWorkFax, kHomeFax, kPager, kAssistant, kCar, kRadio}},
         {"a second mobile and a third home start a follow-on record",
-         {{u"1", K::Mobile},
-          {u"2", K::Home},
-          {u"3", K::Mobile},
-          {u"4", K::Home},
-          {u"5", K::Home},
-          {u"6", K::Mobile}},
-         {{{kMobile, u"1"}, {kHome, u"2"}, {kHome2, u"4"}},
-          {{kMobile, u"3"}, {kHome, u"5"}},
-          {{kMobile, u"6"}}}},
+         {K::Mobile, K::Home, K::Mobile, K::Home, K::Home, K::Mobile},
+         {kMobile, kHome, kMobile, kHome2, kHome, kMobile},
+         {0, 0, 1, 0, 1, 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        ContactCard card;
+        card.firstName = u"Ann";
+        card.lastName = u"Lee";
+        card.categories = {u"Friends"};
+        Numbers expected;
+        for (std::size_t i = 0; i < c.kinds.size(); ++i) {
+            const std::u16string number(1, static_cast<char16_t>(u'1' + i));
+            card.phones.push_back({number, c.kinds[i]});
+            const std::size_t record = c.records.empty() ? 0 : c.records[i];
+            expected.resize(std::max(expected.size(), record + 1));
+            expected[record][c.slots[i]] = number;
+        }
         CategoryTable categories;
-        const std::vector<store::PropArray> records =
-            ContactRecordsFromCard(CardWith(c.phones), categories);
-        EXPECT_EQ(NumbersOf(records), c.expected);
+        const std::vector<store::PropArray> records = ContactRecordsFromCard(card, categories);
+        EXPECT_EQ(NumbersOf(records), expected);
         // Every record of the card answers to the same name and categories.
         for (const store::PropArray& record : records) {
             EXPECT_EQ(*store::FindPropString(record, kFirstName), u"Ann");

@@ -6,16 +6,6 @@
 #include "sms/dial_number.h"
 
 namespace mivex::contacts::tests {
-namespace {
-
-std::size_t TailLength(std::u16string_view a, std::u16string_view b) {
-    std::size_t count = 0;
-    while (count < a.size() && count < b.size() && a.rbegin()[count] == b.rbegin()[count])
-        ++count;
-    return count;
-}
-
-}  // namespace
 
 std::optional<ContactNameIndex::Match> ScanBestMatch(const ContactsDatabase& database,
                                                      std::u16string_view number) {
@@ -36,7 +26,7 @@ std::optional<ContactNameIndex::Match> ScanBestMatch(const ContactsDatabase& dat
                 continue;
             candidate = *stored;
             sms::FilterDialChars(candidate);
-            score = std::max(score, TailLength(query, candidate));
+            score = std::max(score, CountCommonTail(query, candidate));
         }
         if (score > best) {
             best = score;

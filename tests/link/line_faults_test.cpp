@@ -47,13 +47,12 @@ TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
     EXPECT_EQ(GetServiceCentre(port), kPhoneServiceCentre);
     EXPECT_EQ(ReadSlots(port, 2), (std::vector<std::u16string>{kTexts[0], kTexts[1]}));
     EXPECT_TRUE(DeleteStoredMessage(port, 3));
-    const sms::EncodedPdu submit = SubmitPdus(u"Hi").at(0);
-    EXPECT_TRUE(SubmitPdu(port, sms::BytesToHex(submit.octets), submit.cmgsLength));
+    EXPECT_TRUE(SubmitPdu(port, kHiSubmit, 16));
     ClosePort(port);
     phone->Stop();
 
     ASSERT_EQ(phone->Submitted().size(), 1u);
-    EXPECT_EQ(phone->Submitted()[0].pdu, submit.octets);
+    EXPECT_EQ(sms::BytesToHex(phone->Submitted()[0].pdu), kHiSubmit);
     EXPECT_EQ(phone->Stores().phone.Find(3), nullptr);
 }
 

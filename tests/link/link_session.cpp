@@ -25,26 +25,11 @@ std::vector<Octets> DeliverPdus(std::u16string_view text) {
     return delivers;
 }
 
-std::vector<sms::EncodedPdu> SubmitPdus(std::u16string_view text) {
-    return sms::BuildMessagePdus(kNoServiceCentre, u"+447700900555", text,
-                                 sms::MakeSubmitOptions(false, false, 0xA7), {});
-}
-
 phonesim::PhoneStores Stores(const std::map<int, Octets>& phone) {
     phonesim::PhoneStores stores{phonesim::MessageStore(30), phonesim::MessageStore(30)};
     for (const auto& [slot, pdu] : phone)
         EXPECT_TRUE(stores.phone.Put(slot, {pdu, phonesim::MessageStatus::ReceivedUnread}));
     return stores;
-}
-
-std::u16string TextOfLength(std::size_t count) {
-    constexpr std::u16string_view kSentence =
-        u"Meet at the station at 7, bring the maps & 2 torches! ";
-    std::u16string text;
-    while (text.size() < count)
-        text += kSentence;
-    text.resize(count);
-    return text;
 }
 
 std::vector<std::u16string> ReadSlots(PortHandle& port, int last) {

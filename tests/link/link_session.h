@@ -1,9 +1,8 @@
 #pragma once
 
-// The phone link's own serial code (termios and poll on a real
-// pseudo-terminal) against the simulated phone on the other end. The phone
-// answers in real time, so the link runs on the system clock here; no test
-// looks at how long anything took, a hang shows up as a test that never ends.
+// The phone link's own serial code on a real pseudo-terminal against the
+// simulated phone, on the system clock: no test looks at how long anything
+// took, a hang shows up as a test that never ends.
 
 #include <gtest/gtest.h>
 
@@ -25,6 +24,7 @@ namespace mivex::phone::integration {
 using Octets = std::vector<std::uint8_t>;
 using phonesim::test::Fault;
 using phonesim::test::FixedTime;
+using phonesim::test::kHiSubmit;
 using phonesim::test::Plan;
 using test::FakeOptions;
 using test::TemporaryDirectory;
@@ -39,14 +39,8 @@ inline constexpr std::string_view kPhoneServiceCentre = "+447700900000";
 // program's own SUBMIT encoder and turned around as a network delivers them.
 [[nodiscard]] std::vector<Octets> DeliverPdus(std::u16string_view text);
 
-// The SUBMIT PDUs the program sends for `text` to +447700900555.
-[[nodiscard]] std::vector<sms::EncodedPdu> SubmitPdus(std::u16string_view text);
-
 // A phone store of 30 slots holding each PDU unread in its slot, and an empty SIM.
 [[nodiscard]] phonesim::PhoneStores Stores(const std::map<int, Octets>& phone);
-
-// `count` characters of a sentence, repeated as needed.
-[[nodiscard]] std::u16string TextOfLength(std::size_t count);
 
 // What the slots from 1 to `last` read as, an empty text for an empty slot.
 [[nodiscard]] std::vector<std::u16string> ReadSlots(PortHandle& port, int last);

@@ -13,7 +13,7 @@ namespace {
 class TraceMode : public PhoneOnPty {};
 
 TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
-    const Octets stored = DeliverPdus(TextOfLength(160))[0];
+    const Octets stored = DeliverPdus(std::u16string(160, u'x'))[0];
     phonesim::PhoneSetup setup;
     setup.stores = Stores({{1, stored}});
     setup.baudRate = 9600;
@@ -21,17 +21,15 @@ TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
     ASSERT_NO_FATAL_FAILURE(StartPhone(std::move(setup)));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
 
-    const sms::EncodedPdu submit = SubmitPdus(u"Traced reply").at(0);
-    const std::string submitHex = sms::BytesToHex(submit.octets);
     PortHandle port = OpenQuickly();
     ASSERT_EQ(SelectStorage(port, "ME")->used, 1);
     ASSERT_FALSE(ReadStoredMessage(port, 1).empty());
     ASSERT_TRUE(ReadStoredMessage(port, 2).empty());
-    ASSERT_TRUE(SubmitPdu(port, submitHex, submit.cmgsLength));
+    ASSERT_TRUE(SubmitPdu(port, kHiSubmit, 16));
     ClosePort(port);
     phone->Stop();
     ASSERT_EQ(phone->Submitted().size(), 1u);
-    EXPECT_EQ(phone->Submitted()[0].pdu, submit.octets);
+    EXPECT_EQ(sms::BytesToHex(phone->Submitted()[0].pdu), kHiSubmit);
     // The answers really went at the line's pace, not all at once.
     EXPECT_GT(phone->Stats().pacedBytes, 0u);
     EXPECT_EQ(phone->Stats().pacedBytes, phone->Stats().bytesWritten);
@@ -48,9 +46,9 @@ TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
          "\r\n+CMGR: 0,," + storedTpduLength + "\r\n" + sms::BytesToHex(stored) + "\r\n\r\nOK\r\n"},
         {'T', "AT+CMGR=2\r"},
         {'R', "\r\nOK\r\n"},
-        {'T', "AT+CMGS=" + std::to_string(submit.cmgsLength) + "\r"},
+        {'T', "AT+CMGS=16\r"},
         {'R', "\r\n> "},
-        {'T', submitHex + "\x1a"},
+        {'T', std::string(kHiSubmit) + "\x1a"},
         {'R', "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
     };
     EXPECT_EQ(StopTrace(), expected);

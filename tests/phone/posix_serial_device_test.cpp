@@ -71,7 +71,6 @@ TEST_F(PseudoTerminal, ConfiguresARawLine) {
     EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_NE(settings.c_cflag & CSTOPB, 0u);
     EXPECT_EQ(settings.c_cflag & PARENB, 0u);
-    EXPECT_NE(settings.c_cflag & CRTSCTS, 0u);
     EXPECT_NE(settings.c_cflag & CLOCAL, 0u);
     EXPECT_NE(settings.c_cflag & CREAD, 0u);
     // Bytes pass unchanged: no echo, no line editing, no CR/LF translation.

@@ -151,40 +151,20 @@ TEST_F(SerialLine, WriteReportsFailuresAndShortWrites) {
     }
 }
 
-TEST_F(SerialLine, NothingIsTracedOutsideTraceMode) {
-    PortHandle port = OpenScriptedPort();
-    ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));  // file open, trace mode off
-    EXPECT_EQ(SerialWrite(port, "AT\r", 1000), 3);
-    ResponseBuffer answer;
-    EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 100));
-    EXPECT_TRUE(Records().empty());
-}
-
-TEST_F(SerialLine, FlushDiscardsInputUntilItsTimeIsUp) {
+TEST_F(SerialLine, FlushEndsOnANeverSilentLineAndReportsAFailedRead) {
+    // What a flush discards, and how it traces it, the ERROR drain shows.
     StartTrace();
     PortHandle port = OpenScriptedPort();
-    line.ArriveIn("ab", 10);
-    line.ArriveIn("late", 500);
-    const std::uint64_t start = clock.NowMs();
-    EXPECT_TRUE(SerialFlush(port, 100));
-    EXPECT_GE(clock.NowMs() - start, 100u);
-    EXPECT_EQ(line.Pending(), "late");
-    // A line that never falls silent still lets the flush end.
     line.ArriveIn(std::string(1000, 'z'), 0, 10);
     EXPECT_TRUE(SerialFlush(port, 100));
     EXPECT_FALSE(line.Pending().empty());
     line.failReadsAt = clock.NowMs();
     EXPECT_FALSE(SerialFlush(port, 100));
-    const RecordList records = Records();
-    ASSERT_GE(records.size(), 3u);
-    EXPECT_EQ(RecordList(records.begin(), records.begin() + 2),
-              (RecordList{{'R', "a"}, {'R', "b"}}));
-    EXPECT_EQ(records.back(), TraceRecord('R', "Flush Buffer Receive Error!"));
+    EXPECT_EQ(Records().back(), TraceRecord('R', "Flush Buffer Receive Error!"));
 }
 
 TEST_F(SerialLine, ClosingReleasesTheDeviceOnce) {
     PortHandle port = OpenScriptedPort();
-    ASSERT_TRUE(port.isValid());
     ClosePort(port);
     EXPECT_FALSE(port.isValid());
     ClosePort(port);

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "phone_fixtures.h"
 #include "raw_client.h"
 #include "run_tool.h"
+#include "temp_dir.h"
 
 namespace mivex::phonesim {
 namespace {
@@ -28,14 +28,8 @@ std::string ReadFile(const fs::path& path) {
 
 class Program : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "phonesim-program-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
+    mivex::testing::TempDir temporary;
+    const fs::path folder = temporary.path();
 };
 
 TEST_F(Program, PrintsItsDeviceLinksItAndCleansUpOnSigterm) {

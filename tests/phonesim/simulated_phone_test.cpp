@@ -10,16 +10,11 @@ namespace {
 
 using test::RawClient;
 
-PhoneSetup SampleSetup(int baudRate = 0) {
+TEST(SimulatedPhone, AnswersClientsThatCloseAndOpenTheDeviceAgain) {
     PhoneSetup setup;
     setup.stores = test::StoresWith({{2, test::kHiDeliver}});
-    setup.baudRate = baudRate;
     setup.clock = test::FixedTime;
-    return setup;
-}
-
-TEST(SimulatedPhone, AnswersClientsThatCloseAndOpenTheDeviceAgain) {
-    SimulatedPhone phone(SampleSetup());
+    SimulatedPhone phone(std::move(setup));
     std::string error;
     ASSERT_TRUE(phone.Start(error)) << error;
     EXPECT_FALSE(phone.Start(error));
@@ -40,25 +35,6 @@ TEST(SimulatedPhone, AnswersClientsThatCloseAndOpenTheDeviceAgain) {
     phone.Stop();
     ASSERT_TRUE(phone.Result().has_value());
     EXPECT_EQ(phone.Result()->reason, StopReason::Stopped);
-}
-
-TEST(SimulatedPhone, SlowLinePacesEveryByteItSends) {
-    for (const int baudRate : {0, 19200}) {
-        SCOPED_TRACE(baudRate);
-        SimulatedPhone phone(SampleSetup(baudRate));
-        std::string error;
-        ASSERT_TRUE(phone.Start(error)) << error;
-        RawClient client;
-        ASSERT_TRUE(client.Open(phone.DevicePath()));
-        ASSERT_TRUE(client.Write("AT+CMGL=4\r"));
-        const std::string answer = client.ReadUntil("\r\nOK\r\n");
-        EXPECT_NE(answer.find(test::kHiDeliver), std::string::npos);
-        phone.Stop();
-        const RunnerStats stats = phone.Stats();
-        EXPECT_EQ(stats.bytesWritten, answer.size());
-        EXPECT_EQ(stats.pacedBytes, baudRate > 0 ? answer.size() : 0U);
-        EXPECT_EQ(stats.bytesRead, std::string("AT+CMGL=4\r").size());
-    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "phone_fixtures.h"
+#include "temp_dir.h"
 
 namespace mivex::phonesim {
 namespace {
@@ -76,9 +77,8 @@ TEST(StoreFile, DumpListsPhoneThenSimInSlotOrder) {
 }
 
 TEST(StoreFile, ReplaceFileSwapsContentsAndReportsAnUnwritableFolder) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("phonesim-dump-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const mivex::testing::TempDir temporary;
+    const std::filesystem::path& folder = temporary.path();
     const std::string path = (folder / "dump.txt").string();
     std::string error;
     ASSERT_TRUE(ReplaceFile(path, "ME 1 00\n", error)) << error;
@@ -91,7 +91,6 @@ TEST(StoreFile, ReplaceFileSwapsContentsAndReportsAnUnwritableFolder) {
 
     EXPECT_FALSE(ReplaceFile((folder / "missing" / "dump.txt").string(), "x", error));
     EXPECT_NE(error.find("missing"), std::string::npos);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(MessageStore, TpduLengthNeverUnderflows) {

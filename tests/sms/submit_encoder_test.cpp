@@ -7,8 +7,6 @@
 #include <tuple>
 #include <utility>
 
-#include "sms/deliver_decoder.h"
-#include "sms/gsm_alphabet.h"
 #include "test_octets.h"
 
 namespace mivex::sms {
@@ -19,13 +17,6 @@ using test::SpacedHex;
 constexpr std::u16string_view kRecipient = u"+44770090012";
 const std::vector<std::uint8_t> kPhoneCentre = {0x00};
 const SubmitOptions kPlain = MakeSubmitOptions(false, false, 0x0B);
-
-TEST(SubmitEncoder, ValidityChoicesGiveTheRelativeOctet) {
-    const std::optional<std::uint8_t> octets[] = {{}, 0x0B, 0x8F, 0xA7, 0xAD, {}};  // -1 to 4
-    for (int choice = -1; choice <= 4; ++choice) {
-        EXPECT_EQ(ValidityPeriodOctet(choice), octets[choice + 1]) << choice;
-    }
-}
 
 TEST(SubmitEncoder, BuildsTheHandCheckedPdus) {
     // Service centre (empty: the phone's own), recipient, text, options, PDU and
@@ -48,6 +39,10 @@ TEST(SubmitEncoder, BuildsTheHandCheckedPdus) {
             BuildSubmitPdu(centreField, recipient, text, std::nullopt, options, 0);
         EXPECT_EQ(SpacedHex(encoded.octets), pdu);
         EXPECT_EQ(encoded.cmgsLength, cmgsLength);
+    }
+    const std::optional<std::uint8_t> validity[] = {{}, 0x0B, 0x8F, 0xA7, 0xAD, {}};  // -1 to 4
+    for (int choice = -1; choice <= 4; ++choice) {
+        EXPECT_EQ(ValidityPeriodOctet(choice), validity[choice + 1]) << choice;
     }
 }
 
@@ -75,28 +70,6 @@ TEST(SubmitEncoder, LongTextsGoIn153CharacterSegmentsBehindAHeader) {
     EXPECT_EQ(SpacedHex(pdus[1].octets),
               "00 F1 00 0B 91 44 77 00 09 10 F2 00 00 0B 0F 05 00 03 FE 02 02 82 C1 60 30 18 0C "
               "06 01");
-}
-
-TEST(SubmitEncoder, SegmentsDeliveredBackGiveTheTextAgain) {
-    // Codes 20-7F hold no CR, LF or escape, which would come back changed.
-    std::u16string text(GsmAlphabet.begin() + 0x20, GsmAlphabet.end());
-    text = (text + text + text + text).substr(0, 307);
-    const auto pdus = BuildMessagePdus(kPhoneCentre, kRecipient, text, kPlain, {0, 0xC3});
-    ASSERT_EQ(pdus.size(), 3U);
-    for (std::size_t i = 0; i < pdus.size(); ++i) {
-        // TP-UDL and the user data follow octet 13 and travel unchanged.
-        const std::string userData = SpacedHex(std::span(pdus[i].octets).subspan(14));
-        const DeliverMessage message = DecodeDeliver(test::DeliverPdu("44 00 " + userData)).message;
-        EXPECT_EQ(message.Text, text.substr(kSegmentChars * i, kSegmentChars));
-        EXPECT_EQ(std::tuple(message.PartRef, message.PartCount, message.PartSeq),
-                  std::tuple(0xC3, 3, static_cast<int>(i) + 1));
-    }
-}
-
-TEST(SubmitCounters, ConcatRefWrapsFrom255To0) {
-    SubmitCounters counters{0, 255};
-    counters.AdvanceConcatRef();
-    EXPECT_EQ(counters.ConcatRef, 0);
 }
 
 }  // namespace

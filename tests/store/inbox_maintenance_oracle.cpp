@@ -50,6 +50,14 @@ ObjectId FindLowestPart(store::Folder& inbox, const InboxRecord* of, std::int64_
     return best;
 }
 
+// Gives the record its sender's name and the sort key that goes with it.
+void Rename(store::Folder& inbox, ObjectId id, const std::u16string& name, sms::FileTime time) {
+    const PropArray names{
+        store::PropVal::String(store::inbox::kSenderName, name),
+        store::PropVal::String(store::inbox::kSortKey, store::MakeSortKey(name, time))};
+    inbox.WriteRecord(id, names);
+}
+
 std::u16string CapJoined(std::u16string text) {
     if (text.size() > store::kMaxJoinedTextChars)
         text.resize(store::kMaxJoinedTextChars);
@@ -155,10 +163,7 @@ void RescanningFillSenderNames(store::Folder& inbox, const store::ContactNameLoo
         const std::u16string number = r->SenderNumber;
         std::optional<std::u16string> found = lookup(number);
         const std::u16string name = found && !found->empty() ? *found : number;
-        PropArray names{
-            store::PropVal::String(store::inbox::kSenderName, name),
-            store::PropVal::String(store::inbox::kSortKey, store::MakeSortKey(name, r->TimeStamp))};
-        inbox.WriteRecord(idR, names);
+        Rename(inbox, idR, name, r->TimeStamp);
 
         // The rest of the folder: the same number's other new records.
         std::uint32_t position = 0;
@@ -169,11 +174,7 @@ void RescanningFillSenderNames(store::Folder& inbox, const store::ContactNameLoo
             if (!other || other->Unread == 0 || other->SenderNumber != number ||
                 !other->SenderName.empty())
                 continue;
-            PropArray otherNames{
-                store::PropVal::String(store::inbox::kSenderName, name),
-                store::PropVal::String(store::inbox::kSortKey,
-                                       store::MakeSortKey(name, other->TimeStamp))};
-            inbox.WriteRecord(id, otherNames);
+            Rename(inbox, id, name, other->TimeStamp);
         }
         if (inbox.SeekToId(idR, &position) != idR || inbox.SeekBeginning(position + 1) == 0)
             return;

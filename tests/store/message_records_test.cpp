@@ -1,4 +1,4 @@
-// The shape rule, sort keys, local file times and the writer of Sent records.
+// The shape rule, sort keys and local file times.
 
 #include "store_fixture.h"
 
@@ -62,16 +62,6 @@ TEST(LocalFileTime, ComesFromTheClockAndFallsBackToTheNearestValidTime) {
         clock.local = c.local;
         EXPECT_EQ(LocalFileTime(clock), sms::CalendarToFileTime(c.expected).value());
     }
-}
-
-TEST_F(StoreTest, WriteSentRecordStampsTheLocalTimeAndKeysTheName) {
-    FakeClock clock;
-    FolderHandle sent = Open(kSentName);
-    ASSERT_NE(WriteSentRecord(u"message", u"+447700900123", u"Dee", *sent, clock), 0u);
-    const sms::FileTime time = At(2026, 3, 5, 9, 7, 30);
-    EXPECT_EQ(ReadAll(*sent),
-              std::vector<PropArray>{ToProps(SentRecord{u"+447700900123", u"Dee", time, u"message",
-                                                        MakeSortKey(u"Dee", time)})});
 }
 
 }  // namespace

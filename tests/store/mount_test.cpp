@@ -1,7 +1,6 @@
 // Mounting the volume, opening and closing folders, the files and
 // permissions they leave on disk, and "Clear Database".
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include "store_fixture.h"
@@ -18,13 +17,6 @@ using MountTest = StoreTest;
 mode_t ModeOf(const std::filesystem::path& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
-
-void RunSql(const std::filesystem::path& file, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
 }
 
 TEST_F(MountTest, FirstOpenCreatesOwnerOnlyFoldersAndFileWhateverTheUmask) {
@@ -80,10 +72,7 @@ TEST_F(MountTest, UnknownFolderOrSortOrderFailsWithNothingLeftMounted) {
     }
     EXPECT_EQ(sounds.beeps, 0);
     // Sort property 0 reads a folder in its first order.
-    FolderHandle sent = Open(kSentName, 0);
-    ASSERT_TRUE(sent);
-    EXPECT_EQ(sent->SortProperty(), kSentByDate);
-    EXPECT_EQ(sent->Name(), kSentName);
+    EXPECT_EQ(Open(kSentName, 0)->SortProperty(), kSentByDate);
 }
 
 TEST_F(MountTest, FilesThatAreNotOurVolumeAreLeftExactlyAsTheyWere) {
@@ -117,7 +106,6 @@ class ClearDatabaseTest : public StoreTest {
 protected:
     void SetUp() override {
         FolderHandle inbox = Open(kInboxName);
-        ASSERT_TRUE(inbox);
         ASSERT_NE(WriteInbox(*inbox, u"kept", 1), 0u);
     }
 
@@ -126,41 +114,44 @@ protected:
         return inbox ? ReadAllIds(*inbox).size() : 0;
     }
 
-    // The question, then the outcome, each in a box of its own.
-    void ExpectQuestionThen(std::u16string_view text, PromptIcon icon) {
-        ASSERT_EQ(prompter.seen.size(), 2u);
-        EXPECT_EQ(prompter.seen[0].text, u"Clear all messages and Option settings?");
-        EXPECT_EQ(prompter.seen[0].buttons, PromptButtons::YesNo);
-        EXPECT_EQ(prompter.seen[0].icon, PromptIcon::Exclamation);
-        EXPECT_EQ(prompter.seen[1].text, text);
-        EXPECT_EQ(prompter.seen[1].buttons, PromptButtons::Ok);
-        EXPECT_EQ(prompter.seen[1].icon, icon);
-        for (const mivex::testing::PromptSeen& seen : prompter.seen)
-            EXPECT_EQ(seen.caption, u"Mivex");
+    // Clears, answering the question with `answer`; the texts and icons of
+    // the boxes shown, each asking or telling in a box of its own.
+    bool Clear(Store& target, std::vector<std::pair<std::u16string, PromptIcon>> shown,
+               PromptAnswer answer = PromptAnswer::Yes) {
+        prompter.answers = {answer};
         prompter.seen.clear();
+        const bool done = target.ClearDatabase(prompter);
+        shown.insert(shown.begin(),
+                     {u"Clear all messages and Option settings?", PromptIcon::Exclamation});
+        EXPECT_EQ(prompter.seen.size(), shown.size());
+        for (std::size_t i = 0; i < std::min(shown.size(), prompter.seen.size()); ++i) {
+            EXPECT_EQ(prompter.seen[i].text, shown[i].first);
+            EXPECT_EQ(prompter.seen[i].icon, shown[i].second);
+            EXPECT_EQ(prompter.seen[i].buttons, i == 0 ? PromptButtons::YesNo : PromptButtons::Ok);
+            EXPECT_EQ(prompter.seen[i].caption, u"Mivex");
+        }
+        return done;
     }
 
+    const std::pair<std::u16string, PromptIcon> cleared{
+        u"Database cleared, please check Option settings", PromptIcon::Information};
+    const std::pair<std::u16string, PromptIcon> failed{u"Error - Failed to clear the database!",
+                                                       PromptIcon::Stop};
     ScriptedPrompter prompter;
 };
 
-TEST_F(ClearDatabaseTest, NoLeavesEverythingAsItWas) {
-    prompter.answers = {PromptAnswer::No};
-    EXPECT_TRUE(store.ClearDatabase(prompter));
-    EXPECT_EQ(prompter.seen.size(), 1u);
-    EXPECT_EQ(InboxCount(), 1u);
-}
-
 TEST_F(ClearDatabaseTest, YesDeletesTheVolumeWithItsSideFiles) {
+    EXPECT_TRUE(Clear(store, {}, PromptAnswer::No));
+    EXPECT_EQ(InboxCount(), 1u);
+
     const std::string file = store.VolumePath().string();
     WriteFileBytes(file + "-wal", "stale");
     WriteFileBytes(file + "-shm", "stale");
-    EXPECT_TRUE(store.ClearDatabase(prompter));
-    ExpectQuestionThen(u"Database cleared, please check Option settings", PromptIcon::Information);
+    EXPECT_TRUE(Clear(store, {cleared}));
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         EXPECT_FALSE(std::filesystem::exists(file + suffix)) << suffix;
     // With nothing left to delete, clearing succeeds all the same.
-    EXPECT_TRUE(store.ClearDatabase(prompter));
-    ExpectQuestionThen(u"Database cleared, please check Option settings", PromptIcon::Information);
+    EXPECT_TRUE(Clear(store, {cleared}));
     // The next open starts a new, empty volume.
     EXPECT_EQ(InboxCount(), 0u);
     FolderHandle inbox = Open(kInboxName);
@@ -169,10 +160,8 @@ TEST_F(ClearDatabaseTest, YesDeletesTheVolumeWithItsSideFiles) {
 
 TEST_F(ClearDatabaseTest, AVolumeInUseOrOutOfReachIsNotDeleted) {
     FolderHandle open = Open(kOutboxName);
-    ASSERT_TRUE(open);
     const std::string before = ReadFileBytes(store.VolumePath());
-    EXPECT_FALSE(store.ClearDatabase(prompter));
-    ExpectQuestionThen(u"Error - Failed to clear the database!", PromptIcon::Stop);
+    EXPECT_FALSE(Clear(store, {failed}));
     EXPECT_EQ(ReadFileBytes(store.VolumePath()), before);
     EXPECT_EQ(open->SeekBeginning(0), 0u);  // still usable
     store.CloseFolder(open);
@@ -184,8 +173,7 @@ TEST_F(ClearDatabaseTest, AVolumeInUseOrOutOfReachIsNotDeleted) {
     EXPECT_FALSE(blocked.GetDatabaseFolder());
     EXPECT_FALSE(blocked.OpenFolder(kInboxName, 0));
     EXPECT_EQ(blocked.MountCount(), 0u);
-    EXPECT_FALSE(blocked.ClearDatabase(prompter));
-    ExpectQuestionThen(u"Error - Failed to clear the database!", PromptIcon::Stop);
+    EXPECT_FALSE(Clear(blocked, {failed}));
 }
 
 }  // namespace

@@ -78,21 +78,32 @@ TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
     }
 }
 
+// The largest message and entry that pass, to each recipient at one time.
 TEST_F(Queueing, WritesOneRecordPerRecipientWithOneCreatedTime) {
-    text.SetText(std::u16string(9999, u'x'));
+    const std::u16string body(9999, u'x');
+    const std::u16string longest = u"1" + std::u16string(198, u'2');
+    text.SetText(body);
     recipients.AddRow(u"Ann Lee,+44 7700-900123");
-    recipients.AddRow(u"0123 456");
-    recipients.AddRow(u"1" + std::u16string(198, u'2'));
+    recipients.AddRow(longest);
 
-    EXPECT_EQ(Queue(SendNow::Yes), 3);
+    EXPECT_EQ(Queue(SendNow::Yes), 2);
     EXPECT_TRUE(prompter.seen.empty());
     const sms::FileTime created = At(2026, 3, 5, 9, 7, 30);
-    const std::u16string body(9999, u'x');
-    const std::u16string longNumber = u"1" + std::u16string(198, u'2');
     EXPECT_EQ(ReadOutbox(*outbox),
               (std::vector<OutboxRecord>{{u"+447700900123", u"Ann Lee", created, body, 1},
-                                         {u"0123456", u"0123456", created, body, 1},
-                                         {longNumber, longNumber, created, body, 1}}));
+                                         {longest, longest, created, body, 1}}));
+}
+
+// A store that fails part way through keeps none of the recipients' records.
+TEST_F(Queueing, WritesAllRecipientsOrNone) {
+    FailInsertsAfter(store.VolumePath(), 2);
+    text.SetText(u"hello");
+    for (const char16_t* entry : {u"+1", u"+2", u"+3"})
+        recipients.AddRow(entry);
+    EXPECT_EQ(Queue(SendNow::Yes), 0);
+    EXPECT_TRUE(ReadAll(*outbox).empty());
+    EXPECT_EQ(prompter.seen.at(0).text, kOutboxWriteFailedText);
+    EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::Stop);
 }
 
 TEST_F(Queueing, CopyToOutboxCopiesTheSelectedSentRecords) {

@@ -15,34 +15,32 @@ std::vector<std::u16string> Names(Folder& inbox) {
     return ReadAllTexts(inbox, inbox::kSenderName);
 }
 
-TEST_F(SortOrderTest, InboxByDateIsNewestFirstWithTiesInWriteOrder) {
+// Ties in write order are the cursor model's; here the whole unsigned range.
+TEST_F(SortOrderTest, InboxByDateIsNewestFirstOverTheWholeRange) {
     FolderHandle inbox = Open(kInboxName, kInboxByDate);
-    ASSERT_TRUE(inbox);
-    std::vector<ObjectId> ids;
-    for (sms::FileTime time : {5, 9, 5, 1, 9})
-        ids.push_back(WriteInbox(*inbox, u"x", time));
-    EXPECT_EQ(ReadAllIds(*inbox), (std::vector<ObjectId>{ids[1], ids[4], ids[0], ids[2], ids[3]}));
-
-    // The whole unsigned range of file times keeps its order.
-    const ObjectId high = WriteInbox(*inbox, u"x", 0x8000000000000001ULL);
+    const ObjectId low = WriteInbox(*inbox, u"x", 5);
     const ObjectId below = WriteInbox(*inbox, u"x", 0x7FFFFFFFFFFFFFFFULL);
-    EXPECT_EQ(inbox->SeekBeginning(0), high);
-    EXPECT_EQ(inbox->SeekForward(1), below);
+    const ObjectId high = WriteInbox(*inbox, u"x", 0x8000000000000001ULL);
+    EXPECT_EQ(ReadAllIds(*inbox), (std::vector<ObjectId>{high, below, low}));
 }
 
 TEST_F(SortOrderTest, InboxBySenderReadsAlphabeticallyThenNewestFirst) {
     FolderHandle inbox = Open(kInboxName, kInboxBySender);
-    ASSERT_TRUE(inbox);
-    EXPECT_EQ(inbox->SortProperty(), kInboxBySender);
+    const ObjectId unnamed = WriteInbox(*inbox, u"", 10);  // as received: empty key, first
     for (const char16_t* name :
          {u"Zed", u"anna", u"Bob", u"Anna", u"\u00e9mile", u"ann", u"emily"}) {
         WriteInbox(*inbox, name, 100);
     }
     WriteInbox(*inbox, u"Bob", 300, u"newer");
     WriteInbox(*inbox, u"Bob", 200, u"middle");
+    EXPECT_EQ(ReadAllIds(*inbox).front(), unnamed);
+    // Naming it moves it.
+    const PropVal names[] = {PropVal::String(inbox::kSenderName, u"Carl"),
+                             PropVal::String(inbox::kSortKey, MakeSortKey(u"Carl", 10))};
+    ASSERT_EQ(inbox->WriteRecord(unnamed, names), unnamed);
     EXPECT_EQ(Names(*inbox),
               (std::vector<std::u16string>{u"ann", u"anna", u"Anna", u"Bob", u"Bob", u"Bob",
-                                           u"\u00e9mile", u"emily", u"Zed"}));
+                                           u"Carl", u"\u00e9mile", u"emily", u"Zed"}));
     const std::vector<std::u16string> texts = ReadAllTexts(*inbox, inbox::kText);
     EXPECT_EQ(texts[3], u"newer");
     EXPECT_EQ(texts[4], u"middle");
@@ -55,45 +53,30 @@ TEST_F(SortOrderTest, RecordsLackingTheSortPropertyComeLast) {
         PropArray shortRecord = ToProps(InboxRecord{});
         shortRecord.erase(shortRecord.begin() +
                           (order == kInboxByDate ? inbox::kTimeStamp : inbox::kSortKey));
-        const ObjectId lacking = inbox->WriteRecord(0, shortRecord);
-        ASSERT_NE(lacking, 0u);
+        const ObjectId lacking = Write(*inbox, shortRecord);
         const ObjectId a = WriteInbox(*inbox, u"a", 1);
         const ObjectId z = WriteInbox(*inbox, u"z", 0);
-        const std::vector<ObjectId> ids = ReadAllIds(*inbox);
-        ASSERT_EQ(ids.size(), 3u);
-        EXPECT_EQ(ids.back(), lacking);
-        EXPECT_EQ(ids[0], a);
-        EXPECT_EQ(ids[1], z);
-        for (ObjectId id : ids)
+        EXPECT_EQ(ReadAllIds(*inbox), (std::vector<ObjectId>{a, z, lacking}));
+        for (ObjectId id : {a, z, lacking})
             inbox->DeleteRecord(id);
     }
 }
 
-TEST_F(SortOrderTest, WritingTheSortPropertyMovesTheRecord) {
-    FolderHandle inbox = Open(kInboxName, kInboxBySender);
-    const ObjectId unnamed = WriteInbox(*inbox, u"", 10);  // as received: empty key
-    const ObjectId bob = WriteInbox(*inbox, u"Bob", 10);
-    EXPECT_EQ(ReadAllIds(*inbox), (std::vector<ObjectId>{unnamed, bob}));
-    const PropVal names[] = {PropVal::String(inbox::kSenderName, u"Carl"),
-                             PropVal::String(inbox::kSortKey, MakeSortKey(u"Carl", 10))};
-    ASSERT_EQ(inbox->WriteRecord(unnamed, names), unnamed);
-    EXPECT_EQ(ReadAllIds(*inbox), (std::vector<ObjectId>{bob, unnamed}));
-}
-
-TEST_F(SortOrderTest, SentReadsByDateOrByRecipient) {
+TEST_F(SortOrderTest, SentRecordsAreStampedAndReadByDateOrByRecipient) {
     FakeClock clock;
     std::vector<ObjectId> ids;
     {
         FolderHandle sent = Open(kSentName, kSentByDate);
-        ASSERT_TRUE(sent);
         for (int minute : {1, 3, 2}) {
             clock.local.minute = minute;
-            ids.push_back(WriteSentRecord(u"t", u"1", minute == 2 ? u"Al" : u"Bo", *sent, clock));
+            ids.push_back(WriteSentRecord(u"t", u"+1", minute == 2 ? u"Al" : u"Bo", *sent, clock));
         }
         EXPECT_EQ(ReadAllIds(*sent), (std::vector<ObjectId>{ids[1], ids[2], ids[0]}));
+        const sms::FileTime time = At(2026, 3, 5, 9, 3, 30);
+        EXPECT_EQ(ReadAll(*sent).front(),
+                  ToProps(SentRecord{u"+1", u"Bo", time, u"t", MakeSortKey(u"Bo", time)}));
     }
     FolderHandle byRecipient = Open(kSentName, kSentByRecipient);
-    ASSERT_TRUE(byRecipient);
     // Al, then Bo's two messages with the later one first.
     EXPECT_EQ(ReadAllIds(*byRecipient), (std::vector<ObjectId>{ids[2], ids[1], ids[0]}));
 }
@@ -107,8 +90,7 @@ TEST_F(SortOrderTest, StringsRoundTripUnitForUnit) {
     record.Text = odd + odd;
     record.SenderName = odd;
     record.SortKey = MakeSortKey(odd, 7);
-    const ObjectId id = inbox->WriteRecord(0, ToProps(record));
-    ASSERT_NE(id, 0u);
+    const ObjectId id = Write(*inbox, ToProps(record));
     WriteInbox(*inbox, u"b", 7);
     store.CloseFolder(inbox);
 

@@ -81,26 +81,29 @@ void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes)
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-void FailInsertsAfter(const std::filesystem::path& volumeFile, int allowed) {
+void RunSql(const std::filesystem::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
-    // A failed insert is undone with its trigger's counting, so the count
-    // stays at the limit and every later insert fails too.
-    const std::string sql =
-        "CREATE TABLE injected_inserts(allowed INTEGER);"
-        "INSERT INTO injected_inserts VALUES(" +
-        std::to_string(allowed) +
-        ");"
-        "CREATE TRIGGER injected_failure BEFORE INSERT ON records BEGIN "
-        "  SELECT RAISE(ABORT, 'injected write failure') "
-        "    WHERE (SELECT allowed FROM injected_inserts) <= 0;"
-        "  UPDATE injected_inserts SET allowed = allowed - 1;"
-        "END;";
-    const bool done =
-        sqlite3_open_v2(volumeFile.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool done = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                      nullptr) == SQLITE_OK &&
+                      sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     if (!done)
-        throw std::runtime_error("trigger not installed");
+        throw std::runtime_error("SQL not run: " + sql);
+}
+
+void FailInsertsAfter(const std::filesystem::path& volumeFile, int allowed) {
+    // A failed insert is undone with its trigger's counting, so the count
+    // stays at the limit and every later insert fails too.
+    RunSql(volumeFile,
+           "CREATE TABLE injected_inserts(allowed INTEGER);"
+           "INSERT INTO injected_inserts VALUES(" +
+               std::to_string(allowed) +
+               ");"
+               "CREATE TRIGGER injected_failure BEFORE INSERT ON records BEGIN "
+               "  SELECT RAISE(ABORT, 'injected write failure') "
+               "    WHERE (SELECT allowed FROM injected_inserts) <= 0;"
+               "  UPDATE injected_inserts SET allowed = allowed - 1;"
+               "END;");
 }
 
 }  // namespace mivex::store::tests

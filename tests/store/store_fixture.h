@@ -78,6 +78,9 @@ inline std::vector<OutboxRecord> ReadOutbox(Folder& folder) {
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
 
+// Runs SQL on the file through a connection of its own, or throws.
+void RunSql(const std::filesystem::path& file, const std::string& sql);
+
 // Lets `allowed` more records be inserted into the volume, then fails every
 // insert, as a store that has run out of room would. A trigger added through
 // a second connection, so it follows the volume's schema by name.

@@ -1,9 +1,14 @@
-#include "sms/gsm_alphabet.h"
+// The text of a PDU and of a phone's answers: GSM codes, the first word of a
+// response and line breaks.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
+
+#include "sms/gsm_alphabet.h"
+#include "sms/line_ends.h"
+#include "sms/response_word.h"
 
 namespace mivex::sms {
 namespace {
@@ -14,8 +19,6 @@ TEST(GsmAlphabet, CodesAndTextUnitsMapBothWays) {
         const char16_t unit = GsmCodeToText(static_cast<std::uint8_t>(code));
         EXPECT_EQ(TextToGsmCode(unit), code == 0x1B ? 0x20 : code) << code;
     }
-    EXPECT_EQ(GsmCodeToText(0x24), u'\u00A4');
-    EXPECT_EQ(GsmCodeToText(0x80), u'?');
     // Characters that would need the escape, and others outside the alphabet.
     for (const char16_t unit : std::u16string(u"[]{}\\^~|\u20AC`\xD83D")) {
         EXPECT_EQ(TextToGsmCode(unit), kGsmQuestionMark) << static_cast<int>(unit);
@@ -48,6 +51,42 @@ TEST(GsmTranslate, TranslatesBothWaysAndRefusesBadCalls) {
             << name;
     }
     EXPECT_EQ(text[0], u'\0');  // written by GsmToText with a negative count
+}
+
+TEST(ResponseWord, TakesTheFirstWordOfTheFirstCompleteLine) {
+    // Response, result, text afterwards ("keep" when it must be left alone).
+    const std::tuple<std::string_view, int, std::u16string> vectors[] = {
+        {"\r\nMaker Model Two\r\n\r\nOK\r\n", 5, u"Maker"},
+        {"\n\r\n\rX1\r", 2, u"X1"},
+        // Bytes are GSM codes: "$" is the currency sign, a byte above 127 a question mark.
+        {"\r\nA$b\x80 z\r\n", 4, u"A\u00A4b?"},
+        {"\r\n\r\n", 0, u"keep"},
+        {"\r\nMaker Model\n", 0, u"keep"},  // the line's CR has not arrived
+        {"\r\n Maker\r\n", 0, u"keep"},     // the first word is empty
+    };
+    for (const auto& [response, length, expected] : vectors) {
+        SCOPED_TRACE(testing::PrintToString(std::string(response)));
+        std::u16string text = u"keep";
+        EXPECT_EQ(ResponseWordToText(response, text), length);
+        EXPECT_EQ(text, expected);
+    }
+}
+
+TEST(LineEnds, EveryBreakBecomesCarriageReturnLineFeed) {
+    // Text, capacity, text afterwards, result.
+    const std::tuple<std::u16string, std::size_t, std::u16string, std::size_t> vectors[] = {
+        {u"a\nb\rc", 200, u"a\r\nb\r\nc", 7},
+        {u"\n\r\r\n\r", 200, u"\r\n\r\n\r\n", 6},
+        // An insertion must leave the text below capacity units.
+        {u"a\nb", 6, u"a\r\nb", 4},
+        {u"\n\n", 5, u"\r\n\n", 0},
+        {u"\n\r", 3, u"\r\n", 2},  // swapping a pair inserts nothing
+    };
+    for (auto [text, capacity, after, result] : vectors) {
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(text) << " in " << capacity);
+        EXPECT_EQ(NormaliseLineEnds(text, capacity), result);
+        EXPECT_EQ(text, after);
+    }
 }
 
 }  // namespace
