@@ -326,6 +326,71 @@ bool IsReadProperty(std::string_view name) {
                        [name](std::string_view read) { return EqualsIgnoringCase(name, read); });
 }
 
+// The parameters of a line as written, split at the ";" outside quoted
+// values; the first piece is the (grouped) property name.
+std::vector<std::string_view> HeadPieces(std::string_view head) {
+    std::vector<std::string_view> pieces;
+    bool quoted = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= head.size(); ++i) {
+        if (i < head.size() && head[i] == '"') {
+            quoted = !quoted;
+        } else if (i == head.size() || (head[i] == ';' && !quoted)) {
+            pieces.push_back(head.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return pieces;
+}
+
+// Older phones write vCard 2.1 names as raw 8-bit text in their own
+// charset and say which with CHARSET=; the parser garbles such text. The
+// value is converted to UTF-8 here and the parameter dropped. Nothing when
+// the line names no charset or its value does not convert from it.
+std::optional<std::string> WithValueInUtf8(std::string_view line) {
+    bool quoted = false;
+    std::size_t headEnd = 0;
+    while (headEnd < line.size() && (line[headEnd] != ':' || quoted)) {
+        quoted = quoted != (line[headEnd] == '"');
+        ++headEnd;
+    }
+    if (headEnd == line.size())
+        return std::nullopt;
+
+    constexpr std::string_view kCharset = "CHARSET=";
+    std::string head;
+    std::string charset;
+    for (const std::string_view piece : HeadPieces(line.substr(0, headEnd))) {
+        if (piece.size() > kCharset.size() &&
+            EqualsIgnoringCase(piece.substr(0, kCharset.size()), kCharset)) {
+            charset = piece.substr(kCharset.size());
+        } else {
+            head.append(head.empty() ? "" : ";").append(piece);
+        }
+    }
+    if (charset.empty())
+        return std::nullopt;
+    const std::string_view value = line.substr(headEnd + 1);
+    gsize written = 0;
+    std::unique_ptr<gchar, decltype(&g_free)> utf8(
+        g_convert(value.data(), static_cast<gssize>(value.size()), "UTF-8", charset.c_str(),
+                  nullptr, &written, nullptr),
+        &g_free);
+    if (utf8 == nullptr)
+        return std::nullopt;
+    return head.append(":").append(utf8.get(), written);
+}
+
+// The lines a card is read for, in UTF-8 where they name their charset.
+void ConvertDeclaredCharsets(std::vector<std::string>& lines) {
+    for (std::string& line : lines) {
+        if (!IsReadProperty(PropertyName(line)) || IsValidUtf8(line))
+            continue;
+        if (std::optional<std::string> converted = WithValueInUtf8(line))
+            line = std::move(*converted);
+    }
+}
+
 // The parser replaces bytes that are not UTF-8 with U+FFFD before it reads
 // a value, so a raw Latin-1 name would come back quietly damaged; such a
 // card is refused instead.
@@ -387,7 +452,8 @@ void ReadCard(const CardSource& source, WarningCapture& capture, VCardReadResult
         result.problems.push_back({.line = source.firstLine, .reason = "card has no END:VCARD"});
         return;
     }
-    const std::vector<std::string> lines = UnfoldLines(source.lines);
+    std::vector<std::string> lines = UnfoldLines(source.lines);
+    ConvertDeclaredCharsets(lines);
     ParsedCard parsed = ReadPropertiesAreUtf8(lines) ? ParseCard(lines, capture) : ParsedCard{};
     if (!parsed.card) {
         result.problems.push_back({.line = source.firstLine, .reason = "card is not UTF-8"});

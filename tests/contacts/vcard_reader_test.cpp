@@ -108,6 +108,12 @@ TEST(VCardText, ReadsWhatIsSoundAndNamesTheRest) {
          {{goodCard}, {{1, "card is not UTF-8"}}}},
         {"BEGIN:VCARD\nFN;ENCODING=QUOTED-PRINTABLE:Fran=E7ois\nEND:VCARD\n",
          {{}, {{1, "card is not UTF-8"}}}},
+        // Raw 8-bit text is read when the line names its charset.
+        {"BEGIN:VCARD\nN;CHARSET=ISO-8859-1;X-A=\"b;c\":Fran\xE7ois;Ren\xE9"
+         "e\nTEL;CELL:1\nEND:VCARD\n",
+         {{u"Fran\u00E7ois|Ren\u00E9e|||||||M:1|"}}},
+        {"BEGIN:VCARD\nN;CHARSET=X-NO-SUCH:Fran\xE7ois\nEND:VCARD\n",
+         {{}, {{1, "card is not UTF-8"}}}},
         // Text the card is not read for may be damaged without losing the card.
         {"BEGIN:VCARD\nNOTE:caf\xE9\nFN:Good\nEND:VCARD\n", {{goodCard}}},
         {"BEGIN:VCARD\nFN:Good\nbad line\nbad name:x\n"
