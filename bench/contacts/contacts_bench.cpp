@@ -10,13 +10,11 @@
 //   bytes once, already in memory.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,6 +24,7 @@
 #include "contacts/vcard_reader.h"
 #include "fake_controls.h"
 #include "name_lookup_oracle.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -179,10 +178,6 @@ void IndexBuild(benchmark::State& state) {
 class CardFolder {
 public:
     explicit CardFolder(std::size_t cards) {
-        std::string pattern = (fs::temp_directory_path() / "mivex-cards-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("no temporary folder");
-        path_ = pattern;
         const char* const categories[] = {"Friends", "Family", "Work", "Friends,Work", "Gym"};
         const std::vector<Person> people = People(cards);
         for (std::size_t first = 0; first < cards; first += 1000) {
@@ -196,23 +191,16 @@ public:
                 bytes += std::string("CATEGORIES:") + categories[i % std::size(categories)] +
                          "\r\nEND:VCARD\r\n";
             }
-            const fs::path file = path_ / ("cards-" + std::to_string(first / 1000) + ".vcf");
+            const fs::path file = path() / ("cards-" + std::to_string(first / 1000) + ".vcf");
             std::ofstream(file, std::ios::binary) << bytes;
             files_.push_back(std::move(bytes));
         }
     }
-    ~CardFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    CardFolder(const CardFolder&) = delete;
-    CardFolder& operator=(const CardFolder&) = delete;
-
-    [[nodiscard]] const fs::path& path() const { return path_; }
+    [[nodiscard]] const fs::path& path() const { return directory_.path(); }
     [[nodiscard]] const std::vector<std::string>& files() const { return files_; }
 
 private:
-    fs::path path_;
+    mivex::testing::TempDir directory_;
     std::vector<std::string> files_;
 };
 

@@ -89,13 +89,6 @@ std::string_view TrimSpace(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
-std::string ToLowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; });
-    return lower;
-}
-
 // Pieces of a comma list, trimmed, empty ones left out.
 std::vector<std::string_view> SplitCommas(std::string_view text) {
     std::vector<std::string_view> pieces;

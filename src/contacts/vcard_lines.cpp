@@ -50,9 +50,7 @@ bool OpensEmbeddedCard(std::string_view line) {
 
 bool IsQuotedPrintable(std::string_view line) {
     constexpr std::string_view kQuotedPrintable = "quoted-printable";
-    std::string params(line.substr(0, line.find(':')));
-    std::transform(params.begin(), params.end(), params.begin(), AsciiLower);
-    return params.find(kQuotedPrintable) != std::string::npos;
+    return ToLowerAscii(line.substr(0, line.find(':'))).find(kQuotedPrintable) != std::string::npos;
 }
 
 // Splits text into lines at CRLF, LF or CR.
@@ -85,6 +83,12 @@ private:
 };
 
 }  // namespace
+
+std::string ToLowerAscii(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+    return lower;
+}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

@@ -42,6 +42,8 @@ struct CardSource {
 // quotes, then ":" and the value. Names are ASCII letters, digits, "-", "_".
 [[nodiscard]] bool IsPropertyLine(std::string_view line);
 
+// vCard names, parameters and types compare without regard to ASCII case.
+[[nodiscard]] std::string ToLowerAscii(std::string_view text);
 // ASCII-only case-insensitive equality, as vCard names and types compare.
 [[nodiscard]] bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 

@@ -74,23 +74,20 @@ std::optional<std::string> WithValueInUtf8(std::string_view line) {
     return head.append(":").append(*value);
 }
 
-// The lines a card is read for, in UTF-8 where they name their charset.
-void ConvertDeclaredCharsets(std::vector<std::string>& lines) {
+// Brings the lines a card is read for into UTF-8, converting those that name
+// their charset. False when one is left that is not UTF-8: the parser would
+// replace its bytes with U+FFFD, so a raw Latin-1 name would come back
+// quietly damaged; such a card is refused instead.
+bool MakeReadPropertiesUtf8(std::vector<std::string>& lines) {
     for (std::string& line : lines) {
         if (!IsReadProperty(PropertyName(line)) || IsValidUtf8(line))
             continue;
-        if (std::optional<std::string> converted = WithValueInUtf8(line))
-            line = std::move(*converted);
+        std::optional<std::string> converted = WithValueInUtf8(line);
+        if (!converted)
+            return false;
+        line = std::move(*converted);
     }
-}
-
-// The parser replaces bytes that are not UTF-8 with U+FFFD before it reads
-// a value, so a raw Latin-1 name would come back quietly damaged; such a
-// card is refused instead.
-bool ReadPropertiesAreUtf8(const std::vector<std::string>& lines) {
-    return std::all_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return !IsReadProperty(PropertyName(line)) || IsValidUtf8(line);
-    });
+    return true;
 }
 
 // The text the parser gets: one card, unfolded, with CRLF line ends. A
@@ -129,9 +126,8 @@ void ReadCard(const CardSource& source, VCardReadResult& result) {
         return;
     }
     std::vector<std::string> lines = UnfoldLines(source.lines);
-    ConvertDeclaredCharsets(lines);
     ParsedCard parsed;
-    if (ReadPropertiesAreUtf8(lines)) {
+    if (MakeReadPropertiesUtf8(lines)) {
         std::vector<std::string> skipped;
         parsed = ParseCardWithEVCard(ParserText(lines, skipped));
         parsed.reasons.insert(parsed.reasons.begin(), skipped.begin(), skipped.end());
