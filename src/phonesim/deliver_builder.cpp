@@ -97,6 +97,25 @@ std::vector<std::uint8_t> BuildLoopbackDeliver(const SubmitTpdu& submit,
     return pdu;
 }
 
+std::vector<std::vector<std::uint8_t>> BuildDeliverPdus(std::u16string_view text,
+                                                        std::string_view originator,
+                                                        std::string_view serviceCentre,
+                                                        const LocalTime& now,
+                                                        std::uint8_t concatRef) {
+    const std::vector<std::uint8_t> noServiceCentre = sms::BuildServiceCentreField(true, u"");
+    sms::SubmitCounters counters;
+    counters.ConcatRef = concatRef;
+    std::vector<std::vector<std::uint8_t>> delivers;
+    for (const sms::EncodedPdu& encoded :
+         sms::BuildMessagePdus(noServiceCentre, Widen(originator), text,
+                               sms::MakeSubmitOptions(false, false, 0), counters)) {
+        const SubmitParseResult parsed = ParseSubmitPdu(encoded.octets);
+        if (parsed.parsed())
+            delivers.push_back(BuildLoopbackDeliver(parsed.submit, originator, serviceCentre, now));
+    }
+    return delivers;
+}
+
 bool IsAddressedTo(const SubmitTpdu& submit, std::string_view ownNumber) {
     const std::string own = Digits(ownNumber);
     return !own.empty() && Digits(submit.destination) == own;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,14 @@ using LocalClock = std::function<LocalTime()>;
                                                              std::string_view originator,
                                                              std::string_view serviceCentre,
                                                              const LocalTime& now);
+
+// The SMS-DELIVER PDUs a phone holds once `originator` has sent `text` from
+// a phone like ours: one for a text of up to 160 GSM characters, else one per
+// 153-character segment under `concatRef`, each as BuildLoopbackDeliver
+// stores it. For filling a simulated phone with realistic messages.
+[[nodiscard]] std::vector<std::vector<std::uint8_t>> BuildDeliverPdus(
+    std::u16string_view text, std::string_view originator, std::string_view serviceCentre,
+    const LocalTime& now, std::uint8_t concatRef = 0);
 
 // Whether a SUBMIT's destination is `ownNumber`: the same digits, with or
 // without the "+" of an international number.

@@ -26,6 +26,11 @@ public:
     // Shows the text at once (the caller may block for a long time after it)
     // and sounds the beep.
     virtual void ShowStatus(std::u16string_view text, StatusBeep beep, StatusColour colour) = 0;
+
+    // Before a run that blocks the thread: repaints the view that holds the
+    // strip (a menu that just closed over it must not stay drawn) and lowers
+    // the on-screen keyboard. Nothing to do where nothing is painted.
+    virtual void RepaintOwner() {}
 };
 
 }  // namespace mivex::platform

@@ -1,0 +1,3 @@
+#include "transfer/receive_run.h"
+
+// Being written.

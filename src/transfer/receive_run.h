@@ -1,0 +1,47 @@
+#pragma once
+
+// The receive run: every message stored in the phone's own memory and then
+// on its SIM card is read, stored in the Inbox and, when the user asked for
+// it, deleted from the phone; then long messages are joined, repeated copies
+// dropped and senders named.
+//
+// Nothing is lost on the way: a slot is deleted from the phone only once its
+// message is on disk in the Inbox, so a crash, a full disk or a PDU the
+// decoder does not store (a status report, a message the user sent that the
+// phone keeps, a broken PDU) leaves the message on the phone for the next run.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/folder.h"
+#include "store/inbox_maintenance.h"
+#include "transfer/transfer_context.h"
+
+namespace mivex::transfer {
+
+// The phone's memory first, then the SIM card.
+inline constexpr std::array<std::string_view, 2> kReceiveStores = {"ME", "SM"};
+
+inline constexpr std::u16string_view kSearchingText = u"Searching, please wait..";
+inline constexpr std::u16string_view kLookingUpNamesText = u"Please wait, looking up names..";
+
+// After the port is closed, and with the count on screen before returning.
+inline constexpr std::uint32_t kAfterReceiveCloseMs = 200;
+inline constexpr std::uint32_t kNewMessagesPauseMs = 1200;
+
+// "Receiving message %d", "Deleting message %d", "You have %d new messages..".
+[[nodiscard]] std::u16string ReceivingText(int received);
+[[nodiscard]] std::u16string DeletingText(int received);
+[[nodiscard]] std::u16string NewMessagesText(int count);
+
+// Connects (OpenPhoneLink), reads every used slot of "ME" and "SM" into the
+// open Inbox, closes the port, then JoinParts, RemoveDuplicates and
+// FillSenderNames with `lookup`. Every text is blue without a beep. Returns 0
+// when no connection could be made (the start-up has told the user why; the
+// Inbox is not touched), 1 when the run completed, whatever it found.
+int ReceiveMessages(TransferContext& context, store::Folder& inbox,
+                    const store::ContactNameLookup& lookup);
+
+}  // namespace mivex::transfer

@@ -1,0 +1,3 @@
+#include "transfer/send_run.h"
+
+// Being written.
