@@ -1,3 +1,105 @@
 #include "transfer/receive_run.h"
 
-// Being written.
+#include <cstdint>
+#include <vector>
+
+#include "phone/at_exchanges.h"
+#include "phone/phone_link.h"
+#include "store/inbox_writer.h"
+#include "transfer/number_text.h"
+
+namespace mivex::transfer {
+
+namespace {
+
+using platform::StatusBeep;
+using platform::StatusColour;
+
+void ShowProgress(platform::StatusSink& status, std::u16string_view text) {
+    status.ShowStatus(text, StatusBeep::None, StatusColour::Blue);
+}
+
+struct ReceiveCounts {
+    int received = 0;  // messages read over both stores; numbers the texts
+    int whole = 0;     // records of whole messages written
+};
+
+// Reads the used slots of the store the phone has selected, lowest index
+// first, and stops right after the last used one.
+void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::Folder& inbox,
+                      const phone::StorageCounts& counts, bool deleteAfterReceive,
+                      ReceiveCounts& run) {
+    int found = 0;
+    for (int index = 1; index <= counts.total; ++index) {
+        if (found == counts.used) {
+            return;
+        }
+        const std::vector<std::uint8_t> pdu = phone::ReadStoredMessage(port, index);
+        if (pdu.empty()) {
+            ShowProgress(context.status, kSearchingText);
+            continue;
+        }
+        ++run.received;
+        ShowProgress(context.status, ReceivingText(run.received));
+        ++found;
+        const store::StoredDeliver stored = store::StoreDeliverPdu(pdu, inbox);
+        if (stored.whole) {
+            ++run.whole;
+        }
+        // Only a message that is on disk may leave the phone: a status
+        // report, a PDU the decoder refused or a failed write stays there for
+        // the next run (or for the phone's own menus).
+        if (deleteAfterReceive && stored.id != 0 && phone::DeleteStoredMessage(port, index)) {
+            ShowProgress(context.status, DeletingText(run.received));
+        }
+    }
+}
+
+}  // namespace
+
+std::u16string ReceivingText(int received) {
+    return WithNumber(u"Receiving message ", received);
+}
+
+std::u16string DeletingText(int received) {
+    return WithNumber(u"Deleting message ", received);
+}
+
+std::u16string NewMessagesText(int count) {
+    return WithNumber(u"You have ", count, u" new messages..");
+}
+
+int ReceiveMessages(TransferContext& context, store::Folder& inbox,
+                    const store::ContactNameLookup& lookup) {
+    std::int32_t deleteAfterReceive = 0;
+    (void)context.options.ReadOption(options::Option::DeleteAfterReceive, deleteAfterReceive);
+
+    context.status.RepaintOwner();
+    phone::PortHandle port = phone::OpenPhoneLink(context.link, context.options, context.status);
+    if (!port.isValid()) {
+        return 0;
+    }
+
+    ReceiveCounts run;
+    for (const std::string_view storeName : kReceiveStores) {
+        const std::optional<phone::StorageCounts> counts = phone::SelectStorage(port, storeName);
+        if (!counts || counts->total < 1) {
+            continue;
+        }
+        ReceiveFromStore(context, port, inbox, *counts, deleteAfterReceive != 0, run);
+    }
+
+    phone::ClosePort(port);
+    context.link.clock.SleepMs(kAfterReceiveCloseMs);
+
+    ShowProgress(context.status, kLookingUpNamesText);
+    const int joined = store::JoinParts(inbox);
+    const int removed = store::RemoveDuplicates(inbox);
+    store::FillSenderNames(inbox, lookup);
+
+    ShowProgress(context.status, NewMessagesText(run.whole + joined - removed));
+    context.link.clock.SleepMs(kNewMessagesPauseMs);
+    return 1;
+}
+
+}  // namespace mivex::transfer

@@ -1,3 +1,266 @@
 #include "transfer/send_run.h"
 
-// Being written.
+#include <algorithm>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "phone/at_exchanges.h"
+#include "phone/phone_link.h"
+#include "sms/dial_number.h"
+#include "sms/gsm_alphabet.h"
+#include "sms/hex_text.h"
+#include "store/message_records.h"
+#include "transfer/number_text.h"
+
+namespace mivex::transfer {
+
+namespace {
+
+using options::Option;
+using platform::StatusBeep;
+using platform::StatusColour;
+
+// One message text and its terminator; queueing keeps texts well below this.
+constexpr std::size_t kTextBufferChars = 10001;
+constexpr int kLastValidityChoice = 3;
+
+void ShowProgress(platform::StatusSink& status, std::u16string_view text) {
+    status.ShowStatus(text, StatusBeep::None, StatusColour::Blue);
+}
+
+std::int32_t ReadNumberOption(options::OptionReader& options, Option option) {
+    std::int32_t value = 0;
+    (void)options.ReadOption(option, value);
+    return value;
+}
+
+bool IsSendableServiceCentre(std::u16string_view filtered) {
+    return sms::IsUsableServiceCentre(filtered) && filtered.size() <= kMaxNumberChars;
+}
+
+// The option's validity choice; a value the dialog never writes is held to
+// the nearest one the phone understands.
+sms::SubmitOptions ReadSubmitOptions(options::OptionReader& options) {
+    const std::int32_t choice =
+        std::clamp(ReadNumberOption(options, Option::ValidityPeriod), 0, kLastValidityChoice);
+    return sms::MakeSubmitOptions(ReadNumberOption(options, Option::StatusReport) != 0,
+                                  ReadNumberOption(options, Option::ReplyPath) != 0,
+                                  *sms::ValidityPeriodOctet(choice));
+}
+
+// The phone answers in its GSM character set ("+CSCA" after AT+CSCS="GSM").
+std::u16string PhoneServiceCentre(phone::PortHandle& port) {
+    const std::string raw = phone::GetServiceCentre(port);
+    std::vector<std::uint8_t> codes(raw.begin(), raw.end());
+    std::u16string number = sms::GsmCodesToText(codes);
+    (void)sms::FilterDialChars(number);
+    return number;
+}
+
+// What is settled once per run before the first message.
+struct SendSetup {
+    std::vector<std::uint8_t> serviceCentreField;
+    sms::SubmitOptions submitOptions;
+};
+
+class SendingRun {
+public:
+    SendingRun(platform::ListControl& list, TransferContext& context, store::Folder& outbox,
+               store::Folder& sent, sms::SubmitCounters& counters, phone::PortHandle& port,
+               const SendSetup& setup)
+        : list_(list),
+          context_(context),
+          outbox_(outbox),
+          sent_(sent),
+          counters_(counters),
+          port_(port),
+          setup_(setup) {}
+
+    // Sends every selected row, lowest index first; returns how many messages
+    // left the phone whole.
+    int SendSelected(std::u16string& text) {
+        for (std::size_t row = platform::FirstSelectedIndex(list_); row < list_.Count();
+             row = platform::FirstSelectedIndex(list_)) {
+            list_.SetSelected(row, false);
+            SendRow(row, text);
+        }
+        return sentCount_;
+    }
+
+private:
+    void SendRow(std::size_t row, std::u16string& text) {
+        const store::ObjectId id = list_.ItemData(row);
+        if (outbox_.SeekToId(id) == 0 || outbox_.ReadRecord(props_) == 0) {
+            return;
+        }
+        std::optional<store::OutboxRecord> record = store::AsOutboxRecord(props_);
+        if (!record) {
+            return;
+        }
+        ShowProgress(context_.status, std::u16string(kSendingToText) + record->RecipientNumber);
+        text.assign(record->Text);
+
+        std::u16string number = record->RecipientNumber;
+        (void)sms::FilterDialChars(number);
+        // A number the phone cannot be given, or a text the buffer does not
+        // hold, is refused here as the phone would refuse it.
+        if (number.empty() || number.size() > kMaxNumberChars || text.size() >= kTextBufferChars) {
+            ShowFailure();
+            return;
+        }
+        const bool whole = text.size() <= sms::kSingleMessageChars ? SendSingle(number, text)
+                                                                   : SendSegmented(number, text);
+        if (whole) {
+            FileSent(row, id, *record, text);
+        }
+    }
+
+    bool SendSingle(std::u16string_view number, std::u16string_view text) {
+        if (!Submit(sms::BuildSubmitPdu(setup_.serviceCentreField, number, text, std::nullopt,
+                                        setup_.submitOptions, counters_.MessageRef))) {
+            ShowFailure();
+            return false;
+        }
+        ShowProgress(context_.status, kMessageSentOkText);
+        return true;
+    }
+
+    bool SendSegmented(std::u16string_view number, std::u16string_view text) {
+        const int count = sms::SegmentCount(text.size());
+        bool all = true;
+        for (int sequence = 1; sequence <= count; ++sequence) {
+            const sms::Segment segment = sms::SegmentOf(text.size(), sequence, counters_.ConcatRef);
+            if (!Submit(sms::BuildSubmitPdu(setup_.serviceCentreField, number, text, segment,
+                                            setup_.submitOptions, counters_.MessageRef))) {
+                ShowFailure();
+                all = false;
+                break;
+            }
+            ShowProgress(context_.status, SegmentSentText(sequence));
+        }
+        // Segments that went out carry this reference, so a later attempt of
+        // the same message must not reuse it.
+        counters_.AdvanceConcatRef();
+        if (all) {
+            context_.link.clock.SleepMs(kAfterMessageSentMs);
+            ShowProgress(context_.status, kMessageSentOkText);
+        }
+        return all;
+    }
+
+    bool Submit(const sms::EncodedPdu& pdu) {
+        return phone::SubmitPdu(port_, sms::BytesToHex(pdu.octets), pdu.cmgsLength);
+    }
+
+    void ShowFailure() {
+        context_.status.ShowStatus(kSendFailedText, StatusBeep::Stop, StatusColour::Red);
+        context_.link.clock.SleepMs(kAfterSendFailureMs);
+    }
+
+    // Filing in Sent and leaving the Outbox land together or not at all, so
+    // the message is never in both folders nor in neither. Both folders come
+    // from one Store, so one transaction of its volume covers the two.
+    void FileSent(std::size_t row, store::ObjectId id, const store::OutboxRecord& record,
+                  std::u16string_view text) {
+        ++sentCount_;
+        const bool filed = outbox_.Atomically([&] {
+            return store::WriteSentRecord(text, record.RecipientNumber, record.RecipientName, sent_,
+                                          context_.link.clock) != 0 &&
+                   outbox_.DeleteRecord(id);
+        });
+        if (!filed) {
+            context_.status.ShowStatus(kSentNotFiledText, StatusBeep::Stop, StatusColour::Red);
+            context_.link.clock.SleepMs(kAfterSendFailureMs);
+            return;
+        }
+        list_.DeleteRow(row);
+        list_.RepaintOwner();
+        context_.link.clock.SleepMs(kAfterMessageSentMs);
+    }
+
+    platform::ListControl& list_;
+    TransferContext& context_;
+    store::Folder& outbox_;
+    store::Folder& sent_;
+    sms::SubmitCounters& counters_;
+    phone::PortHandle& port_;
+    const SendSetup& setup_;
+    store::PropArray props_;  // one read buffer for the whole run
+    int sentCount_ = 0;
+};
+
+}  // namespace
+
+std::u16string SegmentSentText(int segment) {
+    return WithNumber(u"Message segment ", segment, u" sent OK");
+}
+
+std::u16string MessagesSentText(int sent) {
+    return WithNumber(u"", sent, u" Messages sent OK!");
+}
+
+int SendOutbox(platform::ListControl& outboxList, TransferContext& context, store::Folder& outbox,
+               store::Folder& sent, sms::SubmitCounters& counters) {
+    context.status.RepaintOwner();
+    if (platform::FirstSelectedIndex(outboxList) >= outboxList.Count()) {
+        return 0;
+    }
+
+    const bool usePhoneServiceCentre =
+        ReadNumberOption(context.options, Option::UsePhoneServiceCentre) != 0;
+    std::u16string serviceCentre;
+    if (!usePhoneServiceCentre) {
+        (void)context.options.ReadOption(Option::ServiceCentre, serviceCentre);
+        (void)sms::FilterDialChars(serviceCentre);
+        if (!IsSendableServiceCentre(serviceCentre)) {
+            context.status.ShowStatus(kInvalidServiceCentreText, StatusBeep::Stop,
+                                      StatusColour::Blue);
+            return -1;
+        }
+    }
+    SendSetup setup;
+    setup.submitOptions = ReadSubmitOptions(context.options);
+
+    phone::PortHandle port = phone::OpenPhoneLink(context.link, context.options, context.status);
+    if (!port.isValid()) {
+        return -1;
+    }
+    if (usePhoneServiceCentre) {
+        serviceCentre = PhoneServiceCentre(port);
+        if (!IsSendableServiceCentre(serviceCentre)) {
+            phone::ClosePort(port);
+            context.status.ShowStatus(kInvalidPhoneServiceCentreText, StatusBeep::Stop,
+                                      StatusColour::Blue);
+            return -1;
+        }
+    }
+    setup.serviceCentreField = sms::BuildServiceCentreField(usePhoneServiceCentre, serviceCentre);
+    ShowProgress(context.status, std::u16string(kUsingServiceCentreText) + serviceCentre);
+    context.link.clock.SleepMs(kServiceCentreShownMs);
+
+    std::u16string text;
+    try {
+        text.reserve(kTextBufferChars);
+    } catch (const std::bad_alloc&) {
+        phone::ClosePort(port);
+        context.status.ShowStatus(kInsufficientMemoryText, StatusBeep::Stop, StatusColour::Blue);
+        return -1;
+    }
+
+    const int sentCount =
+        SendingRun(outboxList, context, outbox, sent, counters, port, setup).SendSelected(text);
+    phone::ClosePort(port);
+
+    if (sentCount == 0) {
+        return -1;
+    }
+    if (sentCount == 1) {
+        ShowProgress(context.status, kOneMessageSentText);
+        return 1;
+    }
+    ShowProgress(context.status, MessagesSentText(sentCount));
+    return sentCount;
+}
+
+}  // namespace mivex::transfer
