@@ -7,14 +7,20 @@ namespace mivex::phonesim {
 // Copies what the runner reports into state the test thread may read.
 class SimulatedPhone::Recorder : public PhoneObserver {
 public:
-    explicit Recorder(PhoneStores stores) : stores_(std::move(stores)) {}
+    Recorder(PhoneStores stores, std::function<void(const InterpreterOutput&)> onAnswer)
+        : stores_(std::move(stores)), onAnswer_(std::move(onAnswer)) {}
 
     void OnOutput(const InterpreterOutput& output, const PhoneStores& stores) override {
-        const std::lock_guard lock(mutex_);
-        submitted_.insert(submitted_.end(), output.submitted.begin(), output.submitted.end());
-        notes_.insert(notes_.end(), output.notes.begin(), output.notes.end());
-        if (output.storesChanged) {
-            stores_ = stores;
+        {
+            const std::lock_guard lock(mutex_);
+            submitted_.insert(submitted_.end(), output.submitted.begin(), output.submitted.end());
+            notes_.insert(notes_.end(), output.notes.begin(), output.notes.end());
+            if (output.storesChanged) {
+                stores_ = stores;
+            }
+        }
+        if (onAnswer_) {
+            onAnswer_(output);
         }
     }
 
@@ -36,6 +42,7 @@ private:
     std::vector<SubmittedPdu> submitted_;
     std::vector<std::string> notes_;
     PhoneStores stores_;
+    std::function<void(const InterpreterOutput&)> onAnswer_;
 };
 
 SimulatedPhone::SimulatedPhone(PhoneSetup setup) : setup_(std::move(setup)) {}
@@ -54,7 +61,7 @@ bool SimulatedPhone::Start(std::string& error) {
         return false;
     }
     devicePath_ = terminal->SlavePath();
-    recorder_ = std::make_unique<Recorder>(setup_.stores);
+    recorder_ = std::make_unique<Recorder>(setup_.stores, setup_.onAnswer);
     Interpreter interpreter(setup_.stores, setup_.settings, setup_.faults, setup_.clock);
     runner_ = std::make_unique<PtyRunner>(std::move(*terminal), std::move(interpreter),
                                           setup_.baudRate, recorder_.get());

@@ -4,6 +4,7 @@
 // serial code: start it, open DevicePath() as the client, stop it, then look
 // at what was submitted and what the stores hold.
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,10 @@ struct PhoneSetup {
     FaultPlan faults;
     int baudRate = 0;  // 0: as fast as possible
     LocalClock clock = SystemLocalTime;
+    // Called on the phone's thread with every batch of answers before any
+    // byte of it goes out: a test can stop its client at an exact point, the
+    // command carried out and its answer not yet seen.
+    std::function<void(const InterpreterOutput&)> onAnswer;
 };
 
 class SimulatedPhone {

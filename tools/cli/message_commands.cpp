@@ -1,0 +1,138 @@
+#include "message_commands.h"
+
+#include <sys/stat.h>
+
+#include <optional>
+
+#include "console_output.h"
+#include "memory_controls.h"
+#include "message_lines.h"
+#include "platform/clock.h"
+#include "platform/sounds.h"
+#include "store/queueing.h"
+#include "store/store.h"
+#include "store/text_export.h"
+#include "store_failure.h"
+#include "text/utf8.h"
+
+namespace mivex::tools {
+
+namespace {
+
+struct FolderChoice {
+    std::string_view argument;
+    ListedFolder folder;
+    std::u16string_view name;
+    store::PropId dateOrder;
+};
+
+constexpr FolderChoice kFolderChoices[] = {
+    {"inbox", ListedFolder::Inbox, store::kInboxName, store::kInboxByDate},
+    {"outbox", ListedFolder::Outbox, store::kOutboxName, store::kOutboxByDate},
+    {"sent", ListedFolder::Sent, store::kSentName, store::kSentByDate},
+};
+
+// The recipient entries as the compose view's recipient list would hold
+// them; nothing after telling the user when one is not UTF-8.
+std::optional<MemoryList> RecipientList(const std::vector<std::string>& recipients,
+                                        std::ostream& err) {
+    MemoryList list;
+    for (const std::string& recipient : recipients) {
+        const std::optional<std::u16string> entry = text::Utf8ToUtf16(recipient);
+        if (!entry) {
+            UsageError(err, "--to \"" + recipient + "\" is not valid UTF-8");
+            return std::nullopt;
+        }
+        list.AddRow(*entry);
+    }
+    return list;
+}
+
+// The file the export would replace, by its identity on disk.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::filesystem::path& file) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0)
+        return std::nullopt;
+    return std::pair{status.st_dev, status.st_ino};
+}
+
+}  // namespace
+
+ExitStatus RunQueue(const SessionArguments& session, const std::vector<std::string>& recipients,
+                    const std::string& text, std::ostream& out, std::ostream& err) {
+    const std::optional<std::u16string> message = text::Utf8ToUtf16(text);
+    if (!message)
+        return UsageError(err, "TEXT is not valid UTF-8");
+    std::optional<MemoryList> list = RecipientList(recipients, err);
+    if (!list)
+        return ExitStatus::UsageError;
+
+    platform::SilentSounds sounds;
+    store::Store store(session.dataDirectory, sounds);
+    store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return StoreUnavailable(err, store);
+    ConsolePrompter prompter(out, err);
+    const int queued = store::QueueMessage(MemoryText(*message), *list, *outbox, store::SendNow::No,
+                                           prompter, platform::DefaultClock());
+    store.CloseFolder(outbox);
+    if (queued == 0)
+        return ExitStatus::Failed;
+    out << queued << (queued == 1 ? " message" : " messages") << " queued in the Outbox\n";
+    return ExitStatus::Success;
+}
+
+ExitStatus RunList(const SessionArguments& session, const std::string& folder, std::ostream& out,
+                   std::ostream& err) {
+    const FolderChoice* choice = nullptr;
+    for (const FolderChoice& candidate : kFolderChoices) {
+        if (candidate.argument == folder)
+            choice = &candidate;
+    }
+    if (choice == nullptr)
+        return UsageError(err, "no folder \"" + folder + "\"; inbox, outbox or sent");
+
+    platform::SilentSounds sounds;
+    store::Store store(session.dataDirectory, sounds);
+    store::FolderHandle handle = store.OpenFolder(choice->name, choice->dateOrder);
+    if (!handle)
+        return StoreUnavailable(err, store);
+    store::PropArray props;
+    if (handle->SeekBeginning() != 0) {
+        while (handle->ReadRecord(props) != 0) {
+            if (const std::optional<std::u16string> line = MessageLine(choice->folder, props))
+                out << text::Utf16ToUtf8(*line) << '\n';
+        }
+    }
+    store.CloseFolder(handle);
+    out.flush();
+    return ExitStatus::Success;
+}
+
+ExitStatus RunExport(const SessionArguments& session, const std::filesystem::path& file,
+                     std::ostream& out, std::ostream& err) {
+    platform::SilentSounds sounds;
+    store::Store store(session.dataDirectory, sounds);
+    const auto before = FileIdentity(file);
+    const int lines = store::ExportMessages(store, file);
+    // No lines is also the result of a failure. A successful export always
+    // puts a new file in place, so a file that is still the old one (or still
+    // missing) means nothing was written.
+    const auto after = FileIdentity(file);
+    if (lines == 0 && (!after || after == before)) {
+        err << kMessagePrefix << "cannot export to " << file.string()
+            << " (the file cannot be written or the store cannot be opened)\n";
+        return ExitStatus::Failed;
+    }
+    out << lines << " Messages Exported\n";
+    return ExitStatus::Success;
+}
+
+ExitStatus RunClearDatabase(const SessionArguments& session, std::ostream& out, std::ostream& err) {
+    platform::SilentSounds sounds;
+    store::Store store(session.dataDirectory, sounds);
+    ConsolePrompter prompter(out, err, true);
+    return store.ClearDatabase(prompter) ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+}  // namespace mivex::tools

@@ -1,0 +1,168 @@
+#include "transfer_commands.h"
+
+#include <optional>
+#include <string>
+
+#include "console_output.h"
+#include "contacts/contacts_directory.h"
+#include "contacts/name_lookup.h"
+#include "memory_controls.h"
+#include "options/options_record.h"
+#include "phone/posix_serial_device.h"
+#include "phone/trace.h"
+#include "platform/clock.h"
+#include "platform/sounds.h"
+#include "port_override.h"
+#include "sms/submit_encoder.h"
+#include "store/folder_listing.h"
+#include "store/store.h"
+#include "store_failure.h"
+#include "text/utf8.h"
+#include "transfer/receive_run.h"
+#include "transfer/send_run.h"
+
+namespace mivex::tools {
+
+namespace {
+
+constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
+
+// Everything one transfer is handed, for one run of the program. Trace mode
+// starts only once a folder is open: opening it makes the data directory the
+// trace file goes into.
+class TransferSetup {
+public:
+    TransferSetup(const SessionArguments& session, std::optional<std::u16string> port,
+                  std::ostream& out, std::ostream& err)
+        : session_(session),
+          err_(err),
+          store_(session.dataDirectory, sounds_),
+          storedOptions_(store_),
+          options_(storedOptions_, std::move(port)),
+          status_(out) {}
+
+    ~TransferSetup() {
+        if (trace_)
+            trace_->TraceWrite(phone::TraceKind::Close);
+    }
+
+    TransferSetup(const TransferSetup&) = delete;
+    TransferSetup& operator=(const TransferSetup&) = delete;
+
+    store::Store& store() { return store_; }
+    ConsoleStatus& status() { return status_; }
+    transfer::TransferContext& context() { return context_; }
+
+    // Trace mode, when asked for, from here to the end of the run. A trace
+    // file that cannot be created does not stop the transfer.
+    void StartTrace() {
+        if (!session_.trace)
+            return;
+        trace_.emplace(clock_, session_.dataDirectory);
+        if (!trace_->TraceWrite(phone::TraceKind::Open)) {
+            err_ << kMessagePrefix << "cannot create the trace file " << trace_->FilePath().string()
+                 << '\n';
+        }
+        link_.trace = &*trace_;
+    }
+
+private:
+    const SessionArguments& session_;
+    std::ostream& err_;
+    platform::SystemClock clock_;
+    phone::PosixSerialOpener opener_;
+    platform::SilentSounds sounds_;
+    std::optional<phone::Trace> trace_;
+    phone::LinkContext link_{clock_, opener_, sounds_, nullptr};
+    store::Store store_;
+    options::StoreOptions storedOptions_;
+    PortOverride options_;
+    ConsoleStatus status_;
+    transfer::TransferContext context_{link_, options_, status_};
+};
+
+// The port named on the command line, as the Port setting would hold it.
+// False after telling the user when it is no usable name.
+bool PortArgument(const SessionArguments& session, std::optional<std::u16string>& port,
+                  std::ostream& err) {
+    if (!session.port)
+        return true;
+    port = text::Utf8ToUtf16(*session.port);
+    if (!port || port->empty()) {
+        UsageError(err, "--port needs a device name in UTF-8, e.g. /dev/ttyUSB0");
+        return false;
+    }
+    return true;
+}
+
+ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::ostream& err) {
+    store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
+    if (!inbox)
+        return StoreUnavailable(err, setup.store());
+
+    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory));
+    (void)directory.Refresh();
+    if (const std::size_t problems = directory.Problems().size(); problems != 0) {
+        err << kMessagePrefix << problems
+            << " contacts files or cards could not be read; mivex-contacts check lists them\n";
+    }
+
+    setup.StartTrace();
+    const int result = transfer::ReceiveMessages(
+        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()));
+    setup.store().CloseFolder(inbox);
+    return result == 1 ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
+    store::Store& store = setup.store();
+    store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return StoreUnavailable(err, store);
+    store::FolderHandle sent = store.OpenFolder(store::kSentName, store::kSentByDate);
+    if (!sent)
+        return StoreUnavailable(err, store);
+
+    // The Outbox view's fill, then "Send All": every row selected.
+    MemoryList list;
+    MemoryText messageText;
+    MemoryText counter;
+    ConsolePrompter prompter(out, err);
+    NoComposeView compose;
+    const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
+    (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
+    list.SelectAll();
+    if (list.SelectedCount() == 0) {
+        setup.status().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
+                                  platform::StatusColour::Blue);
+        return ExitStatus::Success;
+    }
+
+    setup.StartTrace();
+    // ConcatRef starts at 0 with every run of the program.
+    sms::SubmitCounters counters;
+    const int sentCount = transfer::SendOutbox(list, setup.context(), *outbox, *sent, counters);
+    store.CloseFolder(sent);
+    store.CloseFolder(outbox);
+    return sentCount > 0 ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+}  // namespace
+
+ExitStatus RunReceive(const SessionArguments& session, std::ostream& out, std::ostream& err) {
+    std::optional<std::u16string> port;
+    if (!PortArgument(session, port, err))
+        return ExitStatus::UsageError;
+    TransferSetup setup(session, std::move(port), out, err);
+    return Receive(setup, session, err);
+}
+
+ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostream& err) {
+    std::optional<std::u16string> port;
+    if (!PortArgument(session, port, err))
+        return ExitStatus::UsageError;
+    TransferSetup setup(session, std::move(port), out, err);
+    return Send(setup, out, err);
+}
+
+}  // namespace mivex::tools
