@@ -121,23 +121,6 @@ private:
     std::string buffer_;
 };
 
-// "%02.2hu/%02.2hu/%02.2hu  %02.2hu:%02.2hu:%02.2hu" of day, month, year
-// less 2000, hour, minute and second.
-void AppendExportTime(std::u16string& line, sms::FileTime time) {
-    const sms::CalendarTime calendar = sms::FileTimeToCalendar(time);
-    AppendTwoDigits(line, calendar.day);
-    line.push_back(u'/');
-    AppendTwoDigits(line, calendar.month);
-    line.push_back(u'/');
-    AppendTwoDigits(line, calendar.year - 2000);
-    line.append(u"  ");
-    AppendTwoDigits(line, calendar.hour);
-    line.push_back(u':');
-    AppendTwoDigits(line, calendar.minute);
-    line.push_back(u':');
-    AppendTwoDigits(line, calendar.second);
-}
-
 // Where a folder's fields sit in its records.
 struct LineLayout {
     std::u16string_view folderLabel;

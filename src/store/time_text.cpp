@@ -17,4 +17,19 @@ void AppendTwoDigits(std::u16string& text, int value) {
         text.push_back(digits[--count]);
 }
 
+void AppendExportTime(std::u16string& text, sms::FileTime time) {
+    const sms::CalendarTime calendar = sms::FileTimeToCalendar(time);
+    AppendTwoDigits(text, calendar.day);
+    text.push_back(u'/');
+    AppendTwoDigits(text, calendar.month);
+    text.push_back(u'/');
+    AppendTwoDigits(text, calendar.year - 2000);
+    text.append(u"  ");
+    AppendTwoDigits(text, calendar.hour);
+    text.push_back(u':');
+    AppendTwoDigits(text, calendar.minute);
+    text.push_back(u':');
+    AppendTwoDigits(text, calendar.second);
+}
+
 }  // namespace mivex::store

@@ -44,29 +44,13 @@ void AppendField(std::u16string& line, std::u16string& field) {
 
 }  // namespace
 
-std::u16string ExportTimeText(sms::FileTime time) {
-    const sms::CalendarTime calendar = sms::FileTimeToCalendar(time);
-    std::u16string text;
-    store::AppendTwoDigits(text, calendar.day);
-    text.push_back(u'/');
-    store::AppendTwoDigits(text, calendar.month);
-    text.push_back(u'/');
-    store::AppendTwoDigits(text, calendar.year - 2000);
-    text.append(u"  ");
-    store::AppendTwoDigits(text, calendar.hour);
-    text.push_back(u':');
-    store::AppendTwoDigits(text, calendar.minute);
-    text.push_back(u':');
-    store::AppendTwoDigits(text, calendar.second);
-    return text;
-}
-
 std::optional<std::u16string> MessageLine(ListedFolder folder,
                                           std::span<const store::PropVal> props) {
     std::optional<LineFields> fields = FieldsOf(folder, props);
     if (!fields)
         return std::nullopt;
-    std::u16string line = ExportTimeText(fields->time);
+    std::u16string line;
+    store::AppendExportTime(line, fields->time);
     AppendField(line, fields->number);
     AppendField(line, fields->name);
     AppendField(line, fields->text);

@@ -14,9 +14,6 @@ namespace mivex::tools {
 
 enum class ListedFolder { Inbox, Outbox, Sent };
 
-// "DD/MM/YY  hh:mm:ss", the export's time.
-[[nodiscard]] std::u16string ExportTimeText(sms::FileTime time);
-
 // time TAB number TAB name TAB text, with line breaks and tabs inside a field
 // turned into spaces; nothing for a record of the wrong shape for `folder`.
 [[nodiscard]] std::optional<std::u16string> MessageLine(ListedFolder folder,
