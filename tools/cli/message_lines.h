@@ -7,7 +7,6 @@
 #include <span>
 #include <string>
 
-#include "sms/file_time.h"
 #include "store/property.h"
 
 namespace mivex::tools {
