@@ -1,17 +1,17 @@
 // How close the phone link's AT+CMGR exchanges come to the speed of the serial
-// line itself. The simulated phone sits on a pseudo-terminal and paces its
-// answers at 115,200 baud; the client reads a stored 160-character message
+// line itself. The simulated phone sits on a pseudo-terminal and paces both
+// directions at 115,200 baud; the client reads a stored 160-character message
 // again and again. The reference is the line time of the bytes exchanged, 10
 // bits per byte (start bit, 8 data bits, stop bit):
 //
 //   ratio_to_line_time        measured time / line time of command + answer bytes
 //   ratio_to_answer_line_time measured time / line time of the answer bytes only
 //
-// A pseudo-terminal does not pace the client's writes, so the command bytes
-// cost no real line time here; the first ratio can therefore end below 1, and
-// the second is the one that shows the overhead above the paced answer. A
-// plain poll()/read() client on the same phone runs alongside as a second
-// reference. Bytes are counted on the client's side, exchange by exchange.
+// Both directions are paced, each on its own as on a full-duplex line, so the
+// first ratio is the overhead over the whole exchange; the second shows how
+// much of it the command's own line time takes. A plain poll()/read() client
+// on the same phone runs alongside as a second reference. Bytes are counted on
+// the client's side, exchange by exchange.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

@@ -1,5 +1,6 @@
 #include "phonesim/line_pacer.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace mivex::phonesim {
@@ -39,6 +40,18 @@ LinePacer::Clock::duration LinePacer::WaitBeforeNext(Clock::time_point now) cons
     }
     const Clock::time_point due = DueTime(sent_);
     return due > now ? due - now : Clock::duration::zero();
+}
+
+LinePacer::Clock::duration LinePacer::WaitBeforeBatch(Clock::time_point now,
+                                                      std::size_t waiting) const {
+    if (!Paced() || waiting == 0) {
+        return WaitBeforeNext(now);
+    }
+    const Clock::time_point next = DueTime(sent_);
+    if (next <= now) {
+        return Clock::duration::zero();
+    }
+    return std::min(next + kPacingBatch, DueTime(sent_ + waiting - 1)) - now;
 }
 
 }  // namespace mivex::phonesim

@@ -8,6 +8,8 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -18,6 +20,7 @@ namespace {
 // much is waiting, rather than queueing answers without end.
 constexpr std::size_t kMaxPending = 1 << 20;
 constexpr std::size_t kReadChunk = 4096;
+constexpr auto kWakeMargin = std::chrono::microseconds(1);
 
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -47,6 +50,7 @@ PtyRunner::PtyRunner(PseudoTerminal terminal, Interpreter interpreter, int baudR
     : terminal_(std::move(terminal)),
       interpreter_(std::move(interpreter)),
       pacer_(baudRate),
+      inputPacer_(baudRate),
       observer_(observer),
       devicePath_(terminal_.SlavePath()) {
     std::array<int, 2> ends{-1, -1};
@@ -74,14 +78,18 @@ RunnerStats PtyRunner::Stats() const {
     return {bytesRead_.load(), bytesWritten_.load(), pacedBytes_.load()};
 }
 
-int PtyRunner::PollTimeoutMilliseconds(LinePacer::Clock::time_point now) const {
-    if (pending_.empty()) {
-        return -1;
+std::optional<LinePacer::Clock::duration> PtyRunner::NextWake(LinePacer::Clock::time_point now,
+                                                              bool outputWatched) const {
+    std::optional<LinePacer::Clock::duration> wake;
+    if (!incoming_.empty()) {
+        wake = inputPacer_.WaitBeforeBatch(now, incoming_.size());
     }
-    const auto wait = pacer_.WaitBeforeNext(now);
-    // Rounded up, so the loop never wakes just before a byte is due and spins.
-    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
-    return static_cast<int>(std::clamp<std::int64_t>(milliseconds, 0, 1000));
+    // Output the line may carry now is woken for by the pseudo-terminal itself.
+    if (!pending_.empty() && !outputWatched) {
+        const auto wait = pacer_.WaitBeforeBatch(now, pending_.size());
+        wake = wake ? std::min(*wake, wait) : wait;
+    }
+    return wake;
 }
 
 bool PtyRunner::ReadClient(std::string& error) {
@@ -95,11 +103,25 @@ bool PtyRunner::ReadClient(std::string& error) {
         return false;
     }
     bytesRead_ += static_cast<std::uint64_t>(count);
+    if (incoming_.empty()) {
+        inputPacer_.Start(LinePacer::Clock::now());
+    }
+    incoming_.append(buffer.data(), static_cast<std::size_t>(count));
+    return true;
+}
+
+void PtyRunner::DeliverArrived(LinePacer::Clock::time_point now) {
+    const std::size_t count = std::min(incoming_.size(), inputPacer_.Allowance(now));
+    if (count == 0) {
+        return;
+    }
+    inputPacer_.Sent(count);
     const InterpreterOutput output =
-        interpreter_.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+        interpreter_.Feed(std::string_view(incoming_).substr(0, count));
+    incoming_.erase(0, count);
     if (!output.bytes.empty()) {
         if (pending_.empty()) {
-            pacer_.Start(LinePacer::Clock::now());
+            pacer_.Start(now);
         }
         if (output.cutAt && !cutAt_) {
             cutAt_ = queuedTotal_ + *output.cutAt;
@@ -112,7 +134,6 @@ bool PtyRunner::ReadClient(std::string& error) {
     if (observer_ != nullptr) {
         observer_->OnOutput(output, interpreter_.Stores());
     }
-    return true;
 }
 
 bool PtyRunner::WritePending(LinePacer::Clock::time_point now, std::string& error) {
@@ -152,16 +173,25 @@ RunResult PtyRunner::Run() {
             return {StopReason::LineCut, {}};
         }
         const auto now = LinePacer::Clock::now();
-        const bool mayWrite = !pending_.empty() && pacer_.Allowance(now) > 0;
+        const bool mayWrite = !pending_.empty() && pacer_.WaitBeforeBatch(now, pending_.size()) ==
+                                                       LinePacer::Clock::duration::zero();
+        const bool mayRead = pending_.size() < kMaxPending && incoming_.size() < kMaxPending;
         std::array<pollfd, 2> watched{{
             {terminal_.Master(),
-             static_cast<short>((pending_.size() < kMaxPending ? POLLIN : 0) |
-                                (mayWrite ? POLLOUT : 0)),
-             0},
+             static_cast<short>((mayRead ? POLLIN : 0) | (mayWrite ? POLLOUT : 0)), 0},
             {stopRead_, POLLIN, 0},
         }};
-        const int ready =
-            poll(watched.data(), watched.size(), mayWrite ? -1 : PollTimeoutMilliseconds(now));
+        const std::optional<LinePacer::Clock::duration> wake = NextWake(now, mayWrite);
+        // A microsecond late, so that due times rounded to whole nanoseconds
+        // never wake the loop just before the byte may go and make it spin.
+        timespec timeout{};
+        if (wake) {
+            const auto nanoseconds =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(*wake + kWakeMargin).count();
+            timeout.tv_sec = static_cast<time_t>(nanoseconds / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
+        }
+        const int ready = ppoll(watched.data(), watched.size(), wake ? &timeout : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -181,6 +211,7 @@ RunResult PtyRunner::Run() {
         if ((events & POLLNVAL) != 0) {
             return {StopReason::Failed, "the pseudo-terminal was closed"};
         }
+        DeliverArrived(LinePacer::Clock::now());
         if (!pending_.empty() && !WritePending(LinePacer::Clock::now(), error)) {
             terminal_.Close();
             return {StopReason::Failed, error};

@@ -1,12 +1,19 @@
 #pragma once
 
 // The event loop that puts an interpreter on a pseudo-terminal: it reads what
-// the client writes, feeds the interpreter, and writes the answers back paced
-// at the chosen baud rate, until it is asked to stop or a cut fault closes the
-// line.
+// the client writes, feeds the interpreter, and writes the answers back, until
+// it is asked to stop or a cut fault closes the line.
+//
+// At a chosen baud rate both directions are paced as on a serial line, each
+// on its own (the line is full duplex): an answer byte goes out only when the
+// line has had time to carry the ones before it, and a byte the client wrote
+// reaches the interpreter only when its line time has passed. A pseudo-terminal
+// hands the client's bytes over at once; without input pacing a long command
+// or PDU would cost the client no line time at all.
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "phonesim/at_interpreter.h"
@@ -16,7 +23,7 @@
 namespace mivex::phonesim {
 
 struct RunnerStats {
-    std::uint64_t bytesRead = 0;
+    std::uint64_t bytesRead = 0;  // taken from the client, delivered or still on the line
     std::uint64_t bytesWritten = 0;
     std::uint64_t pacedBytes = 0;  // written under pacing at the baud rate
 };
@@ -62,16 +69,24 @@ private:
     // Writes what the pacer allows, up to a pending cut. True when the cut point was reached.
     [[nodiscard]] bool WritePending(LinePacer::Clock::time_point now, std::string& error);
     [[nodiscard]] bool ReadClient(std::string& error);
-    [[nodiscard]] int PollTimeoutMilliseconds(LinePacer::Clock::time_point now) const;
+    // Hands the interpreter the client's bytes whose line time has passed.
+    void DeliverArrived(LinePacer::Clock::time_point now);
+    // Until the next byte in either direction is due; nothing when no byte
+    // waits. Output already due is left out when `outputWatched`: the
+    // pseudo-terminal turning writable wakes the loop for it.
+    [[nodiscard]] std::optional<LinePacer::Clock::duration> NextWake(
+        LinePacer::Clock::time_point now, bool outputWatched) const;
 
     PseudoTerminal terminal_;
     Interpreter interpreter_;
-    LinePacer pacer_;
+    LinePacer pacer_;       // answers to the client
+    LinePacer inputPacer_;  // the client's bytes to the interpreter
     PhoneObserver* observer_;
     std::string devicePath_;
     int stopRead_ = -1;
     int stopWrite_ = -1;
 
+    std::string incoming_;                // client bytes still on the line
     std::string pending_;                 // answers not yet written
     std::uint64_t queuedTotal_ = 0;       // bytes ever queued
     std::uint64_t writtenTotal_ = 0;      // bytes ever written

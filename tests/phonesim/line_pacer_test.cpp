@@ -36,12 +36,38 @@ TEST(LinePacer, IdleTimeEarnsNoCreditButABusyLineKeepsItsPace) {
     EXPECT_EQ(pacer.Allowance(start + 10s), 1U);
 }
 
+TEST(LinePacer, BatchesABurstButSendsItsLastByteWhenDue) {
+    struct Case {
+        int baudRate;
+        std::size_t sent;     // bytes of the burst already gone
+        std::size_t waiting;  // bytes queued behind them
+        Clock::duration wait;
+    };
+    const Case cases[] = {
+        {1000, 0, 5, 0ms},              // the first byte goes at once
+        {1000, 1, 1, 10ms},             // a lone last byte goes exactly when due
+        {1000, 1, 5, 11ms},             // byte 1 is due at 10 ms, then one batch interval
+        {115200, 1, 100, 1'086'805ns},  // 86.8 us a byte: a millisecond's worth at a time
+        {115200, 1, 5, 434'027ns},      // the last byte is due before the batch interval ends
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(::testing::Message() << test.baudRate << " baud, " << test.sent << " sent, "
+                                          << test.waiting << " waiting");
+        LinePacer pacer(test.baudRate);
+        const Clock::time_point start{};
+        pacer.Start(start);
+        pacer.Sent(test.sent);
+        EXPECT_EQ(pacer.WaitBeforeBatch(start, test.waiting), test.wait);
+    }
+}
+
 TEST(LinePacer, NoBaudRateMeansNoLimit) {
     LinePacer pacer(0);
     pacer.Start({});
     EXPECT_FALSE(pacer.Paced());
     EXPECT_GT(pacer.Allowance({}), 1U << 30);
     EXPECT_EQ(pacer.WaitBeforeNext({}), Clock::duration::zero());
+    EXPECT_EQ(pacer.WaitBeforeBatch({}, 100), Clock::duration::zero());
 }
 
 }  // namespace
