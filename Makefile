@@ -33,9 +33,11 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@ctest --test-dir $(FUZZ_DIR) --output-on-failure
 
-# Until the desktop program exists, the demo shows the PDU codec at work on
-# the command line: a received long message decoded, a reply encoded.
-demo: build
+# Until the desktop program exists, the demo runs mivex-cli against the
+# simulated phone: messages received, listed, a reply queued and sent. It
+# builds only the two programs it runs.
+demo: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target mivex-cli mivex-phonesim
 	@scripts/demo $(BUILD_DIR)
 
 # The rescanning Inbox reference alone takes about five minutes at full size.
@@ -43,6 +45,7 @@ bench: build
 	@$(BUILD_DIR)/bench/mivex_sms_bench
 	@$(BUILD_DIR)/bench/phone/mivex_link_bench
 	@$(BUILD_DIR)/bench/store/mivex_store_bench
+	@$(BUILD_DIR)/bench/transfer/mivex_transfer_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

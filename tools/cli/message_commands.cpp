@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "console_output.h"
-#include "memory_controls.h"
 #include "message_lines.h"
 #include "platform/clock.h"
+#include "platform/memory_controls.h"
 #include "platform/sounds.h"
 #include "store/queueing.h"
 #include "store/store.h"
@@ -34,9 +34,9 @@ constexpr FolderChoice kFolderChoices[] = {
 
 // The recipient entries as the compose view's recipient list would hold
 // them; nothing after telling the user when one is not UTF-8.
-std::optional<MemoryList> RecipientList(const std::vector<std::string>& recipients,
-                                        std::ostream& err) {
-    MemoryList list;
+std::optional<platform::MemoryList> RecipientList(const std::vector<std::string>& recipients,
+                                                  std::ostream& err) {
+    platform::MemoryList list;
     for (const std::string& recipient : recipients) {
         const std::optional<std::u16string> entry = text::Utf8ToUtf16(recipient);
         if (!entry) {
@@ -63,7 +63,7 @@ ExitStatus RunQueue(const SessionArguments& session, const std::vector<std::stri
     const std::optional<std::u16string> message = text::Utf8ToUtf16(text);
     if (!message)
         return UsageError(err, "TEXT is not valid UTF-8");
-    std::optional<MemoryList> list = RecipientList(recipients, err);
+    std::optional<platform::MemoryList> list = RecipientList(recipients, err);
     if (!list)
         return ExitStatus::UsageError;
 
@@ -73,8 +73,8 @@ ExitStatus RunQueue(const SessionArguments& session, const std::vector<std::stri
     if (!outbox)
         return StoreUnavailable(err, store);
     ConsolePrompter prompter(out, err);
-    const int queued = store::QueueMessage(MemoryText(*message), *list, *outbox, store::SendNow::No,
-                                           prompter, platform::DefaultClock());
+    const int queued = store::QueueMessage(platform::MemoryText(*message), *list, *outbox,
+                                           store::SendNow::No, prompter, platform::DefaultClock());
     store.CloseFolder(outbox);
     if (queued == 0)
         return ExitStatus::Failed;

@@ -6,11 +6,12 @@
 #include "console_output.h"
 #include "contacts/contacts_directory.h"
 #include "contacts/name_lookup.h"
-#include "memory_controls.h"
+#include "no_compose_view.h"
 #include "options/options_record.h"
 #include "phone/posix_serial_device.h"
 #include "phone/trace.h"
 #include "platform/clock.h"
+#include "platform/memory_controls.h"
 #include "platform/sounds.h"
 #include "port_override.h"
 #include "sms/submit_encoder.h"
@@ -124,9 +125,9 @@ ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
         return StoreUnavailable(err, store);
 
     // The Outbox view's fill, then "Send All": every row selected.
-    MemoryList list;
-    MemoryText messageText;
-    MemoryText counter;
+    platform::MemoryList list;
+    platform::MemoryText messageText;
+    platform::MemoryText counter;
     ConsolePrompter prompter(out, err);
     NoComposeView compose;
     const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
