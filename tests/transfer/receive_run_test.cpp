@@ -148,28 +148,45 @@ TEST_F(ReceiveRun, ReadsUsedSlotsAndDeletesOnlyWhatIsStored) {
 }
 
 TEST_F(ReceiveRun, WithoutConnectionLeavesTheInboxAlone) {
-    // Parts waiting to be joined and records waiting for names stay as they are.
-    store::FolderHandle inbox = Open(store::kInboxName);
-    const std::vector<Octets> parts = Delivered(std::u16string(200, u'y'));
-    ASSERT_NE(store::StoreDeliverPdu(parts[0], *inbox).id, 0u);
-    ASSERT_NE(store::StoreDeliverPdu(Delivered(u"one")[0], *inbox).id, 0u);
-    const std::vector<store::PropArray> before = ReadAll(*inbox);
-    options.strings[options::Option::Port] = (directory.path() / "no-such-port").u16string() + u":";
-    int lookups = 0;
+    // A port that does not open, and a phone that answers nothing (the one
+    // case here that waits out the start-up's real time-outs).
+    for (const bool mutePhone : {false, true}) {
+        SCOPED_TRACE(mutePhone ? "a phone that answers nothing" : "no such port");
+        log.events.clear();
+        FreshStore();
+        // Parts waiting to be joined and records waiting for names stay as they are.
+        store::FolderHandle inbox = Open(store::kInboxName);
+        const std::vector<Octets> parts = Delivered(std::u16string(200, u'y'));
+        ASSERT_NE(store::StoreDeliverPdu(parts[0], *inbox).id, 0u);
+        ASSERT_NE(store::StoreDeliverPdu(Delivered(u"one")[0], *inbox).id, 0u);
+        const std::vector<store::PropArray> before = ReadAll(*inbox);
+        if (mutePhone) {
+            ASSERT_NO_FATAL_FAILURE(
+                StartPhone(Stores(5, {{1, parts[1]}}), Plan({Fault(FaultKind::Silent, "*")})));
+        } else {
+            options.strings[options::Option::Port] =
+                (directory.path() / "no-such-port").u16string() + u":";
+        }
+        int lookups = 0;
 
-    EXPECT_EQ(ReceiveMessages(context, *inbox,
-                              [&](std::u16string_view) {
-                                  ++lookups;
-                                  return std::optional<std::u16string>();
-                              }),
-              0);
+        EXPECT_EQ(ReceiveMessages(context, *inbox,
+                                  [&](std::u16string_view) {
+                                      ++lookups;
+                                      return std::optional<std::u16string>();
+                                  }),
+                  0);
 
-    // Nothing follows the start-up's failure text and its pause.
-    ASSERT_GE(log.events.size(), 2u);
-    EXPECT_EQ(log.events.end()[-2], Coloured(1, 2, phone::kFailedConnectText));
-    EXPECT_EQ(log.events.back(), Pause(phone::kFailurePauseMs));
-    EXPECT_EQ(ReadAll(*inbox), before);
-    EXPECT_EQ(lookups, 0);
+        // Nothing follows the start-up's failure text and its pause.
+        ASSERT_GE(log.events.size(), 2u);
+        EXPECT_EQ(log.events.end()[-2],
+                  Coloured(1, 2, mutePhone ? phone::kFailedSetupText : phone::kFailedConnectText));
+        EXPECT_EQ(log.events.back(), Pause(phone::kFailurePauseMs));
+        EXPECT_EQ(ReadAll(*inbox), before);
+        EXPECT_EQ(lookups, 0);
+        if (mutePhone) {
+            EXPECT_EQ(StopPhone().phone.Used(), 1);
+        }
+    }
 }
 
 }  // namespace
