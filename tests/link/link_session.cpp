@@ -1,28 +1,13 @@
 #include "link_session.h"
 
 #include "phone/at_exchanges.h"
-#include "phonesim/submit_parser.h"
+#include "phonesim/deliver_builder.h"
 #include "sms/deliver_decoder.h"
 
 namespace mivex::phone::integration {
 
-namespace {
-
-const Octets kNoServiceCentre = sms::BuildServiceCentreField(true, u"");
-
-}  // namespace
-
 std::vector<Octets> DeliverPdus(std::u16string_view text) {
-    std::vector<Octets> delivers;
-    for (const sms::EncodedPdu& encoded :
-         sms::BuildMessagePdus(kNoServiceCentre, u"+447700900123", text,
-                               sms::MakeSubmitOptions(false, false, 0), {})) {
-        const phonesim::SubmitParseResult parsed = phonesim::ParseSubmitPdu(encoded.octets);
-        EXPECT_TRUE(parsed.parsed()) << phonesim::DescribeSubmitStatus(parsed.status);
-        delivers.push_back(phonesim::BuildLoopbackDeliver(parsed.submit, "+447700900123",
-                                                          kPhoneServiceCentre, FixedTime()));
-    }
-    return delivers;
+    return phonesim::BuildDeliverPdus(text, "+447700900123", kPhoneServiceCentre, FixedTime());
 }
 
 phonesim::PhoneStores Stores(const std::map<int, Octets>& phone) {
