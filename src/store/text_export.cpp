@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -182,15 +183,15 @@ int WriteLines(Folder& folder, const LineLayout& layout, ExportFile& file) {
 
 }  // namespace
 
-int ExportMessages(Store& store, const std::filesystem::path& path) {
+std::optional<int> ExportMessagesOrFail(Store& store, const std::filesystem::path& path) {
     ExportFile file(path);
     if (!file.Create())
-        return 0;
+        return std::nullopt;
     file.Append(u"\uFEFF");
 
     FolderHandle inbox = store.OpenFolder(kInboxName, kInboxByDate);
     if (!inbox)
-        return 0;
+        return std::nullopt;
     int lines = WriteLines(*inbox, kInboxLines, file);
     store.CloseFolder(inbox);
 
@@ -198,7 +199,13 @@ int ExportMessages(Store& store, const std::filesystem::path& path) {
         lines += WriteLines(*sent, kSentLines, file);
         store.CloseFolder(sent);
     }
-    return file.Commit() ? lines : 0;
+    if (!file.Commit())
+        return std::nullopt;
+    return lines;
+}
+
+int ExportMessages(Store& store, const std::filesystem::path& path) {
+    return ExportMessagesOrFail(store, path).value_or(0);
 }
 
 std::size_t ReplaceAll(std::u16string& text, std::size_t limit, std::u16string_view search,

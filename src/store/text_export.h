@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ inline constexpr std::u16string_view kDefaultExportFileName = u"Mivex Messages.t
 // only the Sent folder cannot be opened the file holds the Inbox lines. The
 // file gets the usual mode for a user's document (0666 less the umask).
 [[nodiscard]] int ExportMessages(Store& store, const std::filesystem::path& path);
+
+// The same export, telling a failure (nothing) from an export of no messages
+// (0), for callers that must not report a failed export as done.
+[[nodiscard]] std::optional<int> ExportMessagesOrFail(Store& store,
+                                                      const std::filesystem::path& path);
 
 // Replaces every CR LF, then LF CR, then lone CR, then lone LF by one space;
 // returns the new length.

@@ -100,19 +100,21 @@ TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
     ::umask(mask);
     EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
     EXPECT_EQ(FilesBesideTheExport(), 2);
-    // A folder that cannot be written gives no lines.
+    // A folder that cannot be written gives no lines, and is told apart from
+    // an export of nothing.
     EXPECT_EQ(ExportMessages(store, dir.path() / "missing" / "x.txt"), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, dir.path() / "missing" / "x.txt"), std::nullopt);
 }
 
 TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceeds) {
     WriteFileBytes(target, "an older export");
-    EXPECT_EQ(ExportMessages(store, target), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, target), 0);
     EXPECT_EQ(ReadFileBytes(target), "\xFF\xFE");  // empty folders: only the byte order mark
 
     WriteFileBytes(target, "an older export");
     // A volume file that is not a database: the Inbox cannot be opened.
     WriteFileBytes(store.VolumePath(), "not a database, not to be touched");
-    EXPECT_EQ(ExportMessages(store, target), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, target), std::nullopt);
     EXPECT_EQ(ReadFileBytes(target), "an older export");
     EXPECT_EQ(FilesBesideTheExport(), 2);
 }

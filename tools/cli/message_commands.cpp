@@ -1,7 +1,5 @@
 #include "message_commands.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "console_output.h"
@@ -46,14 +44,6 @@ std::optional<platform::MemoryList> RecipientList(const std::vector<std::string>
         list.AddRow(*entry);
     }
     return list;
-}
-
-// The file the export would replace, by its identity on disk.
-std::optional<std::pair<dev_t, ino_t>> FileIdentity(const std::filesystem::path& file) {
-    struct stat status {};
-    if (::stat(file.c_str(), &status) != 0)
-        return std::nullopt;
-    return std::pair{status.st_dev, status.st_ino};
 }
 
 }  // namespace
@@ -113,18 +103,13 @@ ExitStatus RunExport(const SessionArguments& session, const std::filesystem::pat
                      std::ostream& out, std::ostream& err) {
     platform::SilentSounds sounds;
     store::Store store(session.dataDirectory, sounds);
-    const auto before = FileIdentity(file);
-    const int lines = store::ExportMessages(store, file);
-    // No lines is also the result of a failure. A successful export always
-    // puts a new file in place, so a file that is still the old one (or still
-    // missing) means nothing was written.
-    const auto after = FileIdentity(file);
-    if (lines == 0 && (!after || after == before)) {
+    const std::optional<int> lines = store::ExportMessagesOrFail(store, file);
+    if (!lines) {
         err << kMessagePrefix << "cannot export to " << file.string()
             << " (the file cannot be written or the store cannot be opened)\n";
         return ExitStatus::Failed;
     }
-    out << lines << " Messages Exported\n";
+    out << *lines << " Messages Exported\n";
     return ExitStatus::Success;
 }
 
