@@ -6,7 +6,7 @@
 #include "phone/at_exchanges.h"
 #include "phone/phone_link.h"
 #include "store/inbox_writer.h"
-#include "transfer/number_text.h"
+#include "transfer/status_text.h"
 
 namespace mivex::transfer {
 
@@ -14,10 +14,6 @@ namespace {
 
 using platform::StatusBeep;
 using platform::StatusColour;
-
-void ShowProgress(platform::StatusSink& status, std::u16string_view text) {
-    status.ShowStatus(text, StatusBeep::None, StatusColour::Blue);
-}
 
 struct ReceiveCounts {
     int received = 0;  // messages read over both stores; numbers the texts

@@ -11,7 +11,7 @@
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_text.h"
 #include "store/message_records.h"
-#include "transfer/number_text.h"
+#include "transfer/status_text.h"
 
 namespace mivex::transfer {
 
@@ -24,10 +24,6 @@ using platform::StatusColour;
 // One message text and its terminator; queueing keeps texts well below this.
 constexpr std::size_t kTextBufferChars = 10001;
 constexpr int kLastValidityChoice = 3;
-
-void ShowProgress(platform::StatusSink& status, std::u16string_view text) {
-    status.ShowStatus(text, StatusBeep::None, StatusColour::Blue);
-}
 
 std::int32_t ReadNumberOption(options::OptionReader& options, Option option) {
     std::int32_t value = 0;
