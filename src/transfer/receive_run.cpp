@@ -12,9 +12,6 @@ namespace mivex::transfer {
 
 namespace {
 
-using platform::StatusBeep;
-using platform::StatusColour;
-
 struct ReceiveCounts {
     int received = 0;  // messages read over both stores; numbers the texts
     int whole = 0;     // records of whole messages written
