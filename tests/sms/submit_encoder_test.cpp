@@ -72,5 +72,22 @@ TEST(SubmitEncoder, LongTextsGoIn153CharacterSegmentsBehindAHeader) {
               "06 01");
 }
 
+TEST(SubmitEncoder, SpaceLeftCountsDownEachSmsOfTheText) {
+    struct Row {
+        std::size_t lengthChars;
+        MessageSpace expected;
+    };
+    const Row rows[] = {
+        {.lengthChars = 0, .expected = {160, 1}},    {.lengthChars = 160, .expected = {0, 1}},
+        {.lengthChars = 161, .expected = {145, 2}},  {.lengthChars = 306, .expected = {0, 2}},
+        {.lengthChars = 307, .expected = {152, 3}},  {.lengthChars = 459, .expected = {0, 3}},
+        {.lengthChars = 9999, .expected = {99, 66}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.lengthChars);
+        EXPECT_EQ(SpaceLeft(row.lengthChars), row.expected);
+    }
+}
+
 }  // namespace
 }  // namespace mivex::sms
