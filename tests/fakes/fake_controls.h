@@ -127,9 +127,11 @@ class CountingSounds final : public platform::Sounds {
 public:
     void PlayStartSound() override { ++startSounds; }
     void DefaultBeep() override { ++beeps; }
+    void Beep(platform::StatusBeep beep) override { statusBeeps.push_back(beep); }
 
     int startSounds = 0;
     int beeps = 0;
+    std::vector<platform::StatusBeep> statusBeeps;
 };
 
 }  // namespace mivex::testing
