@@ -1,0 +1,414 @@
+#include "app/compose_view.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "app/app_context.h"
+#include "app/command_ids.h"
+#include "app/file_dialogs.h"
+#include "app/help.h"
+#include "app/hold_edit.h"
+#include "app/qt_text.h"
+#include "app/title_picture.h"
+#include "contacts/contact_lists.h"
+#include "sms/submit_encoder.h"
+#include "store/queueing.h"
+#include "store/text_export.h"
+#include "transfer/status_text.h"
+
+namespace mivex::app {
+
+namespace {
+
+using options::Option;
+using platform::PromptIcon;
+
+// Text a recipient box, category box or recipient entry gives is cut here, as
+// the view's one working buffer for control texts always did.
+constexpr qsizetype kMaxControlTextChars = 259;
+
+QString ControlText(const QString& text) {
+    return text.left(kMaxControlTextChars);
+}
+
+}  // namespace
+
+ComposeView::ComposeView(MainWindow& window, AppContext& context)
+    : ViewPage(window),
+      context_(context),
+      message_(new QPlainTextEdit(this)),
+      counter_(new QLabel(QStringLiteral("160/1"), this)),
+      title_(CreateTitlePicture(*this, QStringLiteral(":/artwork/title-new.svg"),
+                                QStringLiteral("New"))),
+      category_(new QComboBox(this)),
+      recipientBox_(new QComboBox(this)),
+      recipients_(new QListWidget(this)),
+      recipientCount_(new QLabel(QStringLiteral("0"), this)),
+      removeButton_(CreatePictureButton(*this, QStringLiteral(":/artwork/recipient-remove.svg"),
+                                        QStringLiteral("Delete"))),
+      removeAllButton_(CreatePictureButton(*this,
+                                           QStringLiteral(":/artwork/recipient-remove-all.svg"),
+                                           QStringLiteral("Delete all"))),
+      addButton_(CreatePictureButton(*this, QStringLiteral(":/artwork/recipient-add.svg"),
+                                     QStringLiteral("Add"))),
+      addAllButton_(CreatePictureButton(*this, QStringLiteral(":/artwork/recipient-add-all.svg"),
+                                        QStringLiteral("Add all"))),
+      messageText_(*message_),
+      recipientList_(*recipients_),
+      categoryControl_(*category_),
+      recipientControl_(*recipientBox_) {
+    BuildControls();
+    Open();
+}
+
+ComposeView::~ComposeView() {
+    if (context_.Shell().composeWindow == this)
+        context_.Shell().composeWindow = nullptr;
+}
+
+void ComposeView::BuildControls() {
+    setObjectName(QStringLiteral("ComposeView"));
+
+    message_->setAccessibleName(QStringLiteral("Message"));
+    message_->setTabChangesFocus(true);
+    message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    counter_->setAccessibleName(counter_->text());
+    counter_->setAccessibleDescription(QStringLiteral("Characters left in this SMS / SMS needed"));
+    counter_->setToolTip(counter_->accessibleDescription());
+
+    category_->setEditable(true);
+    category_->setInsertPolicy(QComboBox::NoInsert);
+    category_->setAccessibleName(QStringLiteral("Contacts"));
+    category_->lineEdit()->setAccessibleName(QStringLiteral("Contacts"));
+
+    recipientBox_->setEditable(true);
+    recipientBox_->setInsertPolicy(QComboBox::NoInsert);
+    recipientBox_->setMaxVisibleItems(20);
+    recipientBox_->setAccessibleName(QStringLiteral("Number or contact"));
+    recipientBox_->lineEdit()->setAccessibleName(QStringLiteral("Number or contact"));
+    // Typing part of a name offers every contact entry that holds it.
+    recipientBox_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    recipientBox_->completer()->setFilterMode(Qt::MatchContains);
+    recipientBox_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+
+    recipients_->setAccessibleName(QStringLiteral("To"));
+    recipients_->setSelectionMode(QAbstractItemView::SingleSelection);
+    recipientCount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    recipientCount_->setAccessibleName(recipientCount_->text());
+    recipientCount_->setAccessibleDescription(QStringLiteral("Number of recipients"));
+
+    auto label = [this](const char* text, QWidget* buddy) {
+        auto* result = new QLabel(QString::fromUtf8(text), this);
+        result->setBuddy(buddy);
+        return result;
+    };
+
+    auto* body = new QWidget(this);
+    auto* grid = new QGridLayout(body);
+    grid->setContentsMargins(4, 4, 4, 0);
+    grid->addWidget(label("Message", message_), 0, 0);
+    auto* topRight = new QHBoxLayout;
+    topRight->addStretch(1);
+    topRight->addWidget(counter_);
+    topRight->addSpacing(12);
+    topRight->addWidget(title_);
+    grid->addLayout(topRight, 0, 1);
+    grid->addWidget(message_, 1, 0, 1, 2);
+    grid->setRowStretch(1, 3);
+
+    auto* contactsRow = new QHBoxLayout;
+    contactsRow->addWidget(label("Contacts", category_));
+    contactsRow->addStretch(1);
+    contactsRow->addWidget(category_, 1);
+    grid->addLayout(contactsRow, 2, 0, 1, 2);
+    grid->addWidget(recipientBox_, 3, 0, 1, 2);
+
+    auto* buttonsRow = new QHBoxLayout;
+    buttonsRow->addWidget(label("To", recipients_));
+    buttonsRow->addWidget(recipientCount_);
+    buttonsRow->addStretch(1);
+    buttonsRow->addWidget(label("Delete", removeButton_));
+    buttonsRow->addWidget(removeButton_);
+    buttonsRow->addWidget(removeAllButton_);
+    buttonsRow->addSpacing(16);
+    buttonsRow->addWidget(label("Add", addButton_));
+    buttonsRow->addWidget(addButton_);
+    buttonsRow->addWidget(addAllButton_);
+    grid->addLayout(buttonsRow, 4, 0, 1, 2);
+    grid->addWidget(recipients_, 5, 0, 1, 2);
+    grid->setRowStretch(5, 2);
+
+    menuBar_ = CreateViewMenuBar(*this, MenuBarId::Compose);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(2);
+    page->addWidget(body, 1);
+    page->addWidget(menuBar_.bar);
+    ApplyViewColours(*body, ButtonScheme::Navy);
+
+    hold_ = new HoldEdit(*message_);
+    connect(hold_, &HoldEdit::held, this, &ComposeView::ShowContextMenu);
+    connect(message_, &QPlainTextEdit::textChanged, this, &ComposeView::UpdateCounter);
+    // Only a category the user chooses refills the list; filling it does not.
+    connect(category_, &QComboBox::activated, this, [this] { ContactsRefill(); });
+
+    const auto tap = [this](QToolButton* button, void (ComposeView::*action)()) {
+        connect(button, &QToolButton::clicked, this, [this, button, action] {
+            PressEffect(*button, context_.Clock());
+            (this->*action)();
+        });
+    };
+    tap(addButton_, &ComposeView::AddRecipient);
+    tap(addAllButton_, &ComposeView::AddAllRecipients);
+    tap(removeButton_, &ComposeView::RemoveRecipient);
+    tap(removeAllButton_, &ComposeView::RemoveAllRecipients);
+
+    // Writing the message is what the view is for.
+    message_->setFocus();
+    title_->installEventFilter(this);
+    message_->installEventFilter(this);
+    recipientBox_->lineEdit()->installEventFilter(this);
+}
+
+void ComposeView::Open() {
+    context_.Shell().composeWindow = this;
+    InputPanelDown();
+    if (std::u16string category; context_.Options().ReadOption(Option::Category, category)) {
+        categoryControl_.InsertItem(0, category);
+        categoryControl_.SetCurrentIndex(0);
+    }
+    SendCommand(cmd::ContactsUpdate);
+}
+
+bool ComposeView::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == title_ && type == QEvent::MouseButtonPress) {
+        TraceSwitch();
+        return true;
+    }
+    if (watched == recipientBox_->lineEdit() && type == QEvent::FocusIn) {
+        recipients_->clearSelection();
+        recipients_->setCurrentRow(-1, QItemSelectionModel::Clear);
+        InputPanelUp();
+    } else if (watched == message_ && type == QEvent::FocusIn) {
+        InputPanelUp();
+    } else if ((watched == message_ || watched == recipientBox_->lineEdit()) &&
+               type == QEvent::FocusOut) {
+        InputPanelDown();
+    }
+    return ViewPage::eventFilter(watched, event);
+}
+
+bool ComposeView::OnCommand(int id) {
+    ViewOpener* views = context_.Views();
+    switch (id) {
+        case cmd::ContactsUpdate:
+            ContactsUpdate();
+            return true;
+        case cmd::MoveToOutbox:
+        case cmd::MoveToOutboxAndSend:
+            Queue(id);
+            return true;
+        case cmd::SendAndReceive:
+            if (context_.Prompter().Confirm(kSendAndReceiveQuestion)) {
+                context_.Shell().autoTransfer = true;
+                SendCommand(cmd::Outbox);
+            }
+            return true;
+        case cmd::Inbox:
+        case cmd::Outbox:
+        case cmd::Sent:
+            return views != nullptr && views->RunFolderView(id);
+        case cmd::GeneralOptions:
+        case cmd::SmsOptions:
+        case cmd::About:
+            return views != nullptr && views->RunDialog(id, *this);
+        case cmd::Export:
+            Export();
+            return true;
+        case cmd::ClearDatabase:
+            (void)context_.Store().ClearDatabase(context_.Prompter());
+            return true;
+        case cmd::Quit:
+            Quit();
+            return true;
+        case cmd::Cut:
+            message_->cut();
+            return true;
+        case cmd::Copy:
+            message_->copy();
+            return true;
+        case cmd::Paste:
+            message_->paste();
+            return true;
+        case cmd::Abbreviations:
+            ShowHelp(HelpPage::Abbreviations);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ComposeView::UpdateCounter() {
+    // The document counts every character and line break once, plus one
+    // closing block end: the message's length, whatever its size, at once.
+    const auto length = static_cast<std::size_t>(message_->document()->characterCount() - 1);
+    const sms::MessageSpace space = sms::SpaceLeft(length);
+    counter_->setText(QStringLiteral("%1/%2").arg(space.leftChars).arg(space.segments));
+    counter_->setAccessibleName(counter_->text());
+}
+
+void ComposeView::ShowRecipientCount() {
+    recipientCount_->setText(QString::number(recipients_->count()));
+    recipientCount_->setAccessibleName(recipientCount_->text());
+}
+
+void ComposeView::ContactsUpdate() {
+    InputPanelDown();
+    ContactsRefill();
+    recipientBox_->setEditText(ToQString(kSelectContactText));
+}
+
+void ComposeView::ContactsRefill() {
+    (void)contacts::FillContactCombo(recipientControl_, categoryControl_,
+                                     context_.Contacts().Refresh(), context_.Options());
+}
+
+void ComposeView::AddRecipient() {
+    const QString text = ControlText(recipientBox_->currentText());
+    if (text == ToQString(kSelectContactText))
+        return;
+    std::u16string entry = ToU16(text);
+    contacts::ContactEntryToRecipient(entry);
+    if (!entry.empty())
+        recipientList_.InsertRow(0, entry);
+    ShowRecipientCount();
+    InputPanelDown();
+}
+
+void ComposeView::AddAllRecipients() {
+    if (!context_.Prompter().Confirm(kAddAllQuestion))
+        return;
+    for (std::size_t index = 0; index < recipientControl_.Count(); ++index) {
+        std::u16string entry = ToU16(ControlText(ToQString(recipientControl_.ItemText(index))));
+        contacts::ContactEntryToRecipient(entry);
+        if (!entry.empty())
+            recipientList_.InsertRow(0, entry);
+        ShowRecipientCount();
+    }
+    InputPanelDown();
+}
+
+void ComposeView::RemoveRecipient() {
+    const int row = recipients_->currentRow();
+    if (row < 0 || !recipients_->item(row)->isSelected())
+        return;
+    recipientBox_->setEditText(recipients_->item(row)->text());
+    delete recipients_->takeItem(row);
+    recipients_->clearSelection();
+    if (row < recipients_->count())
+        recipients_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    else
+        recipients_->setCurrentRow(-1, QItemSelectionModel::Clear);
+    ShowRecipientCount();
+}
+
+void ComposeView::RemoveAllRecipients() {
+    if (!context_.Prompter().Confirm(kRemoveAllQuestion))
+        return;
+    ClearRecipients();
+    InputPanelDown();
+}
+
+void ComposeView::ClearRecipients() {
+    recipients_->clear();
+    ShowRecipientCount();
+}
+
+void ComposeView::AddRecipientEntry(std::u16string_view entry) {
+    recipientBox_->setEditText(ToQString(entry));
+    AddRecipient();
+}
+
+void ComposeView::TraceSwitch() {
+    const QString code =
+        recipientBox_->currentText().left(static_cast<qsizetype>(kTraceCode.size()));
+    if (code.toUpper() != ToQString(kTraceCode))
+        return;
+    bool& trace = context_.Shell().traceEnabled;
+    trace = !trace;
+    if (trace)
+        context_.Sounds().Beep(platform::StatusBeep::Default);
+}
+
+void ComposeView::Queue(int command) {
+    store::FolderHandle outbox =
+        context_.Store().OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return;
+    const store::SendNow sendNow =
+        command == cmd::MoveToOutboxAndSend ? store::SendNow::Yes : store::SendNow::No;
+    const int queued = store::QueueMessage(messageText_, recipientList_, *outbox, sendNow,
+                                           context_.Prompter(), context_.Clock());
+    context_.Store().CloseFolder(outbox);
+    if (queued == 0)
+        return;
+    message_->clear();
+    UpdateCounter();
+    ClearRecipients();
+    if (command == cmd::MoveToOutboxAndSend && context_.Views() != nullptr)
+        context_.Views()->RunFolderView(cmd::Outbox);
+}
+
+void ComposeView::Export() {
+    const std::optional<QString> path =
+        AskSaveFileName(this, {.title = QStringLiteral("Mivex"),
+                               .filter = QStringLiteral("Text (*.txt)"),
+                               .defaultName = ToQString(store::kDefaultExportFileName),
+                               .defaultSuffix = QStringLiteral("txt")});
+    if (!path)
+        return;
+    const std::optional<int> written =
+        store::ExportMessagesOrFail(context_.Store(), path->toStdString());
+    if (!written) {
+        context_.Prompter().Tell(kExportFailedText, PromptIcon::Stop);
+        return;
+    }
+    context_.Prompter().Tell(transfer::WithNumber(u"", *written, kExportedText),
+                             PromptIcon::Information);
+}
+
+void ComposeView::Quit() {
+    if (const std::optional<std::size_t> chosen = categoryControl_.CurrentIndex()) {
+        (void)context_.Options().WriteOption(Option::Category, categoryControl_.ItemText(*chosen));
+    }
+    End(1);
+}
+
+void ComposeView::ShowContextMenu(QPoint globalPoint) {
+    QMenu menu(this);
+    const struct {
+        const char* caption;
+        int id;
+    } items[] = {{"Cut", cmd::Cut},
+                 {"Copy", cmd::Copy},
+                 {"Paste", cmd::Paste},
+                 {"Abbreviations", cmd::Abbreviations}};
+    for (const auto& item : items) {
+        const int id = item.id;
+        connect(menu.addAction(QString::fromUtf8(item.caption)), &QAction::triggered, this,
+                [this, id] { PostCommand(id); });
+    }
+    PopupRightAligned(menu, globalPoint);
+}
+
+}  // namespace mivex::app

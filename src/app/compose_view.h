@@ -1,0 +1,109 @@
+#pragma once
+
+// The compose view: the program's main view and the root of every other. The
+// user writes a message with a live count of the characters left in the
+// current SMS, picks recipients from the address book by category or types
+// numbers, and queues the message in the Outbox for each recipient, or
+// queues and sends it at once. It also carries the program-wide commands of
+// the "View" menu and the hidden trace switch, and it is what the folder
+// views hand a message to for a reply, a forward, an edit or a copy.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <optional>
+
+#include "app/qt_controls.h"
+#include "app/view_chrome.h"
+#include "app/view_page.h"
+#include "store/compose_target.h"
+
+namespace mivex::app {
+
+class AppContext;
+class HoldEdit;
+
+inline constexpr std::u16string_view kSelectContactText = u"Select contact or enter number";
+inline constexpr std::u16string_view kTraceCode = u"QZXTRACE";
+inline constexpr std::u16string_view kAddAllQuestion = u"Add all contacts from selected category?";
+inline constexpr std::u16string_view kRemoveAllQuestion = u"Remove all recipients?";
+inline constexpr std::u16string_view kSendAndReceiveQuestion =
+    u"Send all Outbox messages and Receive all phone messages?";
+inline constexpr std::u16string_view kExportedText = u" Messages Exported";
+inline constexpr std::u16string_view kExportFailedText =
+    u"Export failed - the file could not be written!";
+
+class ComposeView final : public ViewPage, public store::ComposeTarget {
+    Q_OBJECT
+
+public:
+    ComposeView(MainWindow& window, AppContext& context);
+    ~ComposeView() override;
+
+    bool OnCommand(int id) override;
+
+    // store::ComposeTarget, for the folder views' hand-overs.
+    void AddRecipientEntry(std::u16string_view entry) override;
+    platform::TextControl& MessageText() override { return messageText_; }
+    void MessageTextChanged() override { UpdateCounter(); }
+
+    // Empties the recipients list and its count, as a hand-over does first.
+    void ClearRecipients();
+
+    // The recipient buttons, as a tap on each runs them.
+    void AddRecipient();
+    void AddAllRecipients();
+    void RemoveRecipient();
+    void RemoveAllRecipients();
+    // A tap on the title picture.
+    void TraceSwitch();
+
+    // For tests and the accessibility walk.
+    [[nodiscard]] QPlainTextEdit& MessageEdit() { return *message_; }
+    [[nodiscard]] QLabel& Counter() { return *counter_; }
+    [[nodiscard]] QComboBox& CategoryBox() { return *category_; }
+    [[nodiscard]] QComboBox& RecipientBox() { return *recipientBox_; }
+    [[nodiscard]] QListWidget& Recipients() { return *recipients_; }
+    [[nodiscard]] QLabel& RecipientCount() { return *recipientCount_; }
+    [[nodiscard]] QLabel& TitlePicture() { return *title_; }
+    [[nodiscard]] HoldEdit& MessageHold() { return *hold_; }
+    [[nodiscard]] const ViewMenuBar& MenuBar() const { return menuBar_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void Open();
+    void UpdateCounter();
+    void ShowRecipientCount();
+    void ContactsUpdate();
+    void ContactsRefill();
+    void Queue(int command);
+    void Export();
+    void Quit();
+    void ShowContextMenu(QPoint globalPoint);
+
+    AppContext& context_;
+    QPlainTextEdit* message_ = nullptr;
+    QLabel* counter_ = nullptr;
+    QLabel* title_ = nullptr;
+    QComboBox* category_ = nullptr;
+    QComboBox* recipientBox_ = nullptr;
+    QListWidget* recipients_ = nullptr;
+    QLabel* recipientCount_ = nullptr;
+    QToolButton* removeButton_ = nullptr;
+    QToolButton* removeAllButton_ = nullptr;
+    QToolButton* addButton_ = nullptr;
+    QToolButton* addAllButton_ = nullptr;
+    HoldEdit* hold_ = nullptr;
+    ViewMenuBar menuBar_;
+    QtTextControl messageText_;
+    QtListControl recipientList_;
+    QtComboControl categoryControl_;
+    QtComboControl recipientControl_;
+};
+
+}  // namespace mivex::app

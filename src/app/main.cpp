@@ -1,0 +1,139 @@
+// mivex: the desktop program. See --help.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QThread>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/app_context.h"
+#include "app/app_views.h"
+#include "app/compose_view.h"
+#include "app/demo_phone.h"
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "app/version.h"
+#include "phone/posix_serial_device.h"
+#include "platform/clock.h"
+#include "platform/ui/desktop_sounds.h"
+
+namespace {
+
+using namespace mivex;
+
+// Before looking for a running copy: a copy started a moment ago by the
+// same click has time to claim its place.
+constexpr unsigned long kStartWaitMs = 200;
+
+enum Exit { kSuccess = 0, kFailed = 1, kUsageError = 2 };
+
+int Fail(Exit status, const QString& message) {
+    std::fprintf(stderr, "mivex: %s\n", qPrintable(message));
+    return status;
+}
+
+struct Arguments {
+    std::filesystem::path dataDirectory;  // empty: the XDG default
+    bool demo = false;
+};
+
+std::optional<Arguments> ParseArguments(QApplication& application, QString& error) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Mivex, SMS through a GSM phone or USB modem on a serial line.\n"
+                       "Messages and settings are kept in the data directory, by default\n"
+                       "$XDG_DATA_HOME/mivex (~/.local/share/mivex); contacts are read from the\n"
+                       ".vcf files in its contacts folder."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                     QStringLiteral("Keep messages and settings in <dir>."),
+                                     QStringLiteral("dir"));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Try Mivex with a simulated phone holding sample messages, and sample "
+                       "contacts, in a data directory removed at the end."));
+    parser.addOption(dataDir);
+    parser.addOption(demo);
+    parser.process(application);
+
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument %1; see --help")
+                    .arg(parser.positionalArguments().front());
+        return std::nullopt;
+    }
+    Arguments arguments;
+    arguments.demo = parser.isSet(demo);
+    if (parser.isSet(dataDir)) {
+        if (arguments.demo) {
+            error =
+                QStringLiteral("--demo makes a data directory of its own; leave out --data-dir");
+            return std::nullopt;
+        }
+        const QString folder = parser.value(dataDir);
+        if (folder.isEmpty()) {
+            error = QStringLiteral("--data-dir needs a folder");
+            return std::nullopt;
+        }
+        arguments.dataDirectory = folder.toStdString();
+    }
+    return arguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("mivex"));
+    QApplication::setApplicationVersion(QString::fromLatin1(app::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("org.mivex.Mivex"));
+    // The program ends when the compose view ends, not when a window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QString error;
+    const std::optional<Arguments> arguments = ParseArguments(application, error);
+    if (!arguments)
+        return Fail(kUsageError, error);
+
+    QThread::msleep(kStartWaitMs);
+
+    std::optional<app::DemoPhone> demo;
+    std::filesystem::path dataDirectory = arguments->dataDirectory;
+    if (arguments->demo) {
+        demo.emplace();
+        std::string demoError;
+        if (!demo->Start(demoError))
+            return Fail(kFailed, QStringLiteral("the demo could not start: %1")
+                                     .arg(QString::fromStdString(demoError)));
+        dataDirectory = demo->DataDirectory();
+    }
+
+    platform::SystemClock clock;
+    platform::DesktopSounds sounds;
+    phone::PosixSerialOpener serialOpener;
+    app::AppContext context(dataDirectory, {clock, sounds, serialOpener});
+
+    app::SingleInstance instance(context.DataDirectory());
+    if (!instance.Claim()) {
+        if (!instance.AskRunningCopyToRaise())
+            return Fail(kFailed, QStringLiteral("Mivex runs already but does not answer"));
+        return kSuccess;
+    }
+    if (demo) {
+        (void)context.Options().WriteOption(options::Option::Port, demo->PortSetting());
+        (void)context.Options().WriteOption(options::Option::UsePhoneServiceCentre, 1);
+    }
+
+    app::MainWindow window;
+    app::AppViews views(window, context);
+    context.SetViews(&views);
+    context.Prompter().SetOwner(&window);
+    QObject::connect(&instance, &app::SingleInstance::raiseRequested, &window,
+                     &app::MainWindow::RaiseTopWindow);
+
+    app::ComposeView compose(window, context);
+    window.show();
+    compose.Run();
+    return kSuccess;
+}

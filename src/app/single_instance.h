@@ -1,0 +1,43 @@
+#pragma once
+
+// One running copy per user and data directory. The first copy holds a lock
+// file and listens on a local socket; a later copy finds the lock taken,
+// asks the first over the socket to bring its topmost window forward, and
+// ends. A copy that crashed leaves a lock whose process is gone, which the
+// next start takes over (QLockFile tells a live holder from a dead one).
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <filesystem>
+#include <memory>
+
+namespace mivex::app {
+
+class SingleInstance final : public QObject {
+    Q_OBJECT
+
+public:
+    // The key is made from the user and the data directory's full path.
+    explicit SingleInstance(const std::filesystem::path& dataDirectory);
+    ~SingleInstance() override;
+
+    // True when this is now the running copy; false when another one runs.
+    [[nodiscard]] bool Claim();
+
+    // From a later copy: asks the running one to come forward. False when it
+    // could not be reached.
+    [[nodiscard]] bool AskRunningCopyToRaise();
+
+    [[nodiscard]] const QString& ServerName() const { return serverName_; }
+
+signals:
+    void raiseRequested();
+
+private:
+    QString serverName_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer server_;
+};
+
+}  // namespace mivex::app

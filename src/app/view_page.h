@@ -1,0 +1,59 @@
+#pragma once
+
+// A view of the program: one page of the main window that runs its own modal
+// loop, so views nest exactly as modal dialogs do. The compose view runs its
+// page for the whole program; the folder views are run by the compose view's
+// command handler, and a switch from one folder view to another ends the
+// current one and has the compose view run the next, one level deeper. An
+// ended view shows no more; its loop returns once the views above it have.
+//
+// Commands reach a view through OnCommand: SendCommand calls it at once (the
+// caller waits for it), PostCommand queues it to run after the current
+// handler has returned.
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
+
+namespace mivex::app {
+
+class MainWindow;
+
+class ViewPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ViewPage(MainWindow& window);
+    ~ViewPage() override;
+
+    // Shows the page on top of the window and runs its loop until End.
+    // Returns End's result.
+    int Run();
+    // Ends the view: it leaves the window now, and Run returns once every
+    // view run above it has returned. Ending twice keeps the first result.
+    void End(int result);
+    [[nodiscard]] bool Ended() const { return ended_; }
+    [[nodiscard]] bool Running() const { return loop_ != nullptr; }
+
+    // True when the view handled the command.
+    virtual bool OnCommand(int id) = 0;
+    // The window's close button while this view is on top; a view ends.
+    virtual void OnWindowClose() { End(1); }
+    // F1: the help page's contents.
+    virtual void OnHelp();
+
+    bool SendCommand(int id) { return OnCommand(id); }
+    // Runs after the current handler has returned, in whichever loop then
+    // runs; a command posted to a view that has ended by then is dropped.
+    void PostCommand(int id);
+
+    [[nodiscard]] MainWindow& Window() const { return window_; }
+
+private:
+    MainWindow& window_;
+    QEventLoop* loop_ = nullptr;
+    bool ended_ = false;
+    int result_ = 0;
+};
+
+}  // namespace mivex::app
