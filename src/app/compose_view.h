@@ -59,6 +59,9 @@ public:
     void RemoveAllRecipients();
     // A tap on the title picture.
     void TraceSwitch();
+    // The chosen category, or the settings that shape the contact list,
+    // changed: the recipient box's list is filled again.
+    void ContactsRefill();
 
     // For tests and the accessibility walk.
     [[nodiscard]] QPlainTextEdit& MessageEdit() { return *message_; }
@@ -80,7 +83,6 @@ private:
     void UpdateCounter();
     void ShowRecipientCount();
     void ContactsUpdate();
-    void ContactsRefill();
     void Queue(int command);
     void Export();
     void Quit();

@@ -23,6 +23,7 @@ constexpr std::array<std::string_view, kOptionCount> kNames = {
     "StopBits",
     "FlowControl",
     "Category",
+    "GsmAlphabetOnly",
 };
 
 }  // namespace

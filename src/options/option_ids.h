@@ -1,6 +1,6 @@
 #pragma once
 
-// The sixteen user settings, by their property number in the options record,
+// The user settings, by their property number in the options record,
 // and the read side that the phone link and the transfers are handed.
 
 #include <cstdint>
@@ -27,9 +27,12 @@ enum class Option : std::uint16_t {
     StopBits = 13,              // I4: 0 one, 1 one and a half, 2 two
     FlowControl = 14,           // I4: 0 none, 1 hardware, 2 software
     Category = 15,              // string
+    // I4: 1 sends every text in the GSM alphabet alone, characters outside it
+    // as "?", for recipients whose phones cannot show Unicode texts.
+    GsmAlphabetOnly = 16,
 };
 
-inline constexpr int kOptionCount = 16;
+inline constexpr int kOptionCount = 17;
 
 // Stored strings longer than this read back as absent.
 inline constexpr std::size_t kMaxOptionChars = 99;
