@@ -347,7 +347,7 @@ void ComposeView::TraceSwitch() {
     bool& trace = context_.Shell().traceEnabled;
     trace = !trace;
     if (trace)
-        context_.Sounds().Beep(platform::StatusBeep::Default);
+        context_.Sounds().DefaultBeep();
 }
 
 void ComposeView::Queue(int command) {
