@@ -172,8 +172,6 @@ void ComposeView::BuildControls() {
     tap(removeButton_, &ComposeView::RemoveRecipient);
     tap(removeAllButton_, &ComposeView::RemoveAllRecipients);
 
-    // Writing the message is what the view is for.
-    message_->setFocus();
     title_->installEventFilter(this);
     message_->installEventFilter(this);
     recipientBox_->lineEdit()->installEventFilter(this);

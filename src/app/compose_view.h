@@ -43,6 +43,7 @@ public:
     ~ComposeView() override;
 
     bool OnCommand(int id) override;
+    QWidget* InitialFocus() override { return message_; }
 
     // store::ComposeTarget, for the folder views' hand-overs.
     void AddRecipientEntry(std::u16string_view entry) override;

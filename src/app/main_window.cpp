@@ -56,9 +56,12 @@ ViewPage* MainWindow::TopPage() const {
 void MainWindow::ShowTop() {
     if (ViewPage* top = TopPage()) {
         stack_->setCurrentWidget(top);
-        // Keyboard users land in the new view, not on a hidden one.
+        // Keyboard users land in the view on top, where they were in it or
+        // where it wants them first, never on a hidden one.
         if (QWidget* focus = top->focusWidget())
             focus->setFocus();
+        else if (QWidget* initial = top->InitialFocus())
+            initial->setFocus();
         else
             top->setFocus();
     }

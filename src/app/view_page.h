@@ -41,6 +41,8 @@ public:
     virtual void OnWindowClose() { End(1); }
     // F1: the help page's contents.
     virtual void OnHelp();
+    // Where the keyboard goes when the view first shows.
+    [[nodiscard]] virtual QWidget* InitialFocus() { return nullptr; }
 
     bool SendCommand(int id) { return OnCommand(id); }
     // Runs after the current handler has returned, in whichever loop then

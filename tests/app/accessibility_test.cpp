@@ -1,0 +1,75 @@
+// Screen readers and automation tools find every control by its name: a walk
+// of each window's accessible tree finds no control without one.
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <set>
+
+#include "app/about_dialog.h"
+#include "app/compose_view.h"
+#include "app_fixture.h"
+
+namespace mivex::app {
+namespace {
+
+// Roles a person acts on or reads; panes, scroll bars and layout holders are
+// structure and need no name of their own.
+const std::set<QAccessible::Role> kControlRoles = {
+    QAccessible::PushButton, QAccessible::CheckBox,     QAccessible::RadioButton,
+    QAccessible::ComboBox,   QAccessible::EditableText, QAccessible::List,
+    QAccessible::ListItem,   QAccessible::ButtonMenu,   QAccessible::ButtonDropDown,
+    QAccessible::StaticText, QAccessible::Graphic,      QAccessible::SpinBox,
+    QAccessible::ToolBar,    QAccessible::MenuItem,     QAccessible::StatusBar,
+};
+
+struct Controls {
+    QStringList named;
+    QStringList unnamed;  // role and class of each
+};
+
+void Collect(QAccessibleInterface* node, Controls& controls) {
+    if (node == nullptr || node->state().invisible)
+        return;
+    if (kControlRoles.count(node->role()) != 0) {
+        const QString name = node->text(QAccessible::Name);
+        if (name.isEmpty()) {
+            controls.unnamed << QString::number(node->role(), 16) + QLatin1Char(' ') +
+                                    QString::fromLatin1(node->object()->metaObject()->className());
+        } else {
+            controls.named << name;
+        }
+    }
+    for (int child = 0; child < node->childCount(); ++child)
+        Collect(node->child(child), controls);
+}
+
+Controls Walk(QWidget& top) {
+    Controls controls;
+    Collect(QAccessible::queryAccessibleInterface(&top), controls);
+    return controls;
+}
+
+class AccessibilityTest : public ::testing::Test, public testing::AppFixture {};
+
+TEST_F(AccessibilityTest, EveryControlOfEachWindowHasAName) {
+    ComposeView compose(window, context);
+    window.PushPage(&compose);
+    window.show();
+    const Controls view = Walk(window);
+    EXPECT_EQ(view.unnamed, QStringList());
+    for (const char* name : {"Message", "Contacts", "Number or contact", "To", "Delete",
+                             "Delete all", "Add", "Add all", "View", "Actions", "New", "Inbox",
+                             "Outbox", "Sent", "Send + Receive", "160/1", "0"}) {
+        EXPECT_TRUE(view.named.contains(QString::fromUtf8(name))) << name;
+    }
+
+    AboutDialog about(&window);
+    about.show();
+    const Controls dialog = Walk(about);
+    EXPECT_EQ(dialog.unnamed, QStringList());
+    EXPECT_TRUE(dialog.named.contains(QStringLiteral("OK")));
+}
+
+}  // namespace
+}  // namespace mivex::app

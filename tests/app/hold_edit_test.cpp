@@ -1,0 +1,99 @@
+#include "app/hold_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app_fixture.h"
+
+namespace mivex::app {
+namespace {
+
+class HoldEditTest : public ::testing::Test {
+protected:
+    HoldEditTest() : hold_(new HoldEdit(edit_)), held_(hold_, &HoldEdit::held) {
+        edit_.setPlainText(QStringLiteral("The quick brown fox jumps over the lazy dog\nline two"));
+        edit_.resize(400, 200);
+        edit_.show();
+        caretAtEnd_ = static_cast<int>(edit_.toPlainText().size());
+        QTextCursor cursor = edit_.textCursor();
+        cursor.setPosition(caretAtEnd_);
+        edit_.setTextCursor(cursor);
+    }
+
+    QWidget* Viewport() { return edit_.viewport(); }
+    void Press(QPoint point) { QTest::mousePress(Viewport(), Qt::LeftButton, {}, point); }
+    void Move(QPoint point) { QTest::mouseMove(Viewport(), point); }
+    void Release(QPoint point) { QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, point); }
+    int Caret() const { return edit_.textCursor().position(); }
+
+    QPlainTextEdit edit_;
+    HoldEdit* hold_;
+    QSignalSpy held_;
+    int caretAtEnd_ = 0;
+};
+
+const QPoint kTap(30, 8);
+
+// A press is held back until the edit knows it is no hold: a release or a
+// move of 5 pixels delivers it (the caret moves), 4 pixels do not.
+TEST_F(HoldEditTest, PressReachesTheEditOnReleaseOrAFivePixelMove) {
+    const struct {
+        const char* name;
+        QPoint moveBy;  // (0,0): no move
+        bool release;
+        bool timerAfter;
+        bool delivered;
+    } cases[] = {
+        {"press only", {}, false, true, false},         {"quick tap", {}, true, false, true},
+        {"4 pixels", {3, 1}, false, true, false},       {"5 pixels", {3, 2}, false, false, true},
+        {"5 pixels back", {-5, 0}, false, false, true},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        QTextCursor cursor = edit_.textCursor();
+        cursor.setPosition(caretAtEnd_);
+        edit_.setTextCursor(cursor);
+        Press(kTap);
+        EXPECT_TRUE(hold_->PressPending());
+        EXPECT_EQ(Caret(), caretAtEnd_);
+        if (!entry.moveBy.isNull())
+            Move(kTap + entry.moveBy);
+        if (entry.release)
+            Release(kTap);
+        EXPECT_EQ(hold_->TimerRunning(), entry.timerAfter);
+        EXPECT_EQ(Caret() != caretAtEnd_, entry.delivered);
+        Release(kTap);
+    }
+    EXPECT_EQ(held_.count(), 0);
+}
+
+TEST_F(HoldEditTest, HoldingStillRaisesTheNotificationAndNeverDeliversThePress) {
+    Press(kTap);
+    hold_->FireTimer();
+    ASSERT_EQ(held_.count(), 1);
+    EXPECT_EQ(held_.at(0).at(0).toPoint(), Viewport()->mapToGlobal(kTap));
+    Release(kTap);
+    EXPECT_EQ(Caret(), caretAtEnd_);
+    EXPECT_FALSE(hold_->TimerRunning());
+}
+
+// The desktop turns a right click, the menu key and Shift+F10 into context
+// menu events; each raises the notification, at the pointer or the caret.
+TEST_F(HoldEditTest, ContextMenuEventsRaiseTheSameNotification) {
+    QContextMenuEvent click(QContextMenuEvent::Mouse, kTap, Viewport()->mapToGlobal(kTap));
+    QCoreApplication::sendEvent(Viewport(), &click);
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                          edit_.mapToGlobal(QPoint(1, 1)));
+    QCoreApplication::sendEvent(&edit_, &key);
+    ASSERT_EQ(held_.count(), 2);
+    EXPECT_EQ(held_.at(0).at(0).toPoint(), Viewport()->mapToGlobal(kTap));
+    EXPECT_EQ(held_.at(1).at(0).toPoint(),
+              Viewport()->mapToGlobal(edit_.cursorRect().bottomLeft()));
+    EXPECT_TRUE(click.isAccepted() && key.isAccepted());
+}
+
+}  // namespace
+}  // namespace mivex::app

@@ -1,0 +1,85 @@
+// One copy per user and data directory, tried with the real program: a
+// second start brings the first forward and ends, and a copy killed outright
+// does not keep the next one from starting.
+
+#include "app/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "temp_dir.h"
+
+namespace mivex::app {
+namespace {
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    // The program, offscreen and silent, on the test's data directory.
+    std::unique_ptr<QProcess> Start() {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("MIVEX_SILENT"), QStringLiteral("1"));
+        process->setProcessEnvironment(environment);
+        process->start(QStringLiteral(MIVEX_BINARY),
+                       {QStringLiteral("--data-dir"), QString::fromStdString(data_.string())});
+        EXPECT_TRUE(process->waitForStarted());
+        return process;
+    }
+
+    // Until the running copy answers on its socket.
+    bool WaitUntilListening() {
+        const QString name = SingleInstance(data_).ServerName();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QLocalSocket probe;
+            probe.connectToServer(name);
+            if (probe.waitForConnected(100))
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
+    testing::TempDir dir_;
+    std::filesystem::path data_ = dir_.path() / "data";
+};
+
+TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstAndACrashedCopyBlocksNothing) {
+    std::unique_ptr<QProcess> first = Start();
+    ASSERT_TRUE(WaitUntilListening());
+
+    std::unique_ptr<QProcess> second = Start();
+    ASSERT_TRUE(second->waitForFinished(10'000));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    first->kill();
+    ASSERT_TRUE(first->waitForFinished(10'000));
+    std::unique_ptr<QProcess> third = Start();
+    EXPECT_TRUE(WaitUntilListening());
+    EXPECT_FALSE(third->waitForFinished(500));
+    third->kill();
+    third->waitForFinished();
+}
+
+TEST_F(SingleInstanceTest, TheRunningCopyIsAskedToRaiseItsWindow) {
+    SingleInstance running(data_);
+    ASSERT_TRUE(running.Claim());
+    QSignalSpy raised(&running, &SingleInstance::raiseRequested);
+
+    SingleInstance later(data_);
+    EXPECT_FALSE(later.Claim());
+    EXPECT_TRUE(later.AskRunningCopyToRaise());
+    EXPECT_TRUE(raised.wait(5000));
+
+    SingleInstance elsewhere(dir_.path() / "other");
+    EXPECT_TRUE(elsewhere.Claim());
+}
+
+}  // namespace
+}  // namespace mivex::app

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The real program as a person starts it: `mivex --demo` on a virtual X
+# display, its window found by its title "Mivex", a screenshot taken, and
+# Ctrl+Q pressed. It must end with status 0 and leave nothing behind: no
+# process, no lock or socket in the runtime folder, no demo folder.
+# Usage: xvfb_smoke.sh MIVEX SCREENSHOT.png
+set -euo pipefail
+mivex=$1
+screenshot=$2
+
+work=$(mktemp -d)
+xvfb_pid=
+mivex_pid=
+cleanup() {
+  [[ -n $mivex_pid ]] && kill -9 "$mivex_pid" 2>/dev/null || true
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "xvfb_smoke: $*" >&2; exit 1; }
+
+mkdir -m 700 "$work/run" "$work/tmp"
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
+[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" MIVEX_SILENT=1 QT_QPA_PLATFORM=xcb \
+  "$mivex" --demo >"$work/mivex.log" 2>&1 &
+mivex_pid=$!
+
+window=
+for _ in $(seq 200); do
+  window=$(xdotool search --name '^Mivex$' 2>/dev/null | head -n1 || true)
+  [[ -n $window ]] && break
+  kill -0 "$mivex_pid" 2>/dev/null || fail "mivex ended early: $(cat "$work/mivex.log")"
+  sleep 0.05
+done
+[[ -n $window ]] || fail "no window titled Mivex"
+sleep 0.5
+import -window root "$screenshot"
+[[ -s $screenshot ]] || fail "no screenshot"
+
+xdotool windowfocus --sync "$window"
+xdotool key --clearmodifiers ctrl+q
+status=0
+for _ in $(seq 200); do kill -0 "$mivex_pid" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$mivex_pid" 2>/dev/null; then fail "Ctrl+Q did not end mivex"; fi
+wait "$mivex_pid" || status=$?
+mivex_pid=
+[[ $status -eq 0 ]] || fail "mivex ended with status $status: $(cat "$work/mivex.log")"
+left=$(find "$work/run" "$work/tmp" -mindepth 1 | head -n 5)
+[[ -z $left ]] || fail "left behind: $left"
+echo "xvfb_smoke: window $window, screenshot $screenshot, clean exit"
