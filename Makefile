@@ -33,12 +33,17 @@ fuzz: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@ctest --test-dir $(FUZZ_DIR) --output-on-failure
 
-# Until the desktop program exists, the demo runs mivex-cli against the
-# simulated phone: messages received, listed, a reply queued and sent. It
-# builds only the two programs it runs.
+# The desktop program against its built-in simulated phone, in a throw-away
+# data directory. Without a display it says so and shows the command-line
+# client at work instead.
 demo: configure
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target mivex-cli mivex-phonesim
-	@scripts/demo $(BUILD_DIR)
+	@if [ -n "$${DISPLAY}$${WAYLAND_DISPLAY}" ]; then \
+		cmake --build $(BUILD_DIR) -j $(JOBS) --target mivex && $(BUILD_DIR)/bin/mivex --demo; \
+	else \
+		echo "demo: no display (DISPLAY and WAYLAND_DISPLAY are unset), so here is mivex-cli instead"; \
+		cmake --build $(BUILD_DIR) -j $(JOBS) --target mivex-cli mivex-phonesim && \
+			scripts/demo $(BUILD_DIR); \
+	fi
 
 # The rescanning Inbox reference alone takes about five minutes at full size.
 bench: build
