@@ -37,7 +37,9 @@ private:
 };
 
 // A message edit. Line breaks are one '\n' in the edit, as a desktop user
-// types them; "\r\n" and lone '\r' given to it become '\n'.
+// types them; "\r\n" and lone '\r' given to it become '\n'. Positions the core
+// gives count in the text it last set, so they are moved back by the line
+// breaks that became one character shorter.
 class QtTextControl final : public platform::TextControl {
 public:
     explicit QtTextControl(QPlainTextEdit& edit) : edit_(edit) {}
@@ -48,7 +50,10 @@ public:
     void ReplaceSelection(std::u16string_view text) override;
 
 private:
+    [[nodiscard]] int EditPosition(std::size_t position) const;
+
     QPlainTextEdit& edit_;
+    std::u16string lastSet_;
 };
 
 // A label whose text the core sets, such as a view's message count.

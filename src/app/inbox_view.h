@@ -1,0 +1,28 @@
+#pragma once
+
+// The Inbox view: the received messages, newest first or by sender, the
+// selected one shown (and marked read), delete, reply and forward (both go on
+// in the compose view), and receiving from the phone. A "Send and Receive"
+// chain ends here with a receive.
+
+#include "app/folder_view.h"
+
+namespace mivex::app {
+
+class InboxView final : public FolderView {
+    Q_OBJECT
+
+public:
+    InboxView(MainWindow& window, AppContext& context);
+
+protected:
+    bool OnViewCommand(int id) override;
+    void OnSelectionChanged() override;
+
+private:
+    void Receive();
+    void Resort();
+    void HandOver(store::ListOperation operation);
+};
+
+}  // namespace mivex::app

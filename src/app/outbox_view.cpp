@@ -1,0 +1,146 @@
+#include "app/outbox_view.h"
+
+#include "app/app_context.h"
+#include "app/command_ids.h"
+#include "app/compose_view.h"
+#include "app/ui_thread.h"
+#include "transfer/send_run.h"
+#include "transfer/ui/status_strip.h"
+
+namespace mivex::app {
+
+namespace {
+
+const FolderViewLook kOutboxLook{MenuBarId::Outbox, QStringLiteral(":/artwork/title-outbox.svg"),
+                                 QStringLiteral("Outbox"), QStringLiteral("M  D  Time   To"),
+                                 cmd::Outbox};
+
+}  // namespace
+
+OutboxView::OutboxView(MainWindow& window, AppContext& context)
+    : FolderView(window, context, kOutboxLook) {
+    Quietly([this] {
+        Open();
+        return 0;
+    });
+}
+
+void OutboxView::Open() {
+    store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return;
+    const store::FolderViewControls controls = Controls();
+    (void)store::OutboxListOp(controls, Compose(), store::ListOperation::Fill, *outbox);
+    if (Context().Shell().autoTransfer) {
+        SelectAll();
+        PostCommand(cmd::SendSelected);
+    } else if (controls.list.SelectedCount() != 0) {
+        // Messages queued with the send mark: they go at once.
+        PostCommand(cmd::SendSelected);
+    } else {
+        SelectRow(Context().Shell().outbox.selection);
+    }
+    (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
+    Context().Store().CloseFolder(outbox);
+}
+
+bool OutboxView::OnViewCommand(int id) {
+    switch (id) {
+        case cmd::SendSelected:
+            SendSelected();
+            return true;
+        case cmd::SendAll:
+            SelectAll();
+            PostCommand(cmd::SendSelected);
+            return true;
+        case cmd::Edit:
+            Edit();
+            return true;
+        case cmd::Delete: {
+            store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
+            if (outbox) {
+                (void)store::OutboxListOp(Controls(), Compose(),
+                                          store::ListOperation::DeleteSelected, *outbox);
+                Context().Store().CloseFolder(outbox);
+            }
+            return true;
+        }
+        case cmd::SendAndReceive:
+            if (ConfirmSendAndReceive())
+                PostCommand(cmd::SendAll);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void OutboxView::OnSelectionChanged() {
+    Quietly([this] {
+        store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
+        if (!outbox)
+            return 0;
+        Context().Shell().outbox.selection = FirstSelected();
+        (void)store::OutboxListOp(Controls(), Compose(), store::ListOperation::ShowSelected,
+                                  *outbox);
+        Context().Store().CloseFolder(outbox);
+        return 0;
+    });
+}
+
+void OutboxView::SelectAll() {
+    for (int row = 0; row < List().count(); ++row)
+        List().item(row)->setSelected(true);
+}
+
+void OutboxView::SendSelected() {
+    ShellState& shell = Context().Shell();
+    int result = 0;
+    if (List().selectedItems().isEmpty()) {
+        Strip().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
+                           platform::StatusColour::Blue);
+    } else {
+        store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
+        if (!outbox) {
+            shell.autoTransfer = false;
+            return;
+        }
+        store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
+        if (!sent) {
+            Context().Store().CloseFolder(outbox);
+            shell.autoTransfer = false;
+            return;
+        }
+        const store::FolderViewControls controls = Controls();
+        CrossThreadList list(controls.list, List());
+        result = RunTransfer([&](transfer::TransferContext& transferContext) {
+            return transfer::SendOutbox(list, transferContext, *outbox, *sent,
+                                        Context().Counters());
+        });
+        (void)store::OutboxListOp(controls, Compose(), store::ListOperation::Fill, *outbox);
+        (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
+        Context().Store().CloseFolder(sent);
+        Context().Store().CloseFolder(outbox);
+    }
+    if (!shell.autoTransfer)
+        return;
+    if (result == -1) {
+        shell.autoTransfer = false;
+        return;
+    }
+    // The last text stands a moment; then the chain goes on to the Inbox,
+    // once this handler has returned.
+    Pause(kBeforeInboxMs);
+    PostCommand(cmd::Inbox);
+}
+
+void OutboxView::Edit() {
+    store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return;
+    Compose().ClearRecipients();
+    if (store::OutboxListOp(Controls(), Compose(), store::ListOperation::EditGroup, *outbox) != 0)
+        End(1);
+    Context().Store().CloseFolder(outbox);
+}
+
+}  // namespace mivex::app

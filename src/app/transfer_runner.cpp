@@ -1,0 +1,106 @@
+#include "app/transfer_runner.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <thread>
+
+#include "app/main_window.h"
+#include "transfer/ui/status_strip.h"
+
+namespace mivex::app {
+
+namespace {
+
+int g_running = 0;
+int g_lastTurns = 0;
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::InputMethod:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsStatusStrip(QObject* object) {
+    for (QObject* at = object; at != nullptr; at = at->parent()) {
+        if (qobject_cast<transfer::StatusStrip*>(at) != nullptr)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool TransferRunner::Busy() {
+    return g_running > 0;
+}
+
+int TransferRunner::LastRunTurns() {
+    return g_lastTurns;
+}
+
+bool TransferRunner::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close && watched == &window_) {
+        closeRequested_ = true;
+        event->ignore();
+        return true;
+    }
+    if (!IsUserInput(event->type()))
+        return false;
+    const bool stripClick = (event->type() == QEvent::MouseButtonPress ||
+                             event->type() == QEvent::MouseButtonDblClick ||
+                             event->type() == QEvent::MouseButtonRelease) &&
+                            IsStatusStrip(watched);
+    return !stripClick;
+}
+
+int TransferRunner::Run(const std::function<int()>& work) {
+    ++g_running;
+    closeRequested_ = false;
+    qApp->installEventFilter(this);
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+
+    QEventLoop loop;
+    int turns = 0;
+    const QMetaObject::Connection counter =
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &loop,
+                [&turns] { ++turns; });
+    int result = 0;
+    std::thread worker([&] {
+        result = work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    disconnect(counter);
+    g_lastTurns = turns;
+
+    QGuiApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(this);
+    --g_running;
+    if (closeRequested_) {
+        // The close the user asked for during the run, now that it is over.
+        QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
+    }
+    return result;
+}
+
+}  // namespace mivex::app

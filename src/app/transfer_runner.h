@@ -1,0 +1,44 @@
+#pragma once
+
+// Runs a transfer (or a wait that belongs to one) on a worker thread while
+// the interface thread goes on turning its event loop: the window paints,
+// the status strip shows each text the moment it is given, and the desktop
+// never sees a program that stopped answering. The user cannot start
+// anything else meanwhile: input to the program is held back, apart from a
+// click on a status strip, which only pauses its scrolling.
+//
+// Closing the window during a run waits for the run: the port is closed and
+// every message is where the run put it before the program ends.
+
+#include <QObject>
+#include <functional>
+
+namespace mivex::app {
+
+class MainWindow;
+
+class TransferRunner final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TransferRunner(MainWindow& window) : window_(window) {}
+
+    // Runs `work` on a worker thread and returns its result once it is done.
+    int Run(const std::function<int()>& work);
+
+    // True while a run of any view is going on.
+    [[nodiscard]] static bool Busy();
+
+    // How many times the interface thread's loop turned during the last run
+    // (for the test that shows the window stays alive).
+    [[nodiscard]] static int LastRunTurns();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    MainWindow& window_;
+    bool closeRequested_ = false;
+};
+
+}  // namespace mivex::app
