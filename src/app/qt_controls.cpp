@@ -81,13 +81,28 @@ std::u16string QtTextControl::Text() const {
 }
 
 void QtTextControl::SetText(std::u16string_view text) {
+    lastSet_ = text;
     edit_.setPlainText(EditLineBreaks(text));
+    lastSetRevision_ = edit_.document()->revision();
+}
+
+int QtTextControl::EditPosition(std::size_t position) const {
+    // Only while the edit still holds what the core set; once anything
+    // changed it the positions are the edit's own.
+    if (edit_.document()->revision() != lastSetRevision_)
+        return static_cast<int>(position);
+    std::size_t shorter = 0;
+    for (std::size_t at = 0; at + 1 < lastSet_.size() && at + 1 < position; ++at) {
+        if (lastSet_[at] == u'\r' && lastSet_[at + 1] == u'\n')
+            ++shorter;
+    }
+    return static_cast<int>(position - shorter);
 }
 
 void QtTextControl::SetSelection(std::size_t start, std::size_t end) {
     QTextCursor cursor = edit_.textCursor();
-    cursor.setPosition(static_cast<int>(start));
-    cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+    cursor.setPosition(EditPosition(start));
+    cursor.setPosition(EditPosition(end), QTextCursor::KeepAnchor);
     edit_.setTextCursor(cursor);
 }
 

@@ -54,6 +54,7 @@ private:
 
     QPlainTextEdit& edit_;
     std::u16string lastSet_;
+    int lastSetRevision_ = -1;
 };
 
 // A label whose text the core sets, such as a view's message count.

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <ostream>
@@ -14,7 +15,6 @@
 #include "app/app_context.h"
 #include "app/main_window.h"
 #include "app/qt_prompter.h"
-#include "fake_clock.h"
 #include "fake_controls.h"
 #include "phone/posix_serial_device.h"
 #include "temp_dir.h"
@@ -25,6 +25,19 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace mivex::testing {
+
+// Real time for the phone line's time-outs, with every pause of the views and
+// the runs skipped (and counted), so a flow takes only its line time. Safe
+// from the transfer's worker thread.
+class RunClock final : public platform::Clock {
+public:
+    std::uint64_t NowMs() override;
+    void SleepMs(std::uint32_t milliseconds) override;
+    // 5 March 2026, 09:00 plus the time that has passed.
+    platform::LocalTime Local() override;
+
+    std::atomic<std::uint64_t> skippedMs{0};
+};
 
 class AppFixture {
 public:
@@ -44,7 +57,7 @@ public:
     }
 
     TempDir dir;
-    FakeClock clock;
+    RunClock clock;
     CountingSounds sounds;
     phone::PosixSerialOpener serialOpener;
     app::AppContext context;

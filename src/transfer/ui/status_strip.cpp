@@ -77,6 +77,7 @@ void StatusStrip::ShowStatus(std::u16string_view text, platform::StatusBeep beep
 
     repaint();
     sounds_.Beep(beep);
+    emit shown(SharedText(), static_cast<int>(colour));
 }
 
 void StatusStrip::RepaintOwner() {

@@ -50,6 +50,11 @@ public:
     static QColor SharedColour();
     static int ScrollDelay();
 
+signals:
+    // After a text was shown and its beep sounded, with the colour code it
+    // came with: for whoever follows the progress (tests, a log).
+    void shown(const QString& text, int colour);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
