@@ -8,6 +8,9 @@
 
 #include "app/about_dialog.h"
 #include "app/compose_view.h"
+#include "app/inbox_view.h"
+#include "app/outbox_view.h"
+#include "app/sent_view.h"
 #include "app_fixture.h"
 
 namespace mivex::app {
@@ -62,6 +65,22 @@ TEST_F(AccessibilityTest, EveryControlOfEachWindowHasAName) {
                              "Delete all", "Add", "Add all", "View", "Actions", "New", "Inbox",
                              "Outbox", "Sent", "Send + Receive", "160/1", "0"}) {
         EXPECT_TRUE(view.named.contains(QString::fromUtf8(name))) << name;
+    }
+
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        std::unique_ptr<FolderView> folder;
+        if (kind == 0)
+            folder = std::make_unique<InboxView>(window, context);
+        else if (kind == 1)
+            folder = std::make_unique<OutboxView>(window, context);
+        else
+            folder = std::make_unique<SentView>(window, context);
+        window.PushPage(folder.get());
+        const Controls controls = Walk(window);
+        EXPECT_EQ(controls.unnamed, QStringList());
+        EXPECT_TRUE(controls.named.contains(QStringLiteral("Messages")));
+        window.RemovePage(folder.get());
     }
 
     AboutDialog about(&window);

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The real program as a person starts it: `mivex --demo` on a virtual X
-# display, its window found by its title "Mivex", a screenshot taken, and
-# Ctrl+Q pressed. It must end with status 0 and leave nothing behind: no
+# display, its window found by its title "Mivex" and a screenshot taken;
+# then the Inbox button of the toolbar clicked, Actions > Receive chosen with
+# the keyboard, and a second screenshot once the received messages are
+# listed; then Ctrl+Q. It must end with status 0 and leave nothing behind: no
 # process, no lock or socket in the runtime folder, no demo folder.
-# Usage: xvfb_smoke.sh MIVEX SCREENSHOT.png
+# Usage: xvfb_smoke.sh MIVEX COMPOSE.png INBOX.png
 set -euo pipefail
 mivex=$1
 screenshot=$2
+inbox_screenshot=$3
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -42,6 +45,23 @@ done
 sleep 0.5
 import -window root "$screenshot"
 [[ -s $screenshot ]] || fail "no screenshot"
+
+# The toolbar sits along the window's bottom: View, Actions, New, Inbox...
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --window "$window" 160 $((HEIGHT - 20)) click 1
+sleep 0.5
+xdotool windowfocus --sync "$window"
+xdotool key --clearmodifiers alt+a Down Down Down Down Return
+# Received rows turn the white list below the column header blue.
+listed=
+for _ in $(seq 100); do
+  sleep 0.2
+  import -window "$window" "$inbox_screenshot"
+  mean=$(convert "$inbox_screenshot" -crop 500x180+10+360 +repage -fuzz 10% -fill white \
+           -opaque white -format "%[fx:mean]" info:)
+  if awk -v m="$mean" 'BEGIN { exit !(m < 0.995) }'; then listed=yes; break; fi
+done
+[[ -n $listed ]] || fail "no received messages listed in the Inbox view"
 
 xdotool windowfocus --sync "$window"
 xdotool key --clearmodifiers ctrl+q
