@@ -125,7 +125,10 @@ void StatusStrip::paintEvent(QPaintEvent*) {
 
 void StatusStrip::timerEvent(QTimerEvent* event) {
     if (event->timerId() == marquee_.timerId()) {
-        Tick();
+        // Strips of views under the one on top share the text but must not
+        // move it: only the strip on screen scrolls.
+        if (isVisible())
+            Tick();
     } else {
         QWidget::timerEvent(event);
     }
