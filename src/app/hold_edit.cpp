@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -25,6 +26,16 @@ bool HoldEdit::eventFilter(QObject* watched, QEvent* event) {
         emit held(menuEvent.reason() == QContextMenuEvent::Mouse ? menuEvent.globalPos()
                                                                  : CaretPoint());
         return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        // The desktop maps only the menu key to a context-menu event;
+        // Shift+F10 is the other key people use for it.
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier) {
+            emit held(CaretPoint());
+            return true;
+        }
+        return false;
     }
     if (watched != edit_.viewport())
         return false;
