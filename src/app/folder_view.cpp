@@ -18,10 +18,10 @@
 
 namespace mivex::app {
 
-FolderView::FolderView(MainWindow& window, AppContext& context, const FolderViewLook& look)
+FolderView::FolderView(MainWindow& window, AppContext& context, const FolderViewKind& kind)
     : ViewPage(window),
       context_(context),
-      look_(look),
+      kind_(kind),
       message_(new QPlainTextEdit(this)),
       list_(new QListWidget(this)),
       count_(new QLabel(QStringLiteral("0"), this)),
@@ -45,9 +45,9 @@ FolderView::FolderView(MainWindow& window, AppContext& context, const FolderView
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     count_->setAccessibleName(count_->text());
     count_->setAccessibleDescription(QStringLiteral("Number of messages"));
-    auto* header = new QLabel(look.columnHeader, this);
+    auto* header = new QLabel(kind.columnHeader, this);
     header->setFont(fixed);
-    header->setAccessibleName(look.columnHeader);
+    header->setAccessibleName(kind.columnHeader);
     // The header starts where the rows' text does.
     header->setContentsMargins(list_->frameWidth() + 2, 0, 0, 0);
 
@@ -59,7 +59,7 @@ FolderView::FolderView(MainWindow& window, AppContext& context, const FolderView
     messageLabel->setBuddy(message_);
     top->addWidget(messageLabel);
     top->addStretch(1);
-    top->addWidget(CreateTitlePicture(*body, look.titleSvg, look.titleName));
+    top->addWidget(CreateTitlePicture(*body, kind.titleSvg, kind.titleName));
     grid->addLayout(top);
     grid->addWidget(message_, 4);
     auto* listTop = new QHBoxLayout;
@@ -68,7 +68,7 @@ FolderView::FolderView(MainWindow& window, AppContext& context, const FolderView
     grid->addLayout(listTop);
     grid->addWidget(list_, 3);
 
-    menuBar_ = CreateViewMenuBar(*this, look.menuBar);
+    menuBar_ = CreateViewMenuBar(*this, kind.menuBar);
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(0);
@@ -89,9 +89,52 @@ FolderView::~FolderView() = default;
 
 bool FolderView::OnCommand(int id) {
     ++quiet_;
-    const bool handled = OnViewCommand(id) || OnNavigation(id);
+    const bool handled = OnViewCommand(id) || OnSharedCommand(id) || OnNavigation(id);
     --quiet_;
     return handled;
+}
+
+bool FolderView::OnSharedCommand(int id) {
+    switch (id) {
+        case cmd::Delete:
+            (void)RunListOp(store::ListOperation::DeleteSelected);
+            return true;
+        case cmd::SortByDate:
+        case cmd::SortByName:
+            if (kind_.byName == 0)
+                return false;
+            Sort(id == cmd::SortByDate ? 0 : 1);
+            return true;
+        case cmd::SendAndReceive:
+            if (ConfirmSendAndReceive()) {
+                End(1);
+                Compose().SendCommand(cmd::Outbox);
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+void FolderView::OnSelectionChanged() {
+    Quietly([this] {
+        store::FolderHandle folder = OpenFolder(kind_.folder, kind_.byDate);
+        if (!folder)
+            return 0;
+        Memory().selection = FirstSelected();
+        (void)kind_.listOp(Controls(), Compose(), store::ListOperation::ShowSelected, *folder);
+        context_.Store().CloseFolder(folder);
+        return 0;
+    });
+}
+
+std::optional<int> FolderView::RunListOp(store::ListOperation operation) {
+    store::FolderHandle folder = OpenFolder(kind_.folder, kind_.byDate);
+    if (!folder)
+        return std::nullopt;
+    const int result = kind_.listOp(Controls(), Compose(), operation, *folder);
+    context_.Store().CloseFolder(folder);
+    return result;
 }
 
 bool FolderView::OnNavigation(int id) {
@@ -103,7 +146,7 @@ bool FolderView::OnNavigation(int id) {
         case cmd::Outbox:
         case cmd::Sent:
         case cmd::Export:
-            if (id == look_.ownCommand)
+            if (id == kind_.ownCommand)
                 return false;
             End(1);
             Compose().SendCommand(id);
@@ -189,25 +232,29 @@ bool FolderView::ConfirmSendAndReceive() {
     return true;
 }
 
-void FolderView::Sort(int order, std::u16string_view folder, store::PropId byDate,
-                      store::PropId byName, FolderViewMemory& memory,
-                      int (*listOp)(const store::FolderViewControls&, store::ComposeTarget&,
-                                    store::ListOperation, store::Folder&)) {
-    store::FolderHandle handle = OpenFolder(folder, order == 0 ? byDate : byName);
-    if (!handle)
+void FolderView::Sort(int order) {
+    store::FolderHandle folder = OpenFolder(kind_.folder, order == 0 ? kind_.byDate : kind_.byName);
+    if (!folder)
         return;
     const store::FolderViewControls controls = Controls();
-    (void)listOp(controls, Compose(), store::ListOperation::Fill, *handle);
+    FolderViewMemory& memory = Memory();
+    (void)kind_.listOp(controls, Compose(), store::ListOperation::Fill, *folder);
     if (memory.sortOrder != order)
         memory.selection = 0;
     SelectRow(memory.selection);
-    (void)listOp(controls, Compose(), store::ListOperation::ShowSelected, *handle);
-    context_.Store().CloseFolder(handle);
+    (void)kind_.listOp(controls, Compose(), store::ListOperation::ShowSelected, *folder);
+    context_.Store().CloseFolder(folder);
     memory.sortOrder = order;
     if (QAction* date = menuBar_.Item(cmd::SortByDate))
         date->setChecked(order == 0);
     if (QAction* name = menuBar_.Item(cmd::SortByName))
         name->setChecked(order == 1);
+}
+
+FolderViewMemory& FolderView::Memory() { return context_.Shell().*kind_.memory; }
+
+void FolderView::Resort() {
+    SendCommand(Memory().sortOrder == 0 ? cmd::SortByDate : cmd::SortByName);
 }
 
 void FolderView::ShowContextMenu(QPoint globalPoint) {

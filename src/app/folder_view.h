@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <functional>
+#include <optional>
 
 #include "app/qt_controls.h"
 #include "app/shell_state.h"
@@ -30,19 +31,29 @@ class HoldEdit;
 
 inline constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
 
-struct FolderViewLook {
+// The core's list entry of a folder: fill, show, delete and the hand-overs.
+using FolderListOp = int (*)(const store::FolderViewControls&, store::ComposeTarget&,
+                             store::ListOperation, store::Folder&);
+
+// What tells the three views apart.
+struct FolderViewKind {
     MenuBarId menuBar;
     QString titleSvg;
     QString titleName;
     QString columnHeader;
     int ownCommand;  // the folder's own "View" command, which does nothing here
+    std::u16string_view folder;
+    store::PropId byDate;
+    store::PropId byName;  // the folder's sort by name; the Outbox has none
+    FolderListOp listOp;
+    FolderViewMemory ShellState::*memory;
 };
 
 class FolderView : public ViewPage {
     Q_OBJECT
 
 public:
-    FolderView(MainWindow& window, AppContext& context, const FolderViewLook& look);
+    FolderView(MainWindow& window, AppContext& context, const FolderViewKind& kind);
     ~FolderView() override;
 
     bool OnCommand(int id) final;
@@ -55,14 +66,22 @@ public:
     [[nodiscard]] const ViewMenuBar& MenuBar() const { return menuBar_; }
 
 protected:
-    // The view's own commands; false for one it does not have.
+    // The view's own commands; false for one it does not have. What is not
+    // handled here goes to the commands every folder view shares: Delete,
+    // the two sort orders where the folder has them, "Send and Receive"
+    // (ends the view and has the compose view open the Outbox), navigation.
     virtual bool OnViewCommand(int id) = 0;
-    // The user changed the selection of the list.
-    virtual void OnSelectionChanged() = 0;
+    // The user changed the selection: the first selected message is shown
+    // and its place kept.
+    virtual void OnSelectionChanged();
 
     // The folder, opened for one command with the given sort property and
     // closed when the handle goes; invalid when it cannot be opened.
     store::FolderHandle OpenFolder(std::u16string_view name, store::PropId sortProperty);
+    // Opens the view's folder by date, runs the list operation on the view's
+    // controls (the hand-overs on the compose view) and closes it. Nothing
+    // happens, and the result is none, when the folder cannot be opened.
+    std::optional<int> RunListOp(store::ListOperation operation);
     [[nodiscard]] store::FolderViewControls Controls();
     [[nodiscard]] ComposeView& Compose();
     [[nodiscard]] AppContext& Context() { return context_; }
@@ -83,18 +102,20 @@ protected:
 
     // "Send and Receive" asked and confirmed: the chain starts.
     bool ConfirmSendAndReceive();
-    // Sort ("Date" or by name) as the Inbox and Sent views do it.
-    void Sort(int order, std::u16string_view folder, store::PropId byDate, store::PropId byName,
-              FolderViewMemory& memory,
-              int (*listOp)(const store::FolderViewControls&, store::ComposeTarget&,
-                            store::ListOperation, store::Folder&));
+    // Sorts by date (0) or by name (1), keeping the place when the order
+    // stays, and checks the chosen "Sort by" item.
+    void Sort(int order);
+    // Sorts again in the order chosen last in this run, by date the first time.
+    void Resort();
+    [[nodiscard]] FolderViewMemory& Memory();
 
 private:
+    bool OnSharedCommand(int id);
     bool OnNavigation(int id);
     void ShowContextMenu(QPoint globalPoint);
 
     AppContext& context_;
-    FolderViewLook look_;
+    const FolderViewKind& kind_;
     QPlainTextEdit* message_;
     QListWidget* list_;
     QLabel* count_;

@@ -11,14 +11,21 @@ namespace mivex::app {
 
 namespace {
 
-const FolderViewLook kInboxLook{MenuBarId::Inbox, QStringLiteral(":/artwork/title-inbox.svg"),
-                                QStringLiteral("Inbox"), QStringLiteral("M  D  Time     From"),
-                                cmd::Inbox};
+const FolderViewKind kInbox{MenuBarId::Inbox,
+                            QStringLiteral(":/artwork/title-inbox.svg"),
+                            QStringLiteral("Inbox"),
+                            QStringLiteral("M  D  Time     From"),
+                            cmd::Inbox,
+                            store::kInboxName,
+                            store::kInboxByDate,
+                            store::kInboxBySender,
+                            &store::InboxListOp,
+                            &ShellState::inbox};
 
 }  // namespace
 
 InboxView::InboxView(MainWindow& window, AppContext& context)
-    : FolderView(window, context, kInboxLook) {
+    : FolderView(window, context, kInbox) {
     Resort();
     if (Context().Shell().autoTransfer) {
         PostCommand(cmd::Receive);
@@ -28,34 +35,14 @@ InboxView::InboxView(MainWindow& window, AppContext& context)
 
 bool InboxView::OnViewCommand(int id) {
     switch (id) {
-        case cmd::SortByDate:
-        case cmd::SortByName:
-            Sort(id == cmd::SortByDate ? 0 : 1, store::kInboxName, store::kInboxByDate,
-                 store::kInboxBySender, Context().Shell().inbox, &store::InboxListOp);
-            return true;
         case cmd::Receive:
             Receive();
             return true;
-        case cmd::Delete: {
-            store::FolderHandle inbox = OpenFolder(store::kInboxName, store::kInboxByDate);
-            if (inbox) {
-                (void)store::InboxListOp(Controls(), Compose(),
-                                         store::ListOperation::DeleteSelected, *inbox);
-                Context().Store().CloseFolder(inbox);
-            }
-            return true;
-        }
         case cmd::Reply:
             HandOver(store::ListOperation::Reply);
             return true;
         case cmd::Forward:
             HandOver(store::ListOperation::Forward);
-            return true;
-        case cmd::SendAndReceive:
-            if (ConfirmSendAndReceive()) {
-                End(1);
-                Compose().SendCommand(cmd::Outbox);
-            }
             return true;
         default:
             return false;
@@ -63,22 +50,8 @@ bool InboxView::OnViewCommand(int id) {
 }
 
 void InboxView::OnSelectionChanged() {
-    Quietly([this] {
-        Strip().ShowStatus(u"", platform::StatusBeep::None, platform::StatusColour::Blue);
-        store::FolderHandle inbox = OpenFolder(store::kInboxName, store::kInboxByDate);
-        if (!inbox)
-            return 0;
-        Context().Shell().inbox.selection = FirstSelected();
-        (void)store::InboxListOp(Controls(), Compose(), store::ListOperation::ShowSelected, *inbox);
-        Context().Store().CloseFolder(inbox);
-        return 0;
-    });
-}
-
-void InboxView::Resort() {
-    // The order chosen last in this run, by date the first time.
-    const int order = Context().Shell().inbox.sortOrder;
-    SendCommand(order == 0 ? cmd::SortByDate : cmd::SortByName);
+    Strip().ShowStatus(u"", platform::StatusBeep::None, platform::StatusColour::Blue);
+    FolderView::OnSelectionChanged();
 }
 
 void InboxView::Receive() {
@@ -98,6 +71,7 @@ void InboxView::Receive() {
 }
 
 void InboxView::HandOver(store::ListOperation operation) {
+    // The compose view's recipients give way to the message's sender.
     store::FolderHandle inbox = OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
         return;

@@ -17,11 +17,11 @@ public:
 
 protected:
     bool OnViewCommand(int id) override;
+    // Selecting a message first clears what the strip showed.
     void OnSelectionChanged() override;
 
 private:
     void Receive();
-    void Resort();
     void HandOver(store::ListOperation operation);
 };
 

@@ -11,14 +11,21 @@ namespace mivex::app {
 
 namespace {
 
-const FolderViewLook kOutboxLook{MenuBarId::Outbox, QStringLiteral(":/artwork/title-outbox.svg"),
-                                 QStringLiteral("Outbox"), QStringLiteral("M  D  Time   To"),
-                                 cmd::Outbox};
+const FolderViewKind kOutbox{MenuBarId::Outbox,
+                             QStringLiteral(":/artwork/title-outbox.svg"),
+                             QStringLiteral("Outbox"),
+                             QStringLiteral("M  D  Time   To"),
+                             cmd::Outbox,
+                             store::kOutboxName,
+                             store::kOutboxByDate,
+                             0,
+                             &store::OutboxListOp,
+                             &ShellState::outbox};
 
 }  // namespace
 
 OutboxView::OutboxView(MainWindow& window, AppContext& context)
-    : FolderView(window, context, kOutboxLook) {
+    : FolderView(window, context, kOutbox) {
     Quietly([this] {
         Open();
         return 0;
@@ -38,7 +45,7 @@ void OutboxView::Open() {
         // Messages queued with the send mark: they go at once.
         PostCommand(cmd::SendSelected);
     } else {
-        SelectRow(Context().Shell().outbox.selection);
+        SelectRow(Memory().selection);
     }
     (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
     Context().Store().CloseFolder(outbox);
@@ -56,15 +63,6 @@ bool OutboxView::OnViewCommand(int id) {
         case cmd::Edit:
             Edit();
             return true;
-        case cmd::Delete: {
-            store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
-            if (outbox) {
-                (void)store::OutboxListOp(Controls(), Compose(),
-                                          store::ListOperation::DeleteSelected, *outbox);
-                Context().Store().CloseFolder(outbox);
-            }
-            return true;
-        }
         case cmd::SendAndReceive:
             if (ConfirmSendAndReceive())
                 PostCommand(cmd::SendAll);
@@ -72,19 +70,6 @@ bool OutboxView::OnViewCommand(int id) {
         default:
             return false;
     }
-}
-
-void OutboxView::OnSelectionChanged() {
-    Quietly([this] {
-        store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
-        if (!outbox)
-            return 0;
-        Context().Shell().outbox.selection = FirstSelected();
-        (void)store::OutboxListOp(Controls(), Compose(), store::ListOperation::ShowSelected,
-                                  *outbox);
-        Context().Store().CloseFolder(outbox);
-        return 0;
-    });
 }
 
 void OutboxView::SelectAll() {

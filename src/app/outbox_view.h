@@ -21,7 +21,6 @@ public:
 
 protected:
     bool OnViewCommand(int id) override;
-    void OnSelectionChanged() override;
 
 private:
     void Open();

@@ -9,34 +9,25 @@ namespace mivex::app {
 
 namespace {
 
-const FolderViewLook kSentLook{MenuBarId::Sent, QStringLiteral(":/artwork/title-sent.svg"),
-                               QStringLiteral("Sent"), QStringLiteral("M  D  Time   To"),
-                               cmd::Sent};
+const FolderViewKind kSent{MenuBarId::Sent,
+                           QStringLiteral(":/artwork/title-sent.svg"),
+                           QStringLiteral("Sent"),
+                           QStringLiteral("M  D  Time   To"),
+                           cmd::Sent,
+                           store::kSentName,
+                           store::kSentByDate,
+                           store::kSentByRecipient,
+                           &store::SentListOp,
+                           &ShellState::sent};
 
 }  // namespace
 
-SentView::SentView(MainWindow& window, AppContext& context)
-    : FolderView(window, context, kSentLook) {
-    const int order = Context().Shell().sent.sortOrder;
-    SendCommand(order == 0 ? cmd::SortByDate : cmd::SortByName);
+SentView::SentView(MainWindow& window, AppContext& context) : FolderView(window, context, kSent) {
+    Resort();
 }
 
 bool SentView::OnViewCommand(int id) {
     switch (id) {
-        case cmd::SortByDate:
-        case cmd::SortByName:
-            Sort(id == cmd::SortByDate ? 0 : 1, store::kSentName, store::kSentByDate,
-                 store::kSentByRecipient, Context().Shell().sent, &store::SentListOp);
-            return true;
-        case cmd::Delete: {
-            store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
-            if (sent) {
-                (void)store::SentListOp(Controls(), Compose(), store::ListOperation::DeleteSelected,
-                                        *sent);
-                Context().Store().CloseFolder(sent);
-            }
-            return true;
-        }
         case cmd::CopyToNew:
             CopyToNew();
             return true;
@@ -44,27 +35,9 @@ bool SentView::OnViewCommand(int id) {
         case cmd::CopyToOutboxAndSend:
             CopyToOutbox(id == cmd::CopyToOutboxAndSend);
             return true;
-        case cmd::SendAndReceive:
-            if (ConfirmSendAndReceive()) {
-                End(1);
-                Compose().SendCommand(cmd::Outbox);
-            }
-            return true;
         default:
             return false;
     }
-}
-
-void SentView::OnSelectionChanged() {
-    Quietly([this] {
-        store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
-        if (!sent)
-            return 0;
-        Context().Shell().sent.selection = FirstSelected();
-        (void)store::SentListOp(Controls(), Compose(), store::ListOperation::ShowSelected, *sent);
-        Context().Store().CloseFolder(sent);
-        return 0;
-    });
 }
 
 void SentView::CopyToOutbox(bool andSend) {
@@ -88,6 +61,7 @@ void SentView::CopyToOutbox(bool andSend) {
 }
 
 void SentView::CopyToNew() {
+    // The Sent view stays; the copy waits in the compose view.
     store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
     if (!sent)
         return;

@@ -17,7 +17,6 @@ public:
 
 protected:
     bool OnViewCommand(int id) override;
-    void OnSelectionChanged() override;
 
 private:
     void CopyToOutbox(bool andSend);
