@@ -1,0 +1,106 @@
+// The port list read from a made-up sysfs, /dev and udev database.
+
+#include "options/port_list.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fake_port_tree.h"
+#include "options/option_ids.h"
+
+namespace mivex::options::tests {
+namespace {
+
+const std::string kHuawei =
+    "S:serial/by-id/usb-HUAWEI_Mobile-if00-port0\n"
+    "E:ID_VENDOR=HUAWEI\nE:ID_VENDOR_ENC=HUAWEI\n"
+    "E:ID_VENDOR_FROM_DATABASE=Huawei Technologies Co., Ltd.\n"
+    "E:ID_MODEL=HUAWEI_Mobile\nE:ID_MODEL_ENC=HUAWEI\\x20Mobile\n"
+    "E:ID_MODEL_FROM_DATABASE=E353/E3131\n";
+
+TEST(ListPorts, ListsRealSerialDevicesWithTheirMakerAndModel) {
+    FakePortTree tree;
+    const std::vector<FakeTty> ttys = {
+        {.name = "ttyS0", .majorMinor = "4:64", .type = "4"},
+        // The 8250 driver's placeholders without a UART behind them.
+        {.name = "ttyS1", .majorMinor = "4:65", .type = "0"},
+        {.name = "ttyS2", .majorMinor = "4:66"},
+        {.name = "ttyUSB10", .majorMinor = "188:10", .udev = kHuawei},
+        {.name = "ttyUSB2",
+         .majorMinor = "188:2",
+         .udev = "E:ID_VENDOR=FTDI\nE:ID_MODEL=FT232R_USB_UART\n"},
+        // Only the device's own strings, one of them escaped, one a repeat
+        // of the maker.
+        {.name = "ttyACM0",
+         .majorMinor = "166:0",
+         .udev = "E:ID_VENDOR_ENC=Sierra\\x20Wireless\nE:ID_MODEL_ENC=Sierra\\x0aMC7304\n"},
+        {.name = "rfcomm0", .majorMinor = "216:0"},
+        // Unplugged a moment ago: sysfs still has it, /dev no longer.
+        {.name = "ttyUSB3", .majorMinor = "188:3", .udev = kHuawei, .node = false},
+        // Consoles and pseudo-terminals are no phone ports.
+        {.name = "tty1", .majorMinor = "4:1"},
+        {.name = "ttyUSBx", .majorMinor = "188:99"},
+    };
+    for (const FakeTty& tty : ttys)
+        tree.Add(tty);
+
+    const std::vector<std::u16string> expected = {
+        u"/dev/rfcomm0:",
+        u"/dev/ttyACM0: Sierra MC7304",
+        u"/dev/ttyS0:",
+        u"/dev/ttyUSB2: FTDI FT232R USB UART",
+        u"/dev/ttyUSB10: Huawei Technologies E353/E3131",
+    };
+    EXPECT_EQ(ListPorts(tree.Roots()), expected);
+}
+
+TEST(ListPorts, OffersTheTwoFixedPortsWhenNothingIsFound) {
+    FakePortTree tree;
+    tree.Add({.name = "ttyS0", .majorMinor = "4:64", .type = "0"});
+    const std::vector<std::u16string> fixed = {u"COM1:", u"COM2:"};
+    EXPECT_EQ(ListPorts(tree.Roots()), fixed);
+    EXPECT_EQ(ListPorts({.sysClassTty = "/nonexistent", .dev = "/nonexistent"}), fixed);
+}
+
+TEST(ListPorts, CutsAFriendlyNameThatAnOptionCouldNotHold) {
+    FakePortTree tree;
+    const std::string longModel(150, 'M');
+    tree.Add({.name = "ttyUSB0", .majorMinor = "188:0", .udev = "E:ID_MODEL=" + longModel + "\n"});
+    const std::vector<std::u16string> ports = ListPorts(tree.Roots());
+    ASSERT_EQ(ports.size(), 1U);
+    EXPECT_EQ(ports[0].size(), kMaxOptionChars);
+    EXPECT_TRUE(ports[0].starts_with(u"/dev/ttyUSB0: MMM"));
+}
+
+TEST(OfferStoredPort, KeepsTheStoredPortSelectedEvenWhenItsDeviceIsAway) {
+    struct Case {
+        std::u16string stored = {};
+        std::vector<std::u16string> entries = {};
+        std::size_t selected = 0;
+    };
+    const std::vector<std::u16string> listed = {u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531"};
+    const std::vector<Case> cases = {
+        {.stored = u"", .entries = listed, .selected = 0},
+        {.stored = u"/dev/ttyUSB0: Huawei E3531", .entries = listed, .selected = 1},
+        {.stored = u"/dev/gsmmodem:",
+         .entries = {u"/dev/gsmmodem:", u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531"},
+         .selected = 0},
+        {.stored = u"/dev/ttyUSB1: Huawei E3531",
+         .entries = {u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531", u"/dev/ttyUSB1: Huawei E3531"},
+         .selected = 2},
+        // Another device, not the listed one in other letters.
+        {.stored = u"/dev/ttyusb0:",
+         .entries = {u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531", u"/dev/ttyusb0:"},
+         .selected = 2},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string(test.stored.begin(), test.stored.end()));
+        std::vector<std::u16string> entries = listed;
+        EXPECT_EQ(OfferStoredPort(entries, test.stored), test.selected);
+        EXPECT_EQ(entries, test.entries);
+    }
+}
+
+}  // namespace
+}  // namespace mivex::options::tests
