@@ -70,7 +70,7 @@ GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogCh
 
     connect(setup_, &QPushButton::clicked, this, [this] { RunPortSetup(); });
     Load(ports);
-    PutOnColours();
+    FinishDress();
 }
 
 void GeneralOptionsDialog::Load(const PortRoots& ports) {

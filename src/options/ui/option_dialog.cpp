@@ -1,10 +1,12 @@
 #include "options/ui/option_dialog.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "options/options_record.h"
 #include "platform/prompter.h"
@@ -13,10 +15,10 @@ namespace mivex::options {
 
 namespace {
 
-// The size of the program's other dialogs: room for every control without
-// covering the view behind more than needed.
+// As wide as the About dialog; as high as the controls need, and not so low
+// that the dialog looks like a message box.
 constexpr int kWidth = 360;
-constexpr int kHeight = 420;
+constexpr int kMinimumHeight = 280;
 
 }  // namespace
 
@@ -47,12 +49,19 @@ OptionDialog::OptionDialog(const DialogChrome& chrome, QWidget* owner, const QSt
     layout->addLayout(body_);
     layout->addStretch(1);
     layout->addWidget(buttons_);
-    resize(kWidth, kHeight);
 }
 
-void OptionDialog::PutOnColours() {
+void OptionDialog::FinishDress() {
     if (chrome_.colours)
         chrome_.colours(*this);
+    // A drop-down list shows its choice in the colour of typed text, as the
+    // edits do, rather than in the colour of button captions.
+    for (QComboBox* list : findChildren<QComboBox*>()) {
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::ButtonText, palette.color(QPalette::Text));
+        list->setPalette(palette);
+    }
+    resize(kWidth, std::max(kMinimumHeight, sizeHint().height()));
 }
 
 bool OptionDialog::event(QEvent* event) {

@@ -62,8 +62,9 @@ protected:
     [[nodiscard]] QVBoxLayout& Body() const { return *body_; }
     [[nodiscard]] QDialogButtonBox& Buttons() const { return *buttons_; }
     [[nodiscard]] const DialogChrome& Chrome() const { return chrome_; }
-    // Call at the end of the constructor, once every button exists.
-    void PutOnColours();
+    // Call at the end of the constructor, once every control exists: puts on
+    // the colours and fits the height to the controls.
+    void FinishDress();
     // Closes the dialog when every write of its OK was stored; otherwise says
     // so and stays open, so the user knows the settings did not take. True
     // when it closed.

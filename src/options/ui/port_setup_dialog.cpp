@@ -78,7 +78,7 @@ PortSetupDialog::PortSetupDialog(StoreOptions& options, const DialogChrome& chro
     connect(defaults_, &QPushButton::clicked, this, [this] { SelectDefaults(); });
     QGuiApplication::inputMethod()->show();
     Load();
-    PutOnColours();
+    FinishDress();
 }
 
 void PortSetupDialog::Load() {

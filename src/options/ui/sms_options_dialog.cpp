@@ -38,22 +38,21 @@ SmsOptionsDialog::SmsOptionsDialog(StoreOptions& options, const DialogChrome& ch
         QStringLiteral("For recipients whose phones cannot show Unicode: letters outside the GSM "
                        "alphabet are sent as \"?\", and each SMS holds 160 characters."));
 
+    // One form, so the two labelled controls line up.
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Service Centre"), serviceCentre_);
-    Body().addLayout(form);
-    Body().addWidget(usePhoneServiceCentre_);
-    auto* validity = new QFormLayout;
-    validity->addRow(QStringLiteral("Validity period"), validityPeriod_);
-    Body().addLayout(validity);
+    form->addRow(usePhoneServiceCentre_);
+    form->addRow(QStringLiteral("Validity period"), validityPeriod_);
     for (QCheckBox* box : {statusReport_, replyPath_, gsmAlphabetOnly_, deleteAfterReceive_})
-        Body().addWidget(box);
+        form->addRow(box);
+    Body().addLayout(form);
 
     // The typed number stays when the phone's own is chosen, so unticking
     // brings it back.
     connect(usePhoneServiceCentre_, &QCheckBox::toggled, serviceCentre_,
             [this](bool usePhone) { serviceCentre_->setEnabled(!usePhone); });
     Load();
-    PutOnColours();
+    FinishDress();
 }
 
 void SmsOptionsDialog::Load() {
