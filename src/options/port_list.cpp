@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -94,16 +93,25 @@ std::map<std::string, std::string> UdevProperties(const PortRoots& roots,
     return properties;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // udev's *_ENC values keep the device's own string with unsafe bytes as \xNN.
 std::string DecodeEscapes(std::string_view encoded) {
     std::string decoded;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
         if (encoded[i] == '\\' && i + 3 < encoded.size() && encoded[i + 1] == 'x') {
-            const std::string hex(encoded.substr(i + 2, 2));
-            char* end = nullptr;
-            const long value = std::strtol(hex.c_str(), &end, 16);
-            if (end == hex.c_str() + 2) {
-                decoded.push_back(static_cast<char>(value));
+            const int high = HexDigit(encoded[i + 2]);
+            const int low = HexDigit(encoded[i + 3]);
+            if (high >= 0 && low >= 0) {
+                decoded.push_back(static_cast<char>(high * 16 + low));
                 i += 3;
                 continue;
             }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -170,6 +172,28 @@ TEST_F(OptionDialogsTest, OptionsThatCannotBeStoredAreReportedAndTheDialogStays)
     ASSERT_EQ(prompter.seen.size(), 1U);
     EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::Stop);
     EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(OptionDialogsTest, EveryControlHasANameForScreenReaders) {
+    SmsOptionsDialog sms(options, chrome);
+    const auto general = General();
+    PortSetupDialog setup(options, chrome);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&sms, general.get(), &setup}) {
+        SCOPED_TRACE(dialog->objectName().toStdString());
+        std::vector<QWidget*> controls;
+        for (QWidget* control : dialog->findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control) ||
+                qobject_cast<QLineEdit*>(control))
+                controls.push_back(control);
+        }
+        EXPECT_GE(controls.size(), 6U);
+        for (QWidget* control : controls) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+                << control->metaObject()->className();
+        }
+    }
 }
 
 TEST_F(OptionDialogsTest, HelpKeyOpensTheContentsExceptInPortSetup) {

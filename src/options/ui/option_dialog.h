@@ -73,7 +73,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    const DialogChrome& chrome_;
+    DialogChrome chrome_;
     Help help_;
     QVBoxLayout* body_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
