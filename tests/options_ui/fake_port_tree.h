@@ -29,16 +29,13 @@ public:
         Write(device / "dev", tty.majorMinor + "\n");
         if (!tty.type.empty())
             Write(device / "type", tty.type + "\n");
-        fs::create_directories(roots_.sysClassTty);
+        for (const fs::path& folder : {roots_.sysClassTty, roots_.dev, roots_.udevData})
+            fs::create_directories(folder);
         fs::create_directory_symlink(device, roots_.sysClassTty / tty.name);
-        if (tty.node) {
-            fs::create_directories(roots_.dev);
+        if (tty.node)
             Write(roots_.dev / tty.name, "");
-        }
-        if (!tty.udev.empty()) {
-            fs::create_directories(roots_.udevData);
+        if (!tty.udev.empty())
             Write(roots_.udevData / ("c" + tty.majorMinor), tty.udev);
-        }
     }
 
     [[nodiscard]] const PortRoots& Roots() const { return roots_; }

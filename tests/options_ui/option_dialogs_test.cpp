@@ -10,13 +10,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <array>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <stdexcept>
 
 #include "fake_controls.h"
@@ -31,7 +31,15 @@
 namespace mivex::options::tests {
 namespace {
 
-using mivex::testing::ScriptedPrompter;
+enum class Kind { Sms, General, PortSetup };
+enum class Leave { Ok, Cancel, Close };
+
+// What a dialog shows, by control name: a list's or an edit's text, or "on"
+// and "off" for a check box.
+using Shown = std::map<QString, QString>;
+
+// Options as stored, numbers written out; "absent" for one never written.
+using Stored = std::map<Option, QString>;
 
 template <typename Control>
 Control& Find(QWidget& dialog, const QString& name) {
@@ -42,15 +50,37 @@ Control& Find(QWidget& dialog, const QString& name) {
     throw std::runtime_error("no control named " + name.toStdString());
 }
 
-QCheckBox& Box(QWidget& dialog, const char* name) {
-    return Find<QCheckBox>(dialog, QString::fromUtf8(name));
+Shown ShownIn(QWidget& dialog) {
+    Shown shown;
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        shown[box->accessibleName()] = box->isChecked() ? "on" : "off";
+    for (QComboBox* list : dialog.findChildren<QComboBox*>())
+        shown[list->accessibleName()] = list->currentText();
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+        shown[edit->accessibleName()] = edit->text();
+    return shown;
 }
 
-QComboBox& List(QWidget& dialog, const char* name) {
-    return Find<QComboBox>(dialog, QString::fromUtf8(name));
+// As a user would: ticks what differs, types into edits (an editable list's
+// too), picks the items of the other lists.
+void Choose(QWidget& dialog, const Shown& choice) {
+    for (const auto& [name, value] : choice) {
+        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+            if (box->accessibleName() == name && box->isChecked() != (value == "on"))
+                box->click();
+        }
+        for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+            if (edit->accessibleName() == name) {
+                edit->clear();
+                QTest::keyClicks(edit, value);
+            }
+        }
+        for (QComboBox* list : dialog.findChildren<QComboBox*>()) {
+            if (list->accessibleName() == name && !list->isEditable())
+                list->setCurrentText(value);
+        }
+    }
 }
-
-enum class Leave { Ok, Cancel, Close };
 
 void LeaveBy(QDialog& dialog, Leave leave) {
     auto& buttons = *dialog.findChild<QDialogButtonBox*>();
@@ -73,308 +103,222 @@ protected:
         ports.Add({.name = "ttyS0", .majorMinor = "4:64", .type = "4"});
     }
 
-    std::int32_t Integer(Option option) {
-        std::int32_t value = -1;
-        return options.ReadOption(option, value) ? value : -1;
-    }
-    std::u16string Text(Option option) {
-        std::u16string value;
-        (void)options.ReadOption(option, value);
-        return value;
+    std::unique_ptr<QDialog> Open(Kind kind) {
+        if (kind == Kind::Sms)
+            return std::make_unique<SmsOptionsDialog>(options, chrome);
+        if (kind == Kind::General)
+            return std::make_unique<GeneralOptionsDialog>(
+                options, chrome, [this] { ++refills; }, ports.Roots());
+        return std::make_unique<PortSetupDialog>(options, chrome);
     }
 
-    std::unique_ptr<GeneralOptionsDialog> General() {
-        return std::make_unique<GeneralOptionsDialog>(
-            options, chrome, [this] { ++refills; }, ports.Roots());
+    Stored Read(const Stored& wanted) {
+        Stored read;
+        for (const auto& [option, value] : wanted) {
+            std::u16string text;
+            std::int32_t number = 0;
+            if (IsStringOption(option))
+                read[option] =
+                    options.ReadOption(option, text) ? QString::fromStdU16String(text) : "absent";
+            else
+                read[option] =
+                    options.ReadOption(option, number) ? QString::number(number) : "absent";
+        }
+        return read;
     }
 
     mivex::testing::TempDir dir;
     mivex::testing::CountingSounds sounds;
     store::Store store{dir.path(), sounds};
     StoreOptions options{store};
-    ScriptedPrompter prompter;
+    mivex::testing::ScriptedPrompter prompter;
     DialogChrome chrome;
     FakePortTree ports;
     int helpShown = 0;
     int refills = 0;
 };
 
-TEST_F(OptionDialogsTest, SmsOptionsOnANewVolume) {
-    SmsOptionsDialog dialog(options, chrome);
-    auto& number = Find<QLineEdit>(dialog, "Service Centre");
-    EXPECT_EQ(number.text(), QString());
-    EXPECT_TRUE(number.isEnabled());
-    EXPECT_EQ(List(dialog, "Validity period").currentText(), "1 Hour");
-    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
-        EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
+TEST_F(OptionDialogsTest, ShowWhatAbsentOptionsStandForOnANewVolume) {
+    const std::vector<std::pair<Kind, Shown>> cases = {
+        {Kind::Sms,
+         {{"Service Centre", ""},
+          {"Use phone Service Centre", "off"},
+          {"Validity period", "1 Hour"},
+          {"Request status report", "off"},
+          {"Request reply", "off"},
+          {"Send only GSM characters", "off"},
+          {"Delete messages after receive", "off"}}},
+        {Kind::General,
+         {{"Contact name order", "First then Last"},
+          {"Show all contact numbers", "off"},
+          {"Remove (x) from contact numbers", "off"},
+          {"Turn off sounds", "off"},
+          {"Communications Port", "/dev/ttyS0:"}}},
+        {Kind::PortSetup,
+         {{"Baud rate", "19200"},
+          {"Data bits", "8"},
+          {"Stop bits", "1"},
+          {"Flow control", "Hardware"}}},
+    };
+    for (const auto& [kind, expected] : cases) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        EXPECT_EQ(ShownIn(*Open(kind)), expected);
+    }
+    EXPECT_TRUE(Find<QLineEdit>(*Open(Kind::Sms), "Service Centre").isEnabled());
 }
 
-TEST_F(OptionDialogsTest, SmsOptionsStoreOnlyOnOk) {
-    for (const Leave leave : {Leave::Cancel, Leave::Close, Leave::Ok}) {
-        SCOPED_TRACE(static_cast<int>(leave));
-        SmsOptionsDialog dialog(options, chrome);
-        QTest::keyClicks(&Find<QLineEdit>(dialog, "Service Centre"), "+447700900123");
-        Box(dialog, "Use phone Service Centre").click();
-        List(dialog, "Validity period").setCurrentIndex(3);
-        for (const char* name : {"Request status report", "Request reply",
-                                 "Send only GSM characters", "Delete messages after receive"})
-            Box(dialog, name).click();
-        LeaveBy(dialog, leave);
-
-        const bool saved = leave == Leave::Ok;
-        EXPECT_EQ(Text(Option::ServiceCentre), saved ? u"+447700900123" : u"");
-        for (const Option option :
-             {Option::UsePhoneServiceCentre, Option::StatusReport, Option::ReplyPath,
-              Option::GsmAlphabetOnly, Option::DeleteAfterReceive})
-            EXPECT_EQ(Integer(option), saved ? 1 : -1) << static_cast<int>(option);
-        EXPECT_EQ(Integer(Option::ValidityPeriod), saved ? 3 : -1);
+TEST_F(OptionDialogsTest, StoreTheChoiceOnlyOnOkAndShowItWhenReopened) {
+    struct Case {
+        Kind kind = Kind::Sms;
+        Shown choice = {};
+        Stored stored = {};
+    };
+    const std::vector<Case> cases = {
+        {.kind = Kind::Sms,
+         .choice = {{"Service Centre", "+447700900123"},
+                    {"Use phone Service Centre", "on"},
+                    {"Validity period", "1 Week"},
+                    {"Request status report", "on"},
+                    {"Request reply", "on"},
+                    {"Send only GSM characters", "on"},
+                    {"Delete messages after receive", "on"}},
+         .stored = {{Option::ServiceCentre, "+447700900123"},
+                    {Option::UsePhoneServiceCentre, "1"},
+                    {Option::ValidityPeriod, "3"},
+                    {Option::StatusReport, "1"},
+                    {Option::ReplyPath, "1"},
+                    {Option::GsmAlphabetOnly, "1"},
+                    {Option::DeleteAfterReceive, "1"}}},
+        {.kind = Kind::General,
+         .choice = {{"Contact name order", "Last then First"},
+                    {"Show all contact numbers", "on"},
+                    {"Remove (x) from contact numbers", "on"},
+                    {"Turn off sounds", "on"},
+                    {"Communications Port", "/dev/gsmmodem:"}},
+         .stored = {{Option::NameOrder, "1"},
+                    {Option::ShowAllContactNumbers, "1"},
+                    {Option::RemoveNumberTag, "1"},
+                    {Option::SoundsOff, "1"},
+                    {Option::Port, "/dev/gsmmodem:"}}},
+        {.kind = Kind::PortSetup,
+         .choice = {{"Baud rate", "115200"},
+                    {"Data bits", "7"},
+                    {"Stop bits", "2"},
+                    {"Flow control", "None"}},
+         .stored = {{Option::BaudRate, "115200"},
+                    {Option::DataBits, "7"},
+                    {Option::StopBits, "2"},
+                    {Option::FlowControl, "0"}}},
+    };
+    for (const Case& test : cases) {
+        for (const Leave leave : {Leave::Cancel, Leave::Close, Leave::Ok}) {
+            SCOPED_TRACE(::testing::Message() << static_cast<int>(test.kind) << " leaving by "
+                                              << static_cast<int>(leave));
+            const auto dialog = Open(test.kind);
+            Choose(*dialog, test.choice);
+            LeaveBy(*dialog, leave);
+            for (const auto& [option, value] : Read(test.stored))
+                EXPECT_EQ(value, leave == Leave::Ok ? test.stored.at(option) : "absent");
+        }
+        Shown reopened = ShownIn(*Open(test.kind));
+        for (const auto& [name, value] : test.choice)
+            EXPECT_EQ(reopened[name], value) << name.toStdString();
     }
-    SmsOptionsDialog reopened(options, chrome);
-    auto& number = Find<QLineEdit>(reopened, "Service Centre");
-    EXPECT_EQ(number.text(), "+447700900123");
-    EXPECT_FALSE(number.isEnabled());
-    EXPECT_EQ(List(reopened, "Validity period").currentText(), "1 Week");
-    for (QCheckBox* box : reopened.findChildren<QCheckBox*>())
-        EXPECT_TRUE(box->isChecked()) << box->text().toStdString();
+    // The contact list follows the General options once, on their OK.
+    EXPECT_EQ(refills, 1);
+}
+
+TEST_F(OptionDialogsTest, ShowAndKeepStoredValuesTheirListsLack) {
+    struct Case {
+        Option option = Option::BaudRate;
+        QString stored;
+        QString shown;
+        QString storedByOk;
+    };
+    // Settings another tool can store are shown and kept; ones that nothing
+    // can use show the value an absent option stands for.
+    const std::vector<Case> cases = {
+        {Option::BaudRate, "460800", "460800", "460800"},
+        {Option::BaudRate, "-5", "19200", "19200"},
+        {Option::DataBits, "6", "6", "6"},
+        {Option::StopBits, "3", "1", "0"},
+        {Option::FlowControl, "2", "Software", "2"},
+        {Option::ValidityPeriod, "7", "1 Hour", "0"},
+        {Option::NameOrder, "2", "First then Last", "0"},
+        // A port whose device is away right now stays chosen; device paths
+        // are case-sensitive, so a listed one in other letters is no match.
+        {Option::Port, "/dev/pts/4:", "/dev/pts/4:", "/dev/pts/4:"},
+        {Option::Port, "/dev/ttyusb0:", "/dev/ttyusb0:", "/dev/ttyusb0:"},
+    };
+    const std::map<Option, std::pair<Kind, QString>> controls = {
+        {Option::BaudRate, {Kind::PortSetup, "Baud rate"}},
+        {Option::DataBits, {Kind::PortSetup, "Data bits"}},
+        {Option::StopBits, {Kind::PortSetup, "Stop bits"}},
+        {Option::FlowControl, {Kind::PortSetup, "Flow control"}},
+        {Option::ValidityPeriod, {Kind::Sms, "Validity period"}},
+        {Option::NameOrder, {Kind::General, "Contact name order"}},
+        {Option::Port, {Kind::General, "Communications Port"}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.stored.toStdString());
+        const bool text = IsStringOption(test.option);
+        ASSERT_TRUE(text ? options.WriteOption(test.option, test.stored.toStdU16String())
+                         : options.WriteOption(test.option, test.stored.toInt()));
+        const auto& [kind, name] = controls.at(test.option);
+        const auto dialog = Open(kind);
+        EXPECT_EQ(Find<QComboBox>(*dialog, name).currentText(), test.shown);
+        LeaveBy(*dialog, Leave::Ok);
+        EXPECT_EQ(Read({{test.option, {}}})[test.option], test.storedByOk);
+    }
+}
+
+TEST_F(OptionDialogsTest, PortSetupDefaultsStoreNothing) {
+    const Shown changed = {
+        {"Baud rate", "115200"}, {"Data bits", "7"}, {"Stop bits", "2"}, {"Flow control", "None"}};
+    auto dialog = Open(Kind::PortSetup);
+    Choose(*dialog, changed);
+    LeaveBy(*dialog, Leave::Ok);
+    dialog = Open(Kind::PortSetup);
+    Find<QPushButton>(*dialog, "Defaults").click();
+    EXPECT_EQ(ShownIn(*dialog), Shown({{"Baud rate", "19200"},
+                                       {"Data bits", "8"},
+                                       {"Stop bits", "1"},
+                                       {"Flow control", "Hardware"}}));
+    LeaveBy(*dialog, Leave::Cancel);
+    EXPECT_EQ(ShownIn(*Open(Kind::PortSetup)), changed);
 }
 
 TEST_F(OptionDialogsTest, SmsOptionsKeepTheTypedNumberWhateverTheBoxSays) {
-    SmsOptionsDialog dialog(options, chrome);
-    auto& number = Find<QLineEdit>(dialog, "Service Centre");
+    const auto dialog = Open(Kind::Sms);
+    auto& number = Find<QLineEdit>(*dialog, "Service Centre");
     // One more digit than an option holds: it would be stored and read back
     // as nothing, so it cannot be typed.
     QTest::keyClicks(&number, QString(kMaxOptionChars + 1, QLatin1Char('4')));
-    QCheckBox& usePhone = Box(dialog, "Use phone Service Centre");
-    usePhone.click();
-    EXPECT_FALSE(number.isEnabled());
-    usePhone.click();
-    EXPECT_TRUE(number.isEnabled());
-    usePhone.click();
-    LeaveBy(dialog, Leave::Ok);
-    EXPECT_EQ(Text(Option::ServiceCentre), std::u16string(kMaxOptionChars, u'4'));
-}
-
-TEST_F(OptionDialogsTest, SmsOptionsShowTheAbsentChoiceForAValidityTheListLacks) {
-    ASSERT_TRUE(options.WriteOption(Option::ValidityPeriod, 7));
-    SmsOptionsDialog dialog(options, chrome);
-    EXPECT_EQ(List(dialog, "Validity period").currentText(), "1 Hour");
-}
-
-TEST_F(OptionDialogsTest, OptionsThatCannotBeStoredAreReportedAndTheDialogStays) {
-    ASSERT_TRUE(options.WriteOption(Option::BaudRate, 9600));
-    {
-        std::ofstream corrupt(store.VolumePath(), std::ios::binary | std::ios::trunc);
-        corrupt << std::string(2048, 'x');
+    auto& usePhone = Find<QCheckBox>(*dialog, "Use phone Service Centre");
+    for (const bool enabled : {false, true, false}) {
+        usePhone.click();
+        EXPECT_EQ(number.isEnabled(), enabled);
     }
-    SmsOptionsDialog dialog(options, chrome);
-    dialog.show();
-    LeaveBy(dialog, Leave::Ok);
+    LeaveBy(*dialog, Leave::Ok);
+    EXPECT_EQ(Read({{Option::ServiceCentre, {}}})[Option::ServiceCentre],
+              QString(kMaxOptionChars, QLatin1Char('4')));
+    EXPECT_FALSE(Find<QLineEdit>(*Open(Kind::Sms), "Service Centre").isEnabled());
+}
+
+TEST_F(OptionDialogsTest, SettingsThatCannotBeStoredAreReportedAndTheDialogStays) {
+    ASSERT_TRUE(options.WriteOption(Option::BaudRate, 9600));
+    std::ofstream(store.VolumePath(), std::ios::binary | std::ios::trunc) << std::string(2048, 'x');
+    const auto dialog = Open(Kind::General);
+    dialog->show();
+    LeaveBy(*dialog, Leave::Ok);
     ASSERT_EQ(prompter.seen.size(), 1U);
     EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::Stop);
-    EXPECT_TRUE(dialog.isVisible());
-}
-
-TEST_F(OptionDialogsTest, EveryControlHasANameForScreenReaders) {
-    SmsOptionsDialog sms(options, chrome);
-    const auto general = General();
-    PortSetupDialog setup(options, chrome);
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&sms, general.get(), &setup}) {
-        SCOPED_TRACE(dialog->objectName().toStdString());
-        std::vector<QWidget*> controls;
-        for (QWidget* control : dialog->findChildren<QWidget*>()) {
-            if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control) ||
-                qobject_cast<QLineEdit*>(control))
-                controls.push_back(control);
-        }
-        EXPECT_GE(controls.size(), 6U);
-        for (QWidget* control : controls) {
-            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
-            ASSERT_NE(accessible, nullptr);
-            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
-                << control->metaObject()->className();
-        }
-    }
-}
-
-TEST_F(OptionDialogsTest, HelpKeyOpensTheContentsExceptInPortSetup) {
-    SmsOptionsDialog sms(options, chrome);
-    const auto general = General();
-    PortSetupDialog setup(options, chrome);
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&sms, general.get(), &setup})
-        QTest::keyClick(dialog, Qt::Key_F1);
-    EXPECT_EQ(helpShown, 2);
-}
-
-// Speed, data bits, stop bits and flow control as the lists show them.
-using LineSettings = std::vector<QString>;
-constexpr std::array<const char*, 4> kLineLists = {"Baud rate", "Data bits", "Stop bits",
-                                                   "Flow control"};
-
-LineSettings Shown(QWidget& dialog) {
-    LineSettings shown;
-    for (const char* name : kLineLists)
-        shown.push_back(List(dialog, name).currentText());
-    return shown;
-}
-
-void Choose(QWidget& dialog, const LineSettings& wanted) {
-    for (std::size_t i = 0; i < kLineLists.size(); ++i)
-        List(dialog, kLineLists[i]).setCurrentText(wanted[i]);
-}
-
-TEST_F(OptionDialogsTest, PortSetupOnANewVolumeStoresTheDefaults) {
-    PortSetupDialog dialog(options, chrome);
-    EXPECT_EQ(Shown(dialog), LineSettings({"19200", "8", "1", "Hardware"}));
-    LeaveBy(dialog, Leave::Ok);
-    EXPECT_EQ(Integer(Option::BaudRate), 19200);
-    EXPECT_EQ(Integer(Option::DataBits), 8);
-    EXPECT_EQ(Integer(Option::StopBits), 0);
-    EXPECT_EQ(Integer(Option::FlowControl), 1);
-}
-
-TEST_F(OptionDialogsTest, PortSetupStoresTheChoiceAndDefaultsStoreNothing) {
-    {
-        PortSetupDialog dialog(options, chrome);
-        Choose(dialog, {"115200", "7", "2", "None"});
-        LeaveBy(dialog, Leave::Ok);
-    }
-    EXPECT_EQ(Integer(Option::BaudRate), 115200);
-    EXPECT_EQ(Integer(Option::DataBits), 7);
-    EXPECT_EQ(Integer(Option::StopBits), 2);
-    EXPECT_EQ(Integer(Option::FlowControl), 0);
-
-    PortSetupDialog dialog(options, chrome);
-    EXPECT_EQ(Shown(dialog), LineSettings({"115200", "7", "2", "None"}));
-    Find<QPushButton>(dialog, "Defaults").click();
-    EXPECT_EQ(Shown(dialog), LineSettings({"19200", "8", "1", "Hardware"}));
-    LeaveBy(dialog, Leave::Cancel);
-    EXPECT_EQ(Integer(Option::BaudRate), 115200);
-    EXPECT_EQ(Integer(Option::FlowControl), 0);
-}
-
-TEST_F(OptionDialogsTest, PortSetupKeepsUsableSettingsItsListsDoNotOffer) {
-    struct Case {
-        Option option = Option::BaudRate;
-        std::int32_t stored = 0;
-        const char* list = "";
-        const char* shown = "";
-        std::int32_t storedByOk = 0;
-    };
-    const std::vector<Case> cases = {
-        {.option = Option::BaudRate,
-         .stored = 460800,
-         .list = "Baud rate",
-         .shown = "460800",
-         .storedByOk = 460800},
-        {.option = Option::BaudRate,
-         .stored = 1200,
-         .list = "Baud rate",
-         .shown = "1200",
-         .storedByOk = 1200},
-        {.option = Option::BaudRate,
-         .stored = -5,
-         .list = "Baud rate",
-         .shown = "19200",
-         .storedByOk = 19200},
-        {.option = Option::DataBits,
-         .stored = 6,
-         .list = "Data bits",
-         .shown = "6",
-         .storedByOk = 6},
-        {.option = Option::DataBits,
-         .stored = 9,
-         .list = "Data bits",
-         .shown = "8",
-         .storedByOk = 8},
-        {.option = Option::FlowControl,
-         .stored = 2,
-         .list = "Flow control",
-         .shown = "Software",
-         .storedByOk = 2},
-        {.option = Option::FlowControl,
-         .stored = 5,
-         .list = "Flow control",
-         .shown = "Hardware",
-         .storedByOk = 1},
-        {.option = Option::StopBits,
-         .stored = 3,
-         .list = "Stop bits",
-         .shown = "1",
-         .storedByOk = 0},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.shown);
-        ASSERT_TRUE(options.WriteOption(test.option, test.stored));
-        PortSetupDialog dialog(options, chrome);
-        EXPECT_EQ(List(dialog, test.list).currentText(), test.shown);
-        LeaveBy(dialog, Leave::Ok);
-        EXPECT_EQ(Integer(test.option), test.storedByOk);
-    }
-}
-
-TEST_F(OptionDialogsTest, GeneralOptionsOnANewVolume) {
-    const auto dialog = General();
-    EXPECT_EQ(List(*dialog, "Contact name order").currentText(), "First then Last");
-    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
-        EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
-    QComboBox& port = List(*dialog, "Communications Port");
-    EXPECT_EQ(port.count(), 2);
-    EXPECT_EQ(port.currentText(), "/dev/ttyS0:");
-    LeaveBy(*dialog, Leave::Ok);
-    EXPECT_EQ(Text(Option::Port), u"/dev/ttyS0:");
-    EXPECT_EQ(Integer(Option::NameOrder), 0);
-}
-
-TEST_F(OptionDialogsTest, GeneralOptionsStoreAndRefillContactsOnlyOnOk) {
-    for (const Leave leave : {Leave::Cancel, Leave::Close, Leave::Ok}) {
-        SCOPED_TRACE(static_cast<int>(leave));
-        const auto dialog = General();
-        List(*dialog, "Contact name order").setCurrentIndex(1);
-        for (const char* name :
-             {"Show all contact numbers", "Remove (x) from contact numbers", "Turn off sounds"})
-            Box(*dialog, name).click();
-        List(*dialog, "Communications Port").setCurrentText("/dev/ttyUSB0: HUAWEI E3531");
-        LeaveBy(*dialog, leave);
-
-        const bool saved = leave == Leave::Ok;
-        EXPECT_EQ(refills, saved ? 1 : 0);
-        for (const Option option : {Option::NameOrder, Option::ShowAllContactNumbers,
-                                    Option::RemoveNumberTag, Option::SoundsOff})
-            EXPECT_EQ(Integer(option), saved ? 1 : -1) << static_cast<int>(option);
-        EXPECT_EQ(Text(Option::Port), saved ? u"/dev/ttyUSB0: HUAWEI E3531" : u"");
-    }
-    const auto reopened = General();
-    EXPECT_EQ(List(*reopened, "Contact name order").currentText(), "Last then First");
-    for (QCheckBox* box : reopened->findChildren<QCheckBox*>())
-        EXPECT_TRUE(box->isChecked()) << box->text().toStdString();
-    EXPECT_EQ(List(*reopened, "Communications Port").currentIndex(), 1);
-    EXPECT_EQ(List(*reopened, "Communications Port").count(), 2);
-}
-
-TEST_F(OptionDialogsTest, GeneralOptionsNeverChangeAPortThatIsAway) {
-    for (const char16_t* stored :
-         {u"/dev/gsmmodem:", u"/dev/pts/4:", u"COM3:", u"/dev/ttyUSB7: Huawei E3531"}) {
-        const std::u16string port(stored);
-        SCOPED_TRACE(std::string(port.begin(), port.end()));
-        ASSERT_TRUE(options.WriteOption(Option::Port, port));
-        const auto dialog = General();
-        EXPECT_EQ(List(*dialog, "Communications Port").currentText().toStdU16String(), port);
-        LeaveBy(*dialog, Leave::Ok);
-        EXPECT_EQ(Text(Option::Port), port);
-    }
-}
-
-TEST_F(OptionDialogsTest, GeneralOptionsStoreATypedDevicePath) {
-    const auto dialog = General();
-    QLineEdit& typed = Find<QLineEdit>(*dialog, "Communications Port");
-    typed.clear();
-    QTest::keyClicks(&typed, "/dev/ttyS1");
-    LeaveBy(*dialog, Leave::Ok);
-    EXPECT_EQ(Text(Option::Port), u"/dev/ttyS1");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(refills, 0);
 }
 
 TEST_F(OptionDialogsTest, SetupOpensPortSetupWhichStoresOnItsOwnOk) {
-    const auto dialog = General();
+    const auto dialog = Open(Kind::General);
     bool setupShown = false;
     QTimer::singleShot(0, [&] {
         auto* setup = qobject_cast<PortSetupDialog*>(QApplication::activeModalWidget());
@@ -385,9 +329,29 @@ TEST_F(OptionDialogsTest, SetupOpensPortSetupWhichStoresOnItsOwnOk) {
     Find<QPushButton>(*dialog, "Setup").click();
     EXPECT_TRUE(setupShown);
     LeaveBy(*dialog, Leave::Cancel);
-    EXPECT_EQ(Integer(Option::BaudRate), 19200);
-    EXPECT_EQ(Text(Option::Port), u"");
-    EXPECT_EQ(refills, 0);
+    EXPECT_EQ(Read({{Option::BaudRate, {}}, {Option::Port, {}}}),
+              Stored({{Option::BaudRate, "19200"}, {Option::Port, "absent"}}));
+}
+
+TEST_F(OptionDialogsTest, NameEveryControlAndAnswerHelpExceptInPortSetup) {
+    for (const Kind kind : {Kind::Sms, Kind::General, Kind::PortSetup}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const auto dialog = Open(kind);
+        int controls = 0;
+        for (QWidget* control : dialog->findChildren<QWidget*>()) {
+            if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QComboBox*>(control) &&
+                !qobject_cast<QLineEdit*>(control))
+                continue;
+            ++controls;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            ASSERT_NE(accessible, nullptr);
+            EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+                << control->metaObject()->className();
+        }
+        EXPECT_GE(controls, 6);
+        QTest::keyClick(dialog.get(), Qt::Key_F1);
+    }
+    EXPECT_EQ(helpShown, 2);
 }
 
 }  // namespace

@@ -73,34 +73,5 @@ TEST(ListPorts, CutsAFriendlyNameThatAnOptionCouldNotHold) {
     EXPECT_TRUE(ports[0].starts_with(u"/dev/ttyUSB0: MMM"));
 }
 
-TEST(OfferStoredPort, KeepsTheStoredPortSelectedEvenWhenItsDeviceIsAway) {
-    struct Case {
-        std::u16string stored = {};
-        std::vector<std::u16string> entries = {};
-        std::size_t selected = 0;
-    };
-    const std::vector<std::u16string> listed = {u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531"};
-    const std::vector<Case> cases = {
-        {.stored = u"", .entries = listed, .selected = 0},
-        {.stored = u"/dev/ttyUSB0: Huawei E3531", .entries = listed, .selected = 1},
-        {.stored = u"/dev/gsmmodem:",
-         .entries = {u"/dev/gsmmodem:", u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531"},
-         .selected = 0},
-        {.stored = u"/dev/ttyUSB1: Huawei E3531",
-         .entries = {u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531", u"/dev/ttyUSB1: Huawei E3531"},
-         .selected = 2},
-        // Another device, not the listed one in other letters.
-        {.stored = u"/dev/ttyusb0:",
-         .entries = {u"/dev/ttyS0:", u"/dev/ttyUSB0: Huawei E3531", u"/dev/ttyusb0:"},
-         .selected = 2},
-    };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(std::string(test.stored.begin(), test.stored.end()));
-        std::vector<std::u16string> entries = listed;
-        EXPECT_EQ(OfferStoredPort(entries, test.stored), test.selected);
-        EXPECT_EQ(entries, test.entries);
-    }
-}
-
 }  // namespace
 }  // namespace mivex::options::tests
