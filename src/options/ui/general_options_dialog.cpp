@@ -1,10 +1,12 @@
 #include "options/ui/general_options_dialog.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "options/options_record.h"
@@ -89,6 +91,12 @@ void GeneralOptionsDialog::Load(const PortRoots& ports) {
     for (const std::u16string& entry : entries)
         port_->addItem(QString::fromStdU16String(entry));
     port_->setCurrentIndex(static_cast<int>(selected));
+    // The device part leads; a long maker and model is cut at its end.
+    port_->lineEdit()->setCursorPosition(0);
+    // The drop-down shows whole makers and models even where the box is
+    // narrower than they are.
+    port_->view()->setMinimumWidth(port_->view()->sizeHintForColumn(0) +
+                                   port_->view()->verticalScrollBar()->sizeHint().width());
 }
 
 void GeneralOptionsDialog::RunPortSetup() {
