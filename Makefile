@@ -6,8 +6,9 @@ FUZZ_DIR ?= $(BUILD_DIR)/libfuzzer
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build check test fuzz demo bench format clean
+.PHONY: all deps configure build check test fuzz demo bench install format clean
 
 all: build
 
@@ -51,6 +52,11 @@ bench: build
 	@$(BUILD_DIR)/bench/phone/mivex_link_bench
 	@$(BUILD_DIR)/bench/store/mivex_store_bench
 	@$(BUILD_DIR)/bench/transfer/mivex_transfer_bench
+
+# The programs, manual pages, help page, desktop entry, icon and AppStream
+# metadata under $(PREFIX); `make install PREFIX=~/.local` needs no root.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

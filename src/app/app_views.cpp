@@ -5,8 +5,30 @@
 #include "app/inbox_view.h"
 #include "app/outbox_view.h"
 #include "app/sent_view.h"
+#include "app/compose_view.h"
+#include "app/help.h"
+#include "app/title_picture.h"
+#include "app/view_chrome.h"
+#include "options/ui/general_options_dialog.h"
+#include "options/ui/sms_options_dialog.h"
 
 namespace mivex::app {
+
+namespace {
+
+// The option dialogs wear the compose view's dress: white on navy buttons.
+options::DialogChrome OptionDialogChrome(AppContext& context) {
+    options::DialogChrome chrome;
+    chrome.titlePicture = [](QWidget& parent, const QString& svg, const QString& name) {
+        return static_cast<QWidget*>(CreateTitlePicture(parent, svg, name));
+    };
+    chrome.colours = [](QWidget& dialog) { ApplyViewColours(dialog, ButtonScheme::Navy); };
+    chrome.help = [] { ShowHelp(HelpPage::Contents); };
+    chrome.prompter = &context.Prompter();
+    return chrome;
+}
+
+}  // namespace
 
 bool AppViews::RunFolderView(int command) {
     switch (command) {
@@ -33,6 +55,23 @@ bool AppViews::RunFolderView(int command) {
 bool AppViews::RunDialog(int command, QWidget& owner) {
     if (command == cmd::About) {
         AboutDialog dialog(&owner);
+        dialog.exec();
+        return true;
+    }
+    if (command == cmd::SmsOptions) {
+        const options::DialogChrome chrome = OptionDialogChrome(context_);
+        options::SmsOptionsDialog dialog(context_.Options(), chrome, &owner);
+        dialog.exec();
+        return true;
+    }
+    if (command == cmd::GeneralOptions) {
+        const options::DialogChrome chrome = OptionDialogChrome(context_);
+        // The compose view's contact list follows the new settings at once.
+        const auto refill = [this] {
+            if (ComposeView* compose = context_.Shell().composeWindow)
+                compose->ContactsRefill();
+        };
+        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, {}, &owner);
         dialog.exec();
         return true;
     }
