@@ -8,6 +8,10 @@
 //   unchanged folder of .vcf files up to date and filling the compose view's
 //   contact list with every number, against only parsing the same files'
 //   bytes once, already in memory.
+// - Numbers/OneCard against Numbers/OneToACard: reading a file whose one card
+//   holds every number into contact records, against reading the same
+//   numbers one to a card. Both report numbers per second; reading that is
+//   linear in the card's size keeps the two rates close at every size.
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +23,7 @@
 #include <vector>
 
 #include "contacts/contact_lists.h"
+#include "contacts/contact_records.h"
 #include "contacts/contacts_directory.h"
 #include "contacts/name_lookup.h"
 #include "contacts/vcard_reader.h"
@@ -253,6 +258,45 @@ void FillRefreshAndCombo(benchmark::State& state) {
     state.counters["entries"] = static_cast<double>(contactList.Count());
 }
 
+// A .vcf file of `numbers` TEL lines, all on one card or one to a card.
+std::string NumbersFile(std::size_t numbers, bool oneCard) {
+    std::mt19937 random(16);
+    std::string bytes;
+    for (std::size_t i = 0; i < numbers; ++i) {
+        if (i == 0 || !oneCard)
+            bytes += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Switchboard " + std::to_string(i) + "\r\n";
+        bytes += "TEL;TYPE=WORK:020 7946 " + Digits(random, 4) + "\r\n";
+        if (i + 1 == numbers || !oneCard)
+            bytes += "END:VCARD\r\n";
+    }
+    return bytes;
+}
+
+void ReadNumbers(benchmark::State& state, bool oneCard) {
+    const std::size_t numbers = static_cast<std::size_t>(state.range(0));
+    const std::string bytes = NumbersFile(numbers, oneCard);
+    std::size_t read = 0;
+    for (auto _ : state) {
+        read = 0;
+        CategoryTable categories;
+        for (const ContactCard& card : ReadVCards(bytes).cards) {
+            read += card.phones.size();
+            benchmark::DoNotOptimize(ContactRecordsFromCard(card, categories));
+        }
+    }
+    if (read != numbers)
+        state.SkipWithError("not every number was read");
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void NumbersOneCard(benchmark::State& state) {
+    ReadNumbers(state, true);
+}
+
+void NumbersOneToACard(benchmark::State& state) {
+    ReadNumbers(state, false);
+}
+
 }  // namespace
 
 BENCHMARK(LookupIndex)
@@ -275,4 +319,16 @@ BENCHMARK(FillRefreshAndCombo)
     ->ArgName("cards")
     ->Arg(100)
     ->Arg(10'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(NumbersOneCard)
+    ->ArgName("numbers")
+    ->Arg(100)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(NumbersOneToACard)
+    ->ArgName("numbers")
+    ->Arg(100)
+    ->Arg(10'000)
+    ->Arg(100'000)
     ->Unit(benchmark::kMillisecond);

@@ -19,6 +19,10 @@ constexpr std::size_t kMaxProblemsPerCard = 10;
 constexpr std::array<std::string_view, 9> kReadProperties = {
     "N", "FN", "ORG", "NICKNAME", "EMAIL", "TITLE", "CATEGORIES", "TEL", "X-ABLABEL"};
 
+bool HoldsNul(std::string_view line) {
+    return line.find('\0') != std::string_view::npos;
+}
+
 bool IsReadProperty(std::string_view name) {
     return std::any_of(kReadProperties.begin(), kReadProperties.end(),
                        [name](std::string_view read) { return EqualsIgnoringCase(name, read); });
@@ -77,10 +81,11 @@ std::optional<std::string> WithValueInUtf8(std::string_view line) {
 // Brings the lines a card is read for into UTF-8, converting those that name
 // their charset. False when one is left that is not UTF-8: the parser would
 // replace its bytes with U+FFFD, so a raw Latin-1 name would come back
-// quietly damaged; such a card is refused instead.
+// quietly damaged; such a card is refused instead. A line holding a NUL byte
+// is left for ParserText to drop.
 bool MakeReadPropertiesUtf8(std::vector<std::string>& lines) {
     for (std::string& line : lines) {
-        if (!IsReadProperty(PropertyName(line)) || IsValidUtf8(line))
+        if (!IsReadProperty(PropertyName(line)) || IsValidUtf8(line) || HoldsNul(line))
             continue;
         std::optional<std::string> converted = WithValueInUtf8(line);
         if (!converted)
@@ -93,12 +98,16 @@ bool MakeReadPropertiesUtf8(std::vector<std::string>& lines) {
 // The text the parser gets: one card, unfolded, with CRLF line ends. A
 // stray BEGIN or END line would end the parser's reading early, so those go.
 // So do lines that are not well-formed properties: the parser drops most of
-// them anyway, and leaks memory on many ("item1.TEL", "N;A=x,B=y:z").
+// them anyway, and leaks memory on many ("item1.TEL", "N;A=x,B=y:z"). The
+// parser reads a C string, so a NUL byte would end the card there; only the
+// line that holds it goes.
 std::string ParserText(const std::vector<std::string>& lines, std::vector<std::string>& reasons) {
     std::string text = "BEGIN:VCARD\r\n";
     for (const std::string& line : lines) {
         const std::string_view name = PropertyName(line);
-        if (!IsPropertyLine(line)) {
+        if (HoldsNul(line)) {
+            reasons.emplace_back("line holds a NUL byte");
+        } else if (!IsPropertyLine(line)) {
             reasons.emplace_back("line is not a vCard property");
         } else if (!EqualsIgnoringCase(name, "BEGIN") && !EqualsIgnoringCase(name, "END")) {
             text.append(line).append("\r\n");
@@ -160,12 +169,12 @@ VCardReadResult ReadVCards(std::string_view fileBytes) {
         fileBytes = *converted;
 
     VCardReadResult result;
-    if (fileBytes.find('\0') != std::string_view::npos) {
-        result.problems.push_back(CardProblem{.line = 1, .reason = "not a text file"});
-        return result;
-    }
-    for (const CardSource& source : SplitCards(fileBytes))
+    const std::vector<CardSource> sources = SplitCards(fileBytes);
+    for (const CardSource& source : sources)
         ReadCard(source, result);
+    // NUL bytes and not one card: an image, or UTF-16 without its mark.
+    if (sources.empty() && HoldsNul(fileBytes))
+        result.problems.push_back(CardProblem{.line = 1, .reason = "not a text file"});
     return result;
 }
 

@@ -27,7 +27,8 @@ struct VCardReadResult {
     std::vector<CardProblem> problems;  // in file order
 };
 
-// Never fails as a whole: a file that is not text gives no cards and one problem.
+// Never fails as a whole: a file that is not text gives no cards and one
+// problem. A line holding a NUL byte is left out of its card, with a problem.
 [[nodiscard]] VCardReadResult ReadVCards(std::string_view fileBytes);
 
 }  // namespace mivex::contacts

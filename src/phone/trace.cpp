@@ -45,13 +45,29 @@ bool Trace::TraceWrite(TraceKind kind, std::string_view data) {
 bool Trace::CreateTraceFile() {
     CloseFile();
     // The trace holds message texts and numbers, so only the owner may read
-    // it; O_NOFOLLOW keeps a planted symlink from redirecting the writes.
+    // it. What is found under its name is only emptied once it is known to be
+    // a plain file of ours: O_NOFOLLOW keeps a planted symlink from
+    // redirecting the writes, O_NONBLOCK keeps a FIFO from holding the run up
+    // waiting for a reader, and O_TRUNC waits for the checks below.
     const std::string path = FilePath().string();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0)
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+    if (fd < 0)
         return false;
+    // A second name for the file (a hard link) would have another file
+    // emptied and made owner-only through this one.
+    struct stat info {};
+    const bool ours = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      info.st_uid == ::geteuid() && info.st_nlink == 1;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (!ours || ::ftruncate(fd, 0) != 0 || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
     // An older file keeps its old mode through O_CREAT; tighten it too.
-    (void)fchmod(fd_, 0600);
+    (void)::fchmod(fd, 0600);
+    fd_ = fd;
     return true;
 }
 

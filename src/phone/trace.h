@@ -32,9 +32,11 @@ public:
     Trace& operator=(const Trace&) = delete;
 
     // Open: creates the file afresh, readable by its owner only (an old file
-    // is replaced, an open one closed first), and writes
-    // "SS.hh -- Debug Output Start". False when the file cannot be created;
-    // later records then go nowhere.
+    // is emptied, an open one closed first), and writes
+    // "SS.hh -- Debug Output Start". False, without waiting, when the file
+    // cannot be created or what stands under its name is not a regular file
+    // of this user's with no other name (a link, a FIFO, a device, a hard
+    // link); later records then go nowhere.
     // Transmit, Receive: "\r\nSS.hh T\r\n" or "\r\nSS.hh R\r\n", then `data`.
     // Close: "\r\nSS.hh -- Debug Output End", then the file is closed.
     // True when the record reached the file.

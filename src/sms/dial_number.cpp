@@ -1,5 +1,7 @@
 #include "sms/dial_number.h"
 
+#include <algorithm>
+
 namespace mivex::sms {
 namespace {
 
@@ -8,11 +10,22 @@ constexpr bool IsDialChar(char16_t c) {
            c == u'w';
 }
 
+constexpr bool IsNumberSeparator(char16_t c) {
+    return c == u' ' || c == u'-' || c == u'.' || c == u'(' || c == u')' || c == u'/';
+}
+
 }  // namespace
 
 int FilterDialChars(std::u16string& text) {
     std::erase_if(text, [](char16_t c) { return !IsDialChar(c); });
     return static_cast<int>(text.size());
+}
+
+bool IsUsableRecipientNumber(std::u16string_view typed) {
+    return std::all_of(typed.begin(), typed.end(),
+                       [](char16_t c) { return IsDialChar(c) || IsNumberSeparator(c); }) &&
+           std::any_of(typed.begin(), typed.end(),
+                       [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
 bool IsUsableServiceCentre(std::u16string_view filteredNumber) {

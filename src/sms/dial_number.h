@@ -15,6 +15,13 @@ inline constexpr std::size_t kMaxNumberLength = 99;
 // Returns the new length.
 int FilterDialChars(std::u16string& text);
 
+// Whether a recipient number as typed names one number: it holds at least one
+// digit and nothing but dial characters and the separators people put
+// between groups of digits (space, "-", ".", "(", ")", "/"). The filter drops
+// any other character, so "+44 77OO 900123" with an O for a zero would go to
+// a wrong number; such a number is refused before it reaches the filter.
+[[nodiscard]] bool IsUsableRecipientNumber(std::u16string_view typed);
+
 // A service-centre number, already filtered, must be international: a "+" and
 // at least one more character.
 [[nodiscard]] bool IsUsableServiceCentre(std::u16string_view filteredNumber);

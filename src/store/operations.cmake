@@ -1,6 +1,7 @@
 # Queueing, Inbox maintenance, folder listings and the text export, built on
 # the record model of this folder.
 target_sources(mivex_store PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/export_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fill_sender_names.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folder_listing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/inbox_listing.cpp

@@ -28,7 +28,8 @@ int Refuse(platform::Prompter& prompter, std::u16string_view text) {
 }
 
 bool IsUsableEntry(std::u16string_view entry) {
-    return entry.size() < kMaxRecipientEntryChars && !RecipientNumberOf(entry).empty();
+    return entry.size() < kMaxRecipientEntryChars &&
+           sms::IsUsableRecipientNumber(NumberPart(entry));
 }
 
 }  // namespace

@@ -42,11 +42,12 @@ inline constexpr std::u16string_view kOutboxWriteFailedText =
 [[nodiscard]] std::u16string RecipientNameOf(std::u16string_view entry);
 
 // Checks the message text and every recipient entry and writes one Outbox
-// record per entry, in list order. A refusal is told in a box with no icon
-// and returns 0 with nothing written. The records are written in one atomic
-// step: when the store fails, none is written, the failure is told and the
-// result is 0, so the compose view keeps the message. Otherwise returns the
-// number of entries.
+// record per entry, in list order. An entry's number must hold a digit and
+// nothing but dial characters and separators (sms::IsUsableRecipientNumber).
+// A refusal is told in a box with no icon and returns 0 with nothing
+// written. The records are written in one atomic step: when the store
+// fails, none is written, the failure is told and the result is 0, so the
+// compose view keeps the message. Otherwise returns the number of entries.
 [[nodiscard]] int QueueMessage(const platform::TextControl& messageText,
                                const platform::ListControl& recipients, Folder& outbox,
                                SendNow sendNow, platform::Prompter& prompter,

@@ -1,126 +1,19 @@
 #include "store/text_export.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "sms/file_time.h"
+#include "store/export_file.h"
 #include "store/message_records.h"
 #include "store/time_text.h"
 
 namespace mivex::store {
 
 namespace {
-
-// The export goes to a new file beside the target and replaces the target
-// only when it is complete and on disk.
-class ExportFile {
-public:
-    explicit ExportFile(std::filesystem::path target) : target_(std::move(target)) {}
-    ExportFile(const ExportFile&) = delete;
-    ExportFile& operator=(const ExportFile&) = delete;
-    ~ExportFile() { Discard(); }
-
-    [[nodiscard]] bool Create() {
-        std::filesystem::path folder = target_.parent_path();
-        if (folder.empty())
-            folder = ".";
-        std::random_device seed;
-        std::mt19937 random(seed());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path candidate =
-                folder / ("." + target_.filename().string() + "." + std::to_string(random()));
-            // 0666 so that the umask alone decides who may read the document.
-            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ >= 0) {
-                temporary_ = candidate;
-                return true;
-            }
-            if (errno != EEXIST)
-                return false;
-        }
-        return false;
-    }
-
-    // UTF-16LE whatever the machine's byte order.
-    void Append(std::u16string_view text) {
-        const std::size_t start = buffer_.size();
-        buffer_.resize(start + 2 * text.size());
-        char* out = buffer_.data() + start;
-        for (const char16_t unit : text) {
-            *out++ = static_cast<char>(unit & 0xFF);
-            *out++ = static_cast<char>(unit >> 8);
-        }
-        if (buffer_.size() >= kFlushBytes)
-            Flush();
-    }
-
-    [[nodiscard]] bool Commit() {
-        Flush();
-        if (failed_ || ::fsync(fd_) != 0)
-            return false;
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0)
-            return false;
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-            return false;
-        temporary_.clear();
-        SyncFolder();
-        return true;
-    }
-
-private:
-    static constexpr std::size_t kFlushBytes = 1 << 20;
-
-    void Flush() {
-        std::size_t done = 0;
-        while (!failed_ && done < buffer_.size()) {
-            const ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                failed_ = true;
-            else
-                done += static_cast<std::size_t>(written);
-        }
-        buffer_.clear();
-    }
-
-    // Makes the rename itself survive a power cut; the file is already whole.
-    void SyncFolder() const {
-        std::filesystem::path folder = target_.parent_path();
-        if (folder.empty())
-            folder = ".";
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
-
-    void Discard() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-        if (!temporary_.empty())
-            ::unlink(temporary_.c_str());
-        temporary_.clear();
-    }
-
-    std::filesystem::path target_;
-    std::filesystem::path temporary_;
-    int fd_ = -1;
-    bool failed_ = false;
-    std::string buffer_;
-};
 
 // Where a folder's fields sit in its records.
 struct LineLayout {

@@ -28,8 +28,10 @@ inline constexpr std::u16string_view kDefaultExportFileName = u"Mivex Messages.t
 // temporary name and moved over it only once every byte is on disk, so a
 // failed export (the Inbox cannot be opened, a full disk, a folder that
 // cannot be written) leaves an existing file as it was and returns 0. When
-// only the Sent folder cannot be opened the file holds the Inbox lines. The
-// file gets the usual mode for a user's document (0666 less the umask).
+// only the Sent folder cannot be opened the file holds the Inbox lines. A new
+// file gets the usual mode for a user's document (0666 less the umask), a
+// replaced one keeps its own. A FIFO or a device is written into, never
+// replaced; see ExportFile for what is refused.
 [[nodiscard]] int ExportMessages(Store& store, const std::filesystem::path& path);
 
 // The same export, telling a failure (nothing) from an export of no messages

@@ -103,7 +103,10 @@ TEST(VCardText, ReadsWhatIsSoundAndNamesTheRest) {
     const std::vector<std::pair<std::string, Expected>> cases = {
         {"", {}},
         {"no cards here\nEND:VCARD\n", {}},
-        {std::string("FN:x\0y\n", 7) + good, {{}, {{1, "not a text file"}}}},
+        // A NUL byte costs the line that holds it, inside a card or outside.
+        {std::string("FN:x\0y\n", 7) + good, {{goodCard}}},
+        {std::string("BEGIN:VCARD\nFN:Good\nTEL:1\0\nNOTE:\0\nTEL;CELL:2\nEND:VCARD\n", 55),
+         {{u"||Good||||||M:2|"}, {{1, "line holds a NUL byte"}}}},
         {"BEGIN:VCARD\nN:Fran\xE7ois;A\nEND:VCARD\n" + good,
          {{goodCard}, {{1, "card is not UTF-8"}}}},
         {"BEGIN:VCARD\nFN;ENCODING=QUOTED-PRINTABLE:Fran=E7ois\nEND:VCARD\n",

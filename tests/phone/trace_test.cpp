@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "link_fixture.h"
 
@@ -69,19 +70,36 @@ TEST_F(TraceFile, OpeningAgainStartsAFreshOwnerOnlyFile) {
     EXPECT_EQ(Mode(), 0600u);
 }
 
-TEST_F(TraceFile, AFileThatCannotBeMadeSafelySwallowsTheRecords) {
+// A trace that cannot have a plain file of its own swallows the records and
+// leaves what stands under its name as it is. Every call returns at once: a
+// FIFO with no reader must not hang the run (the test's TIMEOUT is the
+// safety net).
+TEST_F(TraceFile, WithoutAFileOfItsOwnSwallowsTheRecords) {
     Trace nowhere(clock, directory.path() / "missing");
     EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Open));
     EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Receive, "lost"));
     EXPECT_FALSE(nowhere.TraceWrite(TraceKind::Close));
     EXPECT_FALSE(fs::exists(directory.path() / "missing"));
 
-    // A link planted where the trace goes is not followed.
-    const fs::path target = directory.path() / "precious.txt";
-    std::ofstream(target) << "keep";
-    fs::create_symlink(target, trace.FilePath());
-    EXPECT_FALSE(trace.TraceWrite(TraceKind::Open));
-    EXPECT_EQ(ReadFile(target), "keep");
+    const fs::path precious = directory.path() / "precious.txt";
+    const std::pair<const char*, std::function<void()>> plants[] = {
+        {"symbolic link", [&] { fs::create_symlink(precious, trace.FilePath()); }},
+        {"hard link", [&] { fs::create_hard_link(precious, trace.FilePath()); }},
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(trace.FilePath().c_str(), 0600), 0); }},
+    };
+    for (const auto& [what, plant] : plants) {
+        SCOPED_TRACE(what);
+        fs::remove(trace.FilePath());
+        std::ofstream(precious) << "keep";
+        ASSERT_EQ(::chmod(precious.c_str(), 0644), 0);
+        plant();
+        EXPECT_FALSE(trace.TraceWrite(TraceKind::Open));
+        EXPECT_EQ(ReadFile(precious), "keep");
+        struct stat status {};
+        ASSERT_EQ(::stat(precious.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0644u);
+    }
+    EXPECT_TRUE(fs::is_fifo(trace.FilePath()));
 }
 
 }  // namespace

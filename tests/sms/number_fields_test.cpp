@@ -71,6 +71,24 @@ TEST(DialNumber, FilterKeepsDialCharactersAndServiceCentresNeedAPlus) {
     EXPECT_FALSE(IsUsableServiceCentre(u"4+"));
 }
 
+TEST(DialNumber, RecipientNumbersHoldADigitAndNoLetters) {
+    const std::pair<std::u16string_view, bool> cases[] = {
+        {u"+44 (0)7700-900.123/4", true},
+        {u"*#06#", true},
+        {u"0123p45w6", true},
+        {u"+44 77OO 900123", false},
+        {u"+", false},
+        {u"", false},
+        {u"0123P45", false},
+        {u"12\t3", false},
+        {u"\uFF15", false},
+    };
+    for (const auto& [typed, usable] : cases) {
+        SCOPED_TRACE(std::string(typed.begin(), typed.end()));
+        EXPECT_EQ(IsUsableRecipientNumber(typed), usable);
+    }
+}
+
 TEST(AddressField, DecodesEveryTypeOfNumber) {
     // Only the type of number counts: bits 6-4 of the type-of-address octet.
     const std::pair<std::string_view, std::optional<std::u16string>> vectors[] = {

@@ -57,6 +57,12 @@ TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
         {"no text", u"", {u"123"}, kNoMessageText},
         {"10000 units", longest + u"x", {u"123"}, kMessageTooBigText},
         {"name without number", u"hi", {u"123", u"Bob,"}, kInvalidRecipientText},
+        {"a letter O for a zero", u"hi", {u"+44 77OO 900123"}, kInvalidRecipientText},
+        {"a contact's number with a letter",
+         u"hi",
+         {u"Ann,+44 7700 90012x"},
+         kInvalidRecipientText},
+        {"a plus and no digit", u"hi", {u"Ann,+"}, kInvalidRecipientText},
         {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, kInvalidRecipientText},
         {"too big before invalid", longest + u"x", {u"Bob,"}, kMessageTooBigText},
     };
@@ -83,14 +89,14 @@ TEST_F(Queueing, WritesOneRecordPerRecipientWithOneCreatedTime) {
     const std::u16string body(9999, u'x');
     const std::u16string longest = u"1" + std::u16string(198, u'2');
     text.SetText(body);
-    recipients.AddRow(u"Ann Lee,+44 7700-900123");
+    recipients.AddRow(u"Ann Lee,+44 (0)7700-900.12/3");
     recipients.AddRow(longest);
 
     EXPECT_EQ(Queue(SendNow::Yes), 2);
     EXPECT_TRUE(prompter.seen.empty());
     const sms::FileTime created = At(2026, 3, 5, 9, 7, 30);
     EXPECT_EQ(ReadOutbox(*outbox),
-              (std::vector<OutboxRecord>{{u"+447700900123", u"Ann Lee", created, body, 1},
+              (std::vector<OutboxRecord>{{u"+4407700900123", u"Ann Lee", created, body, 1},
                                          {longest, longest, created, body, 1}}));
 }
 

@@ -2,14 +2,20 @@
 
 #include "store/text_export.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <thread>
 
 #include "store_fixture.h"
 
 namespace mivex::store::tests {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(ReplaceAll, ReplacesForwardAndStopsShortOfTheLimit) {
     struct Case {
@@ -67,11 +73,16 @@ protected:
     // Files in the data directory: the volume's folder and the export, no
     // temporary file left behind.
     long FilesBesideTheExport() const {
-        return std::distance(std::filesystem::directory_iterator(dir.path()),
-                             std::filesystem::directory_iterator());
+        return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
     }
 
-    std::filesystem::path target = dir.path() / "Mivex Messages.txt";
+    static unsigned ModeOf(const fs::path& file) {
+        struct stat info {};
+        EXPECT_EQ(::stat(file.c_str(), &info), 0);
+        return info.st_mode & 0777;
+    }
+
+    fs::path target = dir.path() / "Mivex Messages.txt";
 };
 
 TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
@@ -94,11 +105,9 @@ TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
               u"Inbox\t05/03/26  09:07:00\t+1\t+1\tnewer message\r\n"
               u"Inbox\t31/12/04  23:59:07\t+4477\tAnn Lee\ttwo lines\r\n"
               u"Sent\t02/01/10  03:04:05\t+2\tBob\tsent text\r\n");
-    struct stat info {};
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+    EXPECT_EQ(ModeOf(target), 0666 & ~mask);
     EXPECT_EQ(FilesBesideTheExport(), 2);
     // A folder that cannot be written gives no lines, and is told apart from
     // an export of nothing.
@@ -106,10 +115,32 @@ TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
     EXPECT_EQ(ExportMessagesOrFail(store, dir.path() / "missing" / "x.txt"), std::nullopt);
 }
 
-TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceeds) {
+TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceedsAndKeepsItsMode) {
     WriteFileBytes(target, "an older export");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
     EXPECT_EQ(ExportMessagesOrFail(store, target), 0);
     EXPECT_EQ(ReadFileBytes(target), "\xFF\xFE");  // empty folders: only the byte order mark
+    EXPECT_EQ(ModeOf(target), 0600u);
+
+    // Through a link, the file it points at is replaced and the link kept;
+    // a name of 254 bytes still leaves room for the temporary name beside it.
+    const fs::path longName = dir.path() / std::string(254, 'n');
+    fs::create_symlink(target, longName);
+    WriteFileBytes(target, "an older export");
+    EXPECT_EQ(ExportMessagesOrFail(store, longName), 0);
+    EXPECT_TRUE(fs::is_symlink(longName));
+    EXPECT_EQ(ReadFileBytes(target), "\xFF\xFE");
+    fs::remove(longName);
+    EXPECT_EQ(ExportMessagesOrFail(store, longName), 0);
+    EXPECT_EQ(ReadFileBytes(longName), "\xFF\xFE");
+    fs::remove(longName);
+
+    // A file the user may not write is not replaced (root may write any).
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+        EXPECT_EQ(ExportMessagesOrFail(store, target), std::nullopt);
+        ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    }
 
     WriteFileBytes(target, "an older export");
     // A volume file that is not a database: the Inbox cannot be opened.
@@ -117,6 +148,61 @@ TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceeds) {
     EXPECT_EQ(ExportMessagesOrFail(store, target), std::nullopt);
     EXPECT_EQ(ReadFileBytes(target), "an older export");
     EXPECT_EQ(FilesBesideTheExport(), 2);
+}
+
+// A FIFO or a device is written into and never replaced by a regular file.
+// They are reached through links in the test's folder, so that a regression
+// replaces a link there rather than a device of the machine. No call may
+// wait on a FIFO without a reader (the test's TIMEOUT is the safety net).
+TEST_F(Export, WritesIntoAPipeOrDeviceAndNeverReplacesIt) {
+    const fs::path pipe = dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", dir.path() / "null");
+    fs::create_symlink("/dev/full", dir.path() / "full");
+    struct Case {
+        const char* what;
+        fs::path target;
+        std::optional<int> lines = std::nullopt;
+    };
+    const Case cases[] = {
+        {.what = "a device that takes everything", .target = dir.path() / "null", .lines = 0},
+        {.what = "a device that is always full", .target = dir.path() / "full"},
+        {.what = "a FIFO with no reader", .target = pipe},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::file_type type = fs::status(c.target).type();
+        EXPECT_EQ(ExportMessagesOrFail(store, c.target), c.lines);
+        EXPECT_EQ(fs::status(c.target).type(), type);
+    }
+
+    // With a reader the export goes through the FIFO.
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, pipe), 0);
+    char bytes[4] = {};
+    EXPECT_EQ(::read(reader, bytes, sizeof bytes), 2);
+    EXPECT_EQ(std::string(bytes, 2), "\xFF\xFE");
+    ::close(reader);
+
+    // A reader that goes away fails the export and does not end the program
+    // with SIGPIPE. The text outgrows the pipe's buffer, so the writer is
+    // still writing when the reader leaves.
+    {
+        FolderHandle inbox = Open(kInboxName, kInboxByDate);
+        Write(*inbox, ToProps(Whole(u"+1", std::u16string(100'000, u'x'), At(2026, 1, 1, 0, 0))));
+    }
+    const int leaver = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(leaver, 0);
+    std::optional<int> lines = 0;
+    std::thread exporter([&] { lines = ExportMessagesOrFail(store, pipe); });
+    pollfd written{.fd = leaver, .events = POLLIN, .revents = 0};
+    EXPECT_EQ(::poll(&written, 1, -1), 1);
+    ::close(leaver);
+    exporter.join();
+    EXPECT_EQ(lines, std::nullopt);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(FilesBesideTheExport(), 4);  // the volume's folder, the FIFO and the two links
 }
 
 }  // namespace

@@ -94,6 +94,8 @@ TEST(PduTool, RefusesBadInputWithUsageStatusAndUnstorablePdusWithStatus1) {
         {"transmit"},
         {"encode", "Hi"},
         {"encode", "--to", "(none)", "Hi"},
+        {"encode", "--to", "+44ABCDEF", "Hi"},
+        {"encode", "--to", "+", "Hi"},
         {"encode", "--to", digits99 + "2", "Hi"},
         {"encode", "--to", "1", "--sc", "447700900005", "Hi"},
         {"encode", "--to", "1", "--sc", "+" + digits99, "Hi"},

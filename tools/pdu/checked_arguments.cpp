@@ -33,12 +33,15 @@ namespace {
 }  // namespace
 
 CheckedArgument CheckRecipient(std::string_view utf8) {
+    const std::optional<std::u16string> typed = text::Utf8ToUtf16(utf8);
+    if (typed && !sms::IsUsableRecipientNumber(*typed)) {
+        return Refused(
+            "--to must hold a digit and nothing but 0-9 * # + p w and the separators "
+            "space - . ( ) /");
+    }
     CheckedArgument recipient = FilteredNumber("--to", utf8);
     if (!recipient.ok()) {
         return recipient;
-    }
-    if (recipient.value.empty()) {
-        return Refused("--to holds no dial characters (0-9 * # + p w)");
     }
     if (recipient.value.size() > sms::kMaxNumberLength) {
         return Refused(TooLong("--to", recipient.value.size(), sms::kMaxNumberLength));

@@ -15,7 +15,9 @@ struct CheckedArgument {
     [[nodiscard]] bool ok() const { return problem.empty(); }
 };
 
-// The recipient after FilterDialChars: at least one and at most 99 characters.
+// The recipient after FilterDialChars, at most 99 characters; refused when
+// the number as given holds a letter or other character the filter would
+// drop, or no digit.
 [[nodiscard]] CheckedArgument CheckRecipient(std::string_view utf8);
 
 // The service centre after FilterDialChars: "+" and at least one more
