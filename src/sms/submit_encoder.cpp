@@ -90,21 +90,15 @@ std::vector<Segment> SegmentsOf(const TextMeasure& measure, std::uint8_t concatR
     return segments;
 }
 
-EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
-                          std::u16string_view recipientNumber, std::u16string_view text,
-                          const std::optional<Segment>& segment, const SubmitOptions& options,
-                          std::uint8_t messageRef) {
-    // A segment has the encoding of its whole message; a single message is
-    // measured here.
-    const TextEncoding encoding =
-        segment ? segment->encoding : MeasureText(text, options.alphabet).encoding;
-    std::u16string_view carried =
-        segment ? text.substr(std::min(segment->firstUnit, text.size()), segment->unitCount) : text;
-    const bool ucs2 = encoding == TextEncoding::Ucs2;
-    const std::size_t capacity = ucs2 ? (segment ? kSegmentUcs2Units : kSingleMessageUcs2Units)
-                                      : (segment ? kSegmentSeptets : kSingleMessageSeptets);
-    carried = carried.substr(0, FitUnits(carried, encoding, options.alphabet, capacity).units);
+namespace {
 
+// The PDU carrying `carried`, which fits one SMS (or one segment, behind the
+// segment's header) in `encoding`.
+EncodedPdu BuildPdu(std::span<const std::uint8_t> serviceCentreField,
+                    std::u16string_view recipientNumber, std::u16string_view carried,
+                    TextEncoding encoding, const Segment* segment, const SubmitOptions& options,
+                    std::uint8_t messageRef) {
+    const bool ucs2 = encoding == TextEncoding::Ucs2;
     EncodedPdu encoded;
     std::vector<std::uint8_t>& pdu = encoded.octets;
     pdu.reserve(serviceCentreField.size() + kTypicalTpduOctets);
@@ -117,19 +111,21 @@ EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
     pdu.push_back(ucs2 ? kDataCodingUcs2 : kDataCodingDefault);
     pdu.push_back(options.validityPeriod);
 
-    std::vector<std::uint8_t> userData;
+    // TP-UDL, then TP-UD from here.
+    const std::size_t userDataAt = pdu.size() + 1;
+    pdu.push_back(0);
     if (segment) {
-        userData = {kConcatHeaderLength, kConcatElement, kConcatElementLength,
-                    segment->concatRef,  segment->count, segment->sequence};
+        pdu.insert(pdu.end(), {kConcatHeaderLength, kConcatElement, kConcatElementLength,
+                               segment->concatRef, segment->count, segment->sequence});
     }
     if (ucs2) {
         // TP-UDL counts octets, the header's six included; each UTF-16 unit
         // is two octets, high first.
         for (const char16_t unit : carried) {
-            userData.push_back(static_cast<std::uint8_t>(unit >> 8));
-            userData.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+            pdu.push_back(static_cast<std::uint8_t>(unit >> 8));
+            pdu.push_back(static_cast<std::uint8_t>(unit & 0xFF));
         }
-        pdu.push_back(static_cast<std::uint8_t>(userData.size()));
+        pdu[userDataAt - 1] = static_cast<std::uint8_t>(pdu.size() - userDataAt);
     } else {
         // TP-UDL counts septets, the header's seven included. The fill bit is
         // bit 0 of octet 6, left zero by the resize and kept by PackSeptets,
@@ -139,31 +135,54 @@ EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
                                                     : EncodeGsmText(carried);
         const int count = static_cast<int>(codes.size());
         const int startBit = segment ? kConcatTextStartBit : 0;
-        pdu.push_back(static_cast<std::uint8_t>(count + (segment ? kConcatHeaderSeptets : 0)));
-        userData.resize(static_cast<std::size_t>(SeptetOctets(startBit, count)));
-        (void)PackSeptets(codes, startBit, userData);
+        pdu[userDataAt - 1] =
+            static_cast<std::uint8_t>(count + (segment ? kConcatHeaderSeptets : 0));
+        pdu.resize(userDataAt + static_cast<std::size_t>(SeptetOctets(startBit, count)));
+        (void)PackSeptets(codes, startBit, std::span(pdu).subspan(userDataAt));
     }
-    pdu.insert(pdu.end(), userData.begin(), userData.end());
 
     encoded.cmgsLength = static_cast<int>(pdu.size() - serviceCentreField.size());
     return encoded;
+}
+
+}  // namespace
+
+EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
+                          std::u16string_view recipientNumber, std::u16string_view text,
+                          const std::optional<Segment>& segment, const SubmitOptions& options,
+                          std::uint8_t messageRef) {
+    // A segment has the encoding of its whole message; a single message is
+    // measured here. Either carries no more than fits.
+    const TextEncoding encoding =
+        segment ? segment->encoding : MeasureText(text, options.alphabet).encoding;
+    const std::u16string_view given =
+        segment ? text.substr(std::min(segment->firstUnit, text.size()), segment->unitCount) : text;
+    const bool ucs2 = encoding == TextEncoding::Ucs2;
+    const std::size_t capacity = ucs2 ? (segment ? kSegmentUcs2Units : kSingleMessageUcs2Units)
+                                      : (segment ? kSegmentSeptets : kSingleMessageSeptets);
+    const std::u16string_view carried =
+        given.substr(0, FitUnits(given, encoding, options.alphabet, capacity).units);
+    return BuildPdu(serviceCentreField, recipientNumber, carried, encoding,
+                    segment ? &*segment : nullptr, options, messageRef);
 }
 
 std::vector<EncodedPdu> BuildMessagePdus(std::span<const std::uint8_t> serviceCentreField,
                                          std::u16string_view recipientNumber,
                                          std::u16string_view text, const SubmitOptions& options,
                                          const SubmitCounters& counters) {
+    // The measure's ranges fit their SMS, so they need no second look.
     const TextMeasure measure = MeasureText(text, options.alphabet);
     std::vector<EncodedPdu> pdus;
     if (measure.segments == 1) {
-        pdus.push_back(BuildSubmitPdu(serviceCentreField, recipientNumber, text, std::nullopt,
-                                      options, counters.MessageRef));
+        pdus.push_back(BuildPdu(serviceCentreField, recipientNumber, text, measure.encoding,
+                                nullptr, options, counters.MessageRef));
         return pdus;
     }
     pdus.reserve(measure.segments);
     for (const Segment& segment : SegmentsOf(measure, counters.ConcatRef)) {
-        pdus.push_back(BuildSubmitPdu(serviceCentreField, recipientNumber, text, segment, options,
-                                      counters.MessageRef));
+        pdus.push_back(BuildPdu(serviceCentreField, recipientNumber,
+                                text.substr(segment.firstUnit, segment.unitCount), segment.encoding,
+                                &segment, options, counters.MessageRef));
     }
     return pdus;
 }
