@@ -1,7 +1,10 @@
 // Builds the SMS-SUBMIT PDUs of a message derived from the bytes, checks their
 // layout, then hands each PDU's user data to the SMS-DELIVER decoder as a
-// phone would deliver it and expects the text that was sent, as far as the GSM
-// alphabet can carry it.
+// phone would deliver it and expects the text that was sent: exactly, or with
+// "?" for what the GSM alphabet lacks when the GSM alphabet alone is chosen.
+// The units each PDU carries are worked out from its TP-UDL, so the target
+// also checks the choice of encoding and that segments are as full as they can
+// be without splitting an escape pair or a surrogate pair.
 //
 // Input layout: options octet, concatenation reference, recipient length and
 // digits, service-centre length and digits, two octets of text length, then
@@ -65,6 +68,7 @@ struct SubmitCase {
     bool replyPath = false;
     int validityChoice = 0;
     bool usePhoneServiceCentre = false;
+    sms::AlphabetChoice alphabet = sms::AlphabetChoice::Automatic;
     sms::SubmitCounters counters;
     std::u16string recipient;
     std::u16string serviceCentre;
@@ -79,11 +83,34 @@ std::u16string DialNumber(InputReader& input, std::size_t length) {
     return number;
 }
 
+// The extension table's characters as the GSM alphabet defines them, written
+// out apart from the codec's own table.
+constexpr std::u16string_view kExtensionChars = u"\f^{}\\[~]|\u20AC";
+
+// Narrow-mode octets E0 to EF: characters that decide the encoding or need an
+// escape, so that they meet the segment boundaries of otherwise GSM texts.
+constexpr std::u16string_view kNarrowSpecials[] = {u"\u20AC",
+                                                   u"[",
+                                                   u"]",
+                                                   u"{",
+                                                   u"}",
+                                                   u"~",
+                                                   u"^",
+                                                   u"|",
+                                                   u"\\",
+                                                   u"\f",
+                                                   u"\u041F",
+                                                   u"\u4F60",
+                                                   u"\xD83D\xDE00",
+                                                   u"\xD83D",
+                                                   u"\xDE00",
+                                                   u"\u00BF"};
+
 // In narrow mode an octet below 0x80 is that ASCII unit (brackets, CR and LF
-// among them, which the GSM alphabet lacks or treats specially) and an octet
-// from 0x80 is the GSM character of its low seven bits, Greek capitals
-// included. In wide mode two octets make any UTF-16 unit, the euro sign and
-// lone surrogates included.
+// among them, which the GSM alphabet lacks or treats specially), an octet
+// from E0 to EF one of kNarrowSpecials, and any other from 0x80 the GSM
+// character of its low seven bits, Greek capitals included. In wide mode two
+// octets make any UTF-16 unit, the euro sign and lone surrogates included.
 std::u16string MessageText(InputReader& input, bool wideUnits) {
     const std::size_t high = input.Octet();
     const std::size_t length = (high << 8 | input.Octet()) % (kMaxTextUnits + 1);
@@ -94,6 +121,8 @@ std::u16string MessageText(InputReader& input, bool wideUnits) {
             pattern.push_back(static_cast<char16_t>(octet << 8 | input.Octet()));
         } else if (octet < 0x80) {
             pattern.push_back(static_cast<char16_t>(octet));
+        } else if (octet >= 0xE0 && octet < 0xF0) {
+            pattern += kNarrowSpecials[octet - 0xE0];
         } else {
             pattern.push_back(sms::GsmAlphabet[octet & 0x7F]);
         }
@@ -116,6 +145,9 @@ SubmitCase DeriveCase(InputReader& input) {
     submit.validityChoice = (options >> 2) & 0x03;
     submit.usePhoneServiceCentre = (options & 0x10) != 0;
     const bool wideUnits = (options & 0x20) != 0;
+    if ((options & 0x40) != 0) {
+        submit.alphabet = sms::AlphabetChoice::GsmOnly;
+    }
     submit.counters.ConcatRef = input.Octet();
     submit.recipient = DialNumber(input, input.Octet() % (sms::kMaxNumberLength + 1));
     // A usable service centre is "+" and at least one more character.
@@ -147,13 +179,68 @@ std::u16string ExpectedSender(std::u16string_view recipient) {
     return sender;
 }
 
-// What the receiver reads as text: every character that went through the GSM
-// alphabet, with its line breaks made CR LF pairs.
-std::u16string ExpectedText(std::u16string_view sent) {
+bool InDefaultAlphabet(char16_t unit) {
+    return unit == u'?' || sms::TextToGsmCode(unit) != sms::kGsmQuestionMark;
+}
+
+bool InExtensionTable(char16_t unit) {
+    return kExtensionChars.find(unit) != std::u16string_view::npos;
+}
+
+bool IsPairAt(std::u16string_view text, std::size_t at) {
+    return at + 1 < text.size() && text[at] >= 0xD800 && text[at] <= 0xDBFF &&
+           text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
+}
+
+// How the text is expected to travel: the encoding, and what each character
+// (a unit, or a surrogate pair in UCS2) costs of a segment.
+struct Coding {
+    bool ucs2 = false;
+    bool gsmOnly = false;
+
+    [[nodiscard]] std::size_t UnitsAt(std::u16string_view text, std::size_t at) const {
+        return ucs2 && IsPairAt(text, at) ? 2 : 1;
+    }
+    [[nodiscard]] std::size_t CostAt(std::u16string_view text, std::size_t at) const {
+        if (ucs2) {
+            return UnitsAt(text, at);
+        }
+        return !gsmOnly && InExtensionTable(text[at]) ? 2 : 1;
+    }
+    [[nodiscard]] std::size_t SingleCapacity() const {
+        return ucs2 ? sms::kSingleMessageUcs2Units : sms::kSingleMessageSeptets;
+    }
+    [[nodiscard]] std::size_t SegmentCapacity() const {
+        return ucs2 ? sms::kSegmentUcs2Units : sms::kSegmentSeptets;
+    }
+};
+
+Coding ExpectedCoding(const SubmitCase& submit) {
+    Coding coding;
+    coding.gsmOnly = submit.alphabet == sms::AlphabetChoice::GsmOnly;
+    coding.ucs2 =
+        !coding.gsmOnly && std::any_of(submit.text.begin(), submit.text.end(), [](char16_t unit) {
+            return !InDefaultAlphabet(unit) && !InExtensionTable(unit);
+        });
+    return coding;
+}
+
+std::size_t CostOf(const Coding& coding, std::u16string_view text) {
+    std::size_t cost = 0;
+    for (std::size_t at = 0; at < text.size(); at += coding.UnitsAt(text, at)) {
+        cost += coding.CostAt(text, at);
+    }
+    return cost;
+}
+
+// What the receiver reads as text: the units sent, or with the GSM alphabet
+// alone every character it carries, with line breaks made CR LF pairs.
+std::u16string ExpectedText(const Coding& coding, std::u16string_view sent) {
     if (sent.empty()) {
         return sms::kNoMessageText;
     }
-    std::u16string text = sms::GsmCodesToText(sms::TextToGsmCodes(sent));
+    std::u16string text =
+        coding.gsmOnly ? sms::GsmCodesToText(sms::TextToGsmCodes(sent)) : std::u16string(sent);
     (void)sms::NormaliseLineEnds(text, sms::kMessageTextCapacity);
     return text;
 }
@@ -176,9 +263,9 @@ std::uint8_t OctetAt(std::span<const std::uint8_t> octets, std::size_t index) {
 }
 
 // Checks the SMS-SUBMIT layout of one PDU, field by field, and returns the
-// SMS-DELIVER that would carry the same address, TP-UDL and user data to the
-// recipient.
-std::vector<std::uint8_t> CheckSubmitLayout(const SubmitCase& submit,
+// SMS-DELIVER that would carry the same address, TP-DCS, TP-UDL and user data
+// to the recipient.
+std::vector<std::uint8_t> CheckSubmitLayout(const SubmitCase& submit, const Coding& coding,
                                             std::span<const std::uint8_t> serviceCentreField,
                                             const sms::EncodedPdu& pdu, bool segmented) {
     const std::span<const std::uint8_t> octets = pdu.octets;
@@ -206,22 +293,31 @@ std::vector<std::uint8_t> CheckSubmitLayout(const SubmitCase& submit,
     const std::size_t afterAddress = address + sms::AddressFieldOctets(digits);
 
     Require(OctetAt(octets, afterAddress) == 0x00, "TP-PID is 00");
-    Require(OctetAt(octets, afterAddress + 1) == 0x00, "TP-DCS is the default alphabet");
+    const std::uint8_t dataCoding = coding.ucs2 ? 0x08 : 0x00;
+    Require(OctetAt(octets, afterAddress + 1) == dataCoding,
+            "TP-DCS is UCS2 exactly when a character is in neither GSM table");
     Require(OctetAt(octets, afterAddress + 2) ==
                 sms::ValidityPeriodOctet(submit.validityChoice).value(),
             "TP-VP follows the validity choice");
     const std::uint8_t userDataLength = OctetAt(octets, afterAddress + 3);
-    Require(userDataLength <= sms::kSingleMessageChars, "TP-UDL is at most 160 septets");
     const std::size_t userDataAt = afterAddress + 4;
-    Require(octets.size() - userDataAt ==
-                static_cast<std::size_t>(sms::SeptetOctets(0, userDataLength)),
-            "the user data holds exactly TP-UDL septets");
+    if (coding.ucs2) {
+        Require(userDataLength <= 140 && userDataLength % 2 == 0,
+                "TP-UDL is an even count of at most 140 octets");
+        Require(octets.size() - userDataAt == userDataLength,
+                "the user data holds exactly TP-UDL octets");
+    } else {
+        Require(userDataLength <= sms::kSingleMessageSeptets, "TP-UDL is at most 160 septets");
+        Require(octets.size() - userDataAt ==
+                    static_cast<std::size_t>(sms::SeptetOctets(0, userDataLength)),
+                "the user data holds exactly TP-UDL septets");
+    }
 
     std::vector<std::uint8_t> deliver = {0x00, static_cast<std::uint8_t>(segmented ? 0x44 : 0x04)};
     deliver.insert(deliver.end(), octets.begin() + static_cast<std::ptrdiff_t>(address),
                    octets.begin() + static_cast<std::ptrdiff_t>(afterAddress));
     deliver.push_back(0x00);  // TP-PID
-    deliver.push_back(0x00);  // TP-DCS
+    deliver.push_back(dataCoding);
     deliver.insert(deliver.end(), kStamp.begin(), kStamp.end());
     // TP-UDL and the user data as they are.
     deliver.insert(deliver.end(), octets.begin() + static_cast<std::ptrdiff_t>(afterAddress + 3),
@@ -229,8 +325,26 @@ std::vector<std::uint8_t> CheckSubmitLayout(const SubmitCase& submit,
     return deliver;
 }
 
-void CheckDelivered(const SubmitCase& submit, std::span<const std::uint8_t> deliver, int sequence,
-                    int count) {
+// The units of the text that a PDU of `payload` septets or UCS2 units carries
+// from `first` on.
+std::size_t CarriedUnits(const Coding& coding, std::u16string_view text, std::size_t first,
+                         std::size_t payload) {
+    std::size_t at = first;
+    std::size_t used = 0;
+    while (used < payload) {
+        Require(at < text.size(), "a PDU carries no more than the text");
+        used += coding.CostAt(text, at);
+        at += coding.UnitsAt(text, at);
+    }
+    Require(used == payload, "a PDU never carries half an escape pair or surrogate pair");
+    return at - first;
+}
+
+// Checks one PDU's decoded text against the units it carries from `first`,
+// and returns the units it carried.
+std::size_t CheckDelivered(const SubmitCase& submit, const Coding& coding,
+                           std::span<const std::uint8_t> deliver, std::size_t first, int sequence,
+                           int count) {
     const sms::DeliverDecodeResult result = sms::DecodeDeliver(deliver);
     Require(result.decoded(), "the DELIVER made of a SUBMIT decodes");
     const sms::DeliverMessage& message = result.message;
@@ -238,20 +352,28 @@ void CheckDelivered(const SubmitCase& submit, std::span<const std::uint8_t> deli
             "the recipient comes back as the sender");
 
     const bool segmented = count > 1;
-    const std::size_t firstChar =
-        segmented ? sms::kSegmentChars * static_cast<std::size_t>(sequence - 1) : 0;
-    const std::size_t charCount = segmented ? sms::kSegmentChars : sms::kSingleMessageChars;
-    const std::u16string_view sent = std::u16string_view(submit.text).substr(firstChar, charCount);
-    Require(message.Text == ExpectedText(sent),
-            "the text comes back as the GSM alphabet carries it");
+    // TP-UDL is the octet after the time stamp: past 00, the first octet, the
+    // address, TP-PID and TP-DCS.
+    const std::size_t userDataLength = deliver[2 + sms::AddressFieldOctets(deliver[2]) + 2 + 7];
+    const std::size_t header = segmented ? (coding.ucs2 ? 6 : 7) : 0;
+    const std::size_t payload = (userDataLength - header) / (coding.ucs2 ? 2 : 1);
+    const std::u16string_view text = submit.text;
+    const std::size_t units = CarriedUnits(coding, text, first, payload);
+    Require(message.Text == ExpectedText(coding, text.substr(first, units)),
+            "the text comes back as it was sent");
 
+    const std::size_t next = first + units;
     if (segmented) {
         Require(message.IsPart == 1 && message.PartRef == submit.counters.ConcatRef &&
                     message.PartCount == count && message.PartSeq == sequence,
                 "a segment comes back as its part of the message");
+        Require(sequence == count || (next < text.size() && payload + coding.CostAt(text, next) >
+                                                                coding.SegmentCapacity()),
+                "a segment takes every character that fits");
     } else {
         Require(message.IsPart == 0, "a single message comes back whole");
     }
+    return units;
 }
 
 }  // namespace
@@ -260,26 +382,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InputReader input(std::span<const std::uint8_t>(data, size));
     const SubmitCase submit = DeriveCase(input);
 
-    const sms::SubmitOptions options =
+    sms::SubmitOptions options =
         sms::MakeSubmitOptions(submit.statusReport, submit.replyPath,
                                sms::ValidityPeriodOctet(submit.validityChoice).value());
+    options.alphabet = submit.alphabet;
     const std::vector<std::uint8_t> serviceCentreField =
         sms::BuildServiceCentreField(submit.usePhoneServiceCentre, submit.serviceCentre);
     CheckServiceCentreField(submit, serviceCentreField);
 
     const std::vector<sms::EncodedPdu> pdus = sms::BuildMessagePdus(
         serviceCentreField, submit.recipient, submit.text, options, submit.counters);
-    const std::size_t length = submit.text.size();
-    const std::size_t expectedCount = length <= sms::kSingleMessageChars
-                                          ? 1
-                                          : (length + sms::kSegmentChars - 1) / sms::kSegmentChars;
-    Require(pdus.size() == expectedCount, "one PDU, or one per 153-character segment");
+    const Coding coding = ExpectedCoding(submit);
+    const bool fitsOne = CostOf(coding, submit.text) <= coding.SingleCapacity();
+    Require(fitsOne == (pdus.size() == 1), "one PDU exactly when the text fits one SMS");
 
     const int count = static_cast<int>(pdus.size());
+    std::size_t first = 0;
     for (int sequence = 1; sequence <= count; ++sequence) {
-        const std::vector<std::uint8_t> deliver = CheckSubmitLayout(
-            submit, serviceCentreField, pdus[static_cast<std::size_t>(sequence - 1)], count > 1);
-        CheckDelivered(submit, deliver, sequence, count);
+        const std::vector<std::uint8_t> deliver =
+            CheckSubmitLayout(submit, coding, serviceCentreField,
+                              pdus[static_cast<std::size_t>(sequence - 1)], count > 1);
+        first += CheckDelivered(submit, coding, deliver, first, sequence, count);
     }
+    Require(first == submit.text.size(), "the PDUs carry the whole text");
+
+    const sms::TextMeasure measure = sms::MeasureText(submit.text, submit.alphabet);
+    Require(measure.segments == pdus.size() &&
+                measure.encoding ==
+                    (coding.ucs2 ? sms::TextEncoding::Ucs2 : sms::TextEncoding::Gsm7Bit),
+            "the counter's measure is what is sent");
     return 0;
 }

@@ -41,9 +41,10 @@ using LocalClock = std::function<LocalTime()>;
                                                              const LocalTime& now);
 
 // The SMS-DELIVER PDUs a phone holds once `originator` has sent `text` from
-// a phone like ours: one for a text of up to 160 GSM characters, else one per
-// 153-character segment under `concatRef`, each as BuildLoopbackDeliver
-// stores it. For filling a simulated phone with realistic messages.
+// a phone like ours: one for a text that fits one SMS, else one per segment
+// under `concatRef`, in GSM 7-bit or UCS2 as the text needs, each as
+// BuildLoopbackDeliver stores it. For filling a simulated phone with
+// realistic messages.
 [[nodiscard]] std::vector<std::vector<std::uint8_t>> BuildDeliverPdus(
     std::u16string_view text, std::string_view originator, std::string_view serviceCentre,
     const LocalTime& now, std::uint8_t concatRef = 0);

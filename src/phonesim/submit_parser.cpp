@@ -122,9 +122,14 @@ SubmitStatus ReadTpdu(sms::PduReader& reader, SubmitTpdu& submit) {
 
 Alphabet AlphabetOf(std::uint8_t dataCoding) {
     const std::uint8_t group = dataCoding >> 4;
-    if (group <= 0x3) {
-        // General data coding: bits 3-2 name the alphabet (11 is reserved and
-        // read as 8-bit data, which at least keeps every octet).
+    if (group <= 0x7) {
+        // General data coding, and automatic deletion (01xx) read the same:
+        // compressed text (bit 5) is counted in octets; otherwise bits 3-2
+        // name the alphabet (11 is reserved and read as 8-bit data, which at
+        // least keeps every octet).
+        if ((dataCoding & 0x20) != 0) {
+            return Alphabet::EightBit;
+        }
         switch ((dataCoding >> 2) & 0x03) {
             case 0:
                 return Alphabet::Default;

@@ -17,7 +17,7 @@ std::u16string DecodeAlphanumeric(std::span<const std::uint8_t> value, std::uint
     const int septets = lengthDigits * 4 / 7;
     std::array<std::uint8_t, 256 * 4 / 7 + 1> codes{};
     const int count = UnpackSeptets(value, septets, 0, codes);
-    return GsmCodesToText(std::span(codes).first(static_cast<std::size_t>(count)));
+    return DecodeGsmText(std::span(codes).first(static_cast<std::size_t>(count)));
 }
 
 }  // namespace

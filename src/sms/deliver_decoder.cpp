@@ -27,15 +27,37 @@ constexpr std::size_t kMaxMessageUnits = kMessageTextCapacity - 1;
 
 enum class Alphabet { Default, Ucs2, Unknown };
 
+// TP-DCS by coding group (GSM 03.38 section 4). The message class and the
+// indication kind make no difference: only whether the text is there and in
+// which alphabet.
 Alphabet AlphabetOf(std::uint8_t dataCoding) {
-    // Default alphabet: general coding without compression, and the data
-    // coding/message class group; the message class makes no difference.
-    if (dataCoding <= 0x03 || (dataCoding >= 0x10 && dataCoding <= 0x13) ||
-        (dataCoding >= 0xF0 && dataCoding <= 0xF3)) {
+    const std::uint8_t group = dataCoding >> 4;
+    if (group <= 0x7) {
+        // General data coding, and the automatic-deletion group 01xx read as
+        // 00xx: bit 5 marks compressed text, bits 3-2 name the alphabet.
+        if ((dataCoding & 0x20) != 0) {
+            return Alphabet::Unknown;
+        }
+        switch ((dataCoding >> 2) & 0x03) {
+            case 0:
+                return Alphabet::Default;
+            case 2:
+                return Alphabet::Ucs2;
+            default:
+                return Alphabet::Unknown;  // 8-bit data, or reserved
+        }
+    }
+    // Message waiting, store message: the text is kept and shown. (Group 0xC,
+    // discard message, carries nothing meant to be kept.)
+    if (group == 0xD) {
         return Alphabet::Default;
     }
-    if ((dataCoding >= 0x08 && dataCoding <= 0x0B) || (dataCoding >= 0x18 && dataCoding <= 0x1B)) {
+    if (group == 0xE) {
         return Alphabet::Ucs2;
+    }
+    // Data coding/message class: bit 2 chooses 8-bit data, bit 3 is reserved.
+    if (group == 0xF && (dataCoding & 0x0C) == 0) {
+        return Alphabet::Default;
     }
     return Alphabet::Unknown;
 }
@@ -91,8 +113,9 @@ std::u16string DecodeDefaultAlphabet(std::span<const std::uint8_t> userData, int
     }
     std::vector<std::uint8_t> codes(static_cast<std::size_t>(totalSeptets - skipSeptets));
     const int count = UnpackSeptets(userData, totalSeptets, skipSeptets, codes);
-    return GsmCodesToText(
-        std::span(codes).first(std::min(static_cast<std::size_t>(count), kMaxMessageUnits)));
+    std::u16string text = DecodeGsmText(std::span(codes).first(static_cast<std::size_t>(count)));
+    text.resize(std::min(text.size(), kMaxMessageUnits));
+    return text;
 }
 
 std::u16string DecodeUcs2(std::span<const std::uint8_t> userData, std::size_t lengthOctets,

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,8 +16,10 @@
 namespace mivex::sms {
 
 // The default alphabet indexed by GSM code. Code 0x1B, the escape to the
-// extension table, reads as a space: there is no extension table, so an escape
-// sequence such as 1B 3C decodes as a space and "<", never as "[".
+// extension table, reads as a space here: a code-by-code translation (phone
+// answers, GsmTranslate) sees an escape sequence such as 1B 3C as a space and
+// "<". Message text goes through DecodeGsmText and EncodeGsmText, which know
+// the extension table.
 // clang-format off
 inline constexpr std::array<char16_t, 128> GsmAlphabet = {
     u'@',    u'\u00A3', u'$',     u'\u00A5', u'\u00E8', u'\u00E9', u'\u00F9', u'\u00EC',
@@ -39,6 +42,26 @@ inline constexpr std::array<char16_t, 128> GsmAlphabet = {
 // clang-format on
 
 inline constexpr std::uint8_t kGsmQuestionMark = 0x3F;
+inline constexpr std::uint8_t kGsmEscape = 0x1B;
+
+// The characters of the extension table, each sent as the escape and its code
+// (two septets): form feed ^ { } \ [ ~ ] | and the euro sign.
+struct GsmExtension {
+    std::uint8_t code;
+    char16_t unit;
+};
+inline constexpr std::array<GsmExtension, 10> GsmExtensionTable = {{
+    {0x0A, u'\f'},
+    {0x14, u'^'},
+    {0x28, u'{'},
+    {0x29, u'}'},
+    {0x2F, u'\\'},
+    {0x3C, u'['},
+    {0x3D, u'~'},
+    {0x3E, u']'},
+    {0x40, u'|'},
+    {0x65, u'\u20AC'},
+}};
 
 enum class TranslateDirection : int {
     GsmToText = 1,
@@ -58,6 +81,24 @@ enum class TranslateDirection : int {
 
 // The GSM codes of a text, one code per unit.
 [[nodiscard]] std::vector<std::uint8_t> TextToGsmCodes(std::u16string_view text);
+
+// The extension-table code of a text unit, or nothing when the extension table
+// does not hold it.
+[[nodiscard]] std::optional<std::uint8_t> TextToGsmExtension(char16_t unit);
+
+// Septets a text unit takes in GSM 7-bit text: 1 in the default alphabet, 2
+// as an escape pair, 0 when neither table holds it.
+[[nodiscard]] int GsmSeptetsOf(char16_t unit);
+
+// Message text from GSM codes: an escape followed by an extension code is that
+// character; followed by a code the extension table lacks, it is that code's
+// default-alphabet character, as GSM 03.38 asks of a receiver. A lone escape at
+// the end, or a second escape (reserved for a further table), reads as a space.
+[[nodiscard]] std::u16string DecodeGsmText(std::span<const std::uint8_t> codes);
+
+// GSM codes of a message text, the extension characters as escape pairs. Every
+// unit must have GsmSeptetsOf above 0; any other becomes "?".
+[[nodiscard]] std::vector<std::uint8_t> EncodeGsmText(std::u16string_view text);
 
 // Translates `count` characters between GSM codes and text.
 //

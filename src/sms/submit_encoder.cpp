@@ -7,6 +7,7 @@
 #include "sms/gsm_alphabet.h"
 #include "sms/semi_octets.h"
 #include "sms/septets.h"
+#include "sms/text_measure.h"
 
 namespace mivex::sms {
 namespace {
@@ -18,6 +19,7 @@ constexpr std::uint8_t kStatusReportRequest = 0x20;      // TP-SRR
 constexpr std::uint8_t kReplyPath = 0x80;                // TP-RP
 constexpr std::uint8_t kProtocolIdentifier = 0x00;
 constexpr std::uint8_t kDataCodingDefault = 0x00;
+constexpr std::uint8_t kDataCodingUcs2 = 0x08;
 
 // The concatenation header: UDHL 5, element 00 (8-bit reference) of length 3.
 // Its six octets are 48 bits, so one zero fill bit brings the text to bit 49,
@@ -74,35 +76,29 @@ std::vector<std::uint8_t> BuildServiceCentreField(bool usePhoneServiceCentre,
     return field;
 }
 
-int SegmentCount(std::size_t length) {
-    if (length <= kSingleMessageChars) {
-        return 1;
+std::vector<Segment> SegmentsOf(const TextMeasure& measure, std::uint8_t concatRef) {
+    std::vector<Segment> segments;
+    if (measure.ranges.size() < 2) {
+        return segments;
     }
-    return static_cast<int>((length + kSegmentChars - 1) / kSegmentChars);
+    segments.reserve(measure.ranges.size());
+    for (const TextRange& range : measure.ranges) {
+        segments.push_back({concatRef, static_cast<std::uint8_t>(measure.ranges.size()),
+                            static_cast<std::uint8_t>(segments.size() + 1), measure.encoding,
+                            range.firstUnit, range.unitCount});
+    }
+    return segments;
 }
 
-Segment SegmentOf(std::size_t length, int sequence, std::uint8_t concatRef) {
-    Segment segment;
-    segment.concatRef = concatRef;
-    segment.count = static_cast<std::uint8_t>(SegmentCount(length));
-    segment.sequence = static_cast<std::uint8_t>(sequence);
-    segment.firstChar = std::min(kSegmentChars * static_cast<std::size_t>(sequence - 1), length);
-    segment.charCount = std::min(kSegmentChars, length - segment.firstChar);
-    return segment;
-}
+namespace {
 
-EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
-                          std::u16string_view recipientNumber, std::u16string_view text,
-                          const std::optional<Segment>& segment, const SubmitOptions& options,
-                          std::uint8_t messageRef) {
-    std::u16string_view characters = text.substr(0, kSingleMessageChars);
-    if (segment) {
-        characters = text.substr(std::min(segment->firstChar, text.size()),
-                                 std::min(segment->charCount, kSegmentChars));
-    }
-    const std::vector<std::uint8_t> codes = TextToGsmCodes(characters);
-    const int count = static_cast<int>(codes.size());
-
+// The PDU carrying `carried`, which fits one SMS (or one segment, behind the
+// segment's header) in `encoding`.
+EncodedPdu BuildPdu(std::span<const std::uint8_t> serviceCentreField,
+                    std::u16string_view recipientNumber, std::u16string_view carried,
+                    TextEncoding encoding, const Segment* segment, const SubmitOptions& options,
+                    std::uint8_t messageRef) {
+    const bool ucs2 = encoding == TextEncoding::Ucs2;
     EncodedPdu encoded;
     std::vector<std::uint8_t>& pdu = encoded.octets;
     pdu.reserve(serviceCentreField.size() + kTypicalTpduOctets);
@@ -112,46 +108,81 @@ EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
     pdu.push_back(messageRef);
     AppendDestinationAddress(recipientNumber, pdu);
     pdu.push_back(kProtocolIdentifier);
-    pdu.push_back(kDataCodingDefault);
+    pdu.push_back(ucs2 ? kDataCodingUcs2 : kDataCodingDefault);
     pdu.push_back(options.validityPeriod);
 
-    // TP-UDL counts septets, the header's seven included.
-    const int startBit = segment ? kConcatTextStartBit : 0;
-    pdu.push_back(static_cast<std::uint8_t>(count + (segment ? kConcatHeaderSeptets : 0)));
-    std::vector<std::uint8_t> userData(static_cast<std::size_t>(SeptetOctets(startBit, count)));
+    // TP-UDL, then TP-UD from here.
+    const std::size_t userDataAt = pdu.size() + 1;
+    pdu.push_back(0);
     if (segment) {
-        // The fill bit is bit 0 of octet 6, left zero by the value-initialised
-        // vector and kept by PackSeptets, which writes from bit 49.
-        userData[0] = kConcatHeaderLength;
-        userData[1] = kConcatElement;
-        userData[2] = kConcatElementLength;
-        userData[3] = segment->concatRef;
-        userData[4] = segment->count;
-        userData[5] = segment->sequence;
+        pdu.insert(pdu.end(), {kConcatHeaderLength, kConcatElement, kConcatElementLength,
+                               segment->concatRef, segment->count, segment->sequence});
     }
-    (void)PackSeptets(codes, startBit, userData);
-    pdu.insert(pdu.end(), userData.begin(), userData.end());
+    if (ucs2) {
+        // TP-UDL counts octets, the header's six included; each UTF-16 unit
+        // is two octets, high first.
+        for (const char16_t unit : carried) {
+            pdu.push_back(static_cast<std::uint8_t>(unit >> 8));
+            pdu.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        }
+        pdu[userDataAt - 1] = static_cast<std::uint8_t>(pdu.size() - userDataAt);
+    } else {
+        // TP-UDL counts septets, the header's seven included. The fill bit is
+        // bit 0 of octet 6, left zero by the resize and kept by PackSeptets,
+        // which writes from bit 49.
+        const std::vector<std::uint8_t> codes = options.alphabet == AlphabetChoice::GsmOnly
+                                                    ? TextToGsmCodes(carried)
+                                                    : EncodeGsmText(carried);
+        const int count = static_cast<int>(codes.size());
+        const int startBit = segment ? kConcatTextStartBit : 0;
+        pdu[userDataAt - 1] =
+            static_cast<std::uint8_t>(count + (segment ? kConcatHeaderSeptets : 0));
+        pdu.resize(userDataAt + static_cast<std::size_t>(SeptetOctets(startBit, count)));
+        (void)PackSeptets(codes, startBit, std::span(pdu).subspan(userDataAt));
+    }
 
     encoded.cmgsLength = static_cast<int>(pdu.size() - serviceCentreField.size());
     return encoded;
+}
+
+}  // namespace
+
+EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
+                          std::u16string_view recipientNumber, std::u16string_view text,
+                          const std::optional<Segment>& segment, const SubmitOptions& options,
+                          std::uint8_t messageRef) {
+    // A segment has the encoding of its whole message; a single message is
+    // measured here. Either carries no more than fits.
+    const TextEncoding encoding =
+        segment ? segment->encoding : MeasureText(text, options.alphabet).encoding;
+    const std::u16string_view given =
+        segment ? text.substr(std::min(segment->firstUnit, text.size()), segment->unitCount) : text;
+    const bool ucs2 = encoding == TextEncoding::Ucs2;
+    const std::size_t capacity = ucs2 ? (segment ? kSegmentUcs2Units : kSingleMessageUcs2Units)
+                                      : (segment ? kSegmentSeptets : kSingleMessageSeptets);
+    const std::u16string_view carried =
+        given.substr(0, FitUnits(given, encoding, options.alphabet, capacity).units);
+    return BuildPdu(serviceCentreField, recipientNumber, carried, encoding,
+                    segment ? &*segment : nullptr, options, messageRef);
 }
 
 std::vector<EncodedPdu> BuildMessagePdus(std::span<const std::uint8_t> serviceCentreField,
                                          std::u16string_view recipientNumber,
                                          std::u16string_view text, const SubmitOptions& options,
                                          const SubmitCounters& counters) {
+    // The measure's ranges fit their SMS, so they need no second look.
+    const TextMeasure measure = MeasureText(text, options.alphabet);
     std::vector<EncodedPdu> pdus;
-    if (text.size() <= kSingleMessageChars) {
-        pdus.push_back(BuildSubmitPdu(serviceCentreField, recipientNumber, text, std::nullopt,
-                                      options, counters.MessageRef));
+    if (measure.segments == 1) {
+        pdus.push_back(BuildPdu(serviceCentreField, recipientNumber, text, measure.encoding,
+                                nullptr, options, counters.MessageRef));
         return pdus;
     }
-    const int count = SegmentCount(text.size());
-    pdus.reserve(static_cast<std::size_t>(count));
-    for (int sequence = 1; sequence <= count; ++sequence) {
-        pdus.push_back(BuildSubmitPdu(serviceCentreField, recipientNumber, text,
-                                      SegmentOf(text.size(), sequence, counters.ConcatRef), options,
-                                      counters.MessageRef));
+    pdus.reserve(measure.segments);
+    for (const Segment& segment : SegmentsOf(measure, counters.ConcatRef)) {
+        pdus.push_back(BuildPdu(serviceCentreField, recipientNumber,
+                                text.substr(segment.firstUnit, segment.unitCount), segment.encoding,
+                                &segment, options, counters.MessageRef));
     }
     return pdus;
 }

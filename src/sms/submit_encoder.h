@@ -1,8 +1,8 @@
 #pragma once
 
-// Encoding of SMS-SUBMIT PDUs for AT+CMGS in PDU mode. Texts always go in the
-// GSM default alphabet; a text over 160 characters goes as concatenated
-// segments of 153 behind an 8-bit-reference concatenation header.
+// Encoding of SMS-SUBMIT PDUs for AT+CMGS in PDU mode. A text goes in GSM
+// 7-bit or UCS2 as MeasureText decides; a text too long for one SMS goes as
+// concatenated segments behind an 8-bit-reference concatenation header.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,18 +11,18 @@
 #include <string_view>
 #include <vector>
 
+#include "sms/text_measure.h"
+
 namespace mivex::sms {
 
-// A message text holds at most this many UTF-16 units, so its segment count
-// always fits the one-octet count of the concatenation header.
-inline constexpr std::size_t kMaxMessageChars = 9999;
 inline constexpr std::size_t kSingleMessageChars = 160;
 inline constexpr std::size_t kSegmentChars = 153;
 
-// What a text of `lengthChars` characters leaves of its last SMS: the
-// characters still free in the current one (160 for a single message, 153 per
-// segment of a long one) and how many SMS it takes. An empty text is one SMS
-// with 160 free; a text that fills its last segment exactly leaves 0.
+// What a text of `lengthChars` characters leaves of its last SMS when every
+// character is one septet: the characters still free in the current one (160
+// for a single message, 153 per segment of a long one) and how many SMS it
+// takes. Superseded by MeasureText, which knows the encodings; kept until the
+// compose view's counter has moved over.
 struct MessageSpace {
     std::size_t leftChars = kSingleMessageChars;
     std::size_t segments = 1;
@@ -35,10 +35,11 @@ struct MessageSpace {
 // 1 day, 1 week); no octet exists for any other choice.
 [[nodiscard]] std::optional<std::uint8_t> ValidityPeriodOctet(int choice);
 
-// First-octet flags and validity octet, settled once per sending run.
+// First-octet flags, validity octet and alphabet, settled once per sending run.
 struct SubmitOptions {
     std::uint8_t firstOctetFlags = 0;  // TP-SRR 0x20 and TP-RP 0x80 as chosen
     std::uint8_t validityPeriod = 0x0B;
+    AlphabetChoice alphabet = AlphabetChoice::Automatic;
 };
 
 [[nodiscard]] SubmitOptions MakeSubmitOptions(bool statusReport, bool replyPath,
@@ -59,14 +60,15 @@ struct SubmitCounters {
 [[nodiscard]] std::vector<std::uint8_t> BuildServiceCentreField(
     bool usePhoneServiceCentre, std::u16string_view serviceCentreText);
 
-// One segment of a long message: its concatenation header and which characters
-// of the text it carries.
+// One segment of a long message: its concatenation header, the encoding of
+// the whole message and which UTF-16 units of the text it carries.
 struct Segment {
     std::uint8_t concatRef = 0;
     std::uint8_t count = 0;
     std::uint8_t sequence = 0;  // from 1
-    std::size_t firstChar = 0;
-    std::size_t charCount = 0;
+    TextEncoding encoding = TextEncoding::Gsm7Bit;
+    std::size_t firstUnit = 0;
+    std::size_t unitCount = 0;
 };
 
 struct EncodedPdu {
@@ -74,15 +76,13 @@ struct EncodedPdu {
     int cmgsLength = 0;                // what AT+CMGS is given: octets after that field
 };
 
-// Number of PDUs a text of `length` characters goes in.
-[[nodiscard]] int SegmentCount(std::size_t length);
-
-// Segment `sequence` (from 1) of a text of `length` characters.
-[[nodiscard]] Segment SegmentOf(std::size_t length, int sequence, std::uint8_t concatRef);
+// The segments of a text that MeasureText found too long for one SMS, under
+// `concatRef`; none for a single message.
+[[nodiscard]] std::vector<Segment> SegmentsOf(const TextMeasure& measure, std::uint8_t concatRef);
 
 // The PDU of a whole message (no segment) or of one segment. The recipient is
-// a filtered number; a text of a single message holds at most 160 characters
-// and a segment at most 153: characters beyond are not sent.
+// a filtered number. A single message carries what fits in one SMS and a
+// segment what fits in a segment: characters beyond are not sent.
 [[nodiscard]] EncodedPdu BuildSubmitPdu(std::span<const std::uint8_t> serviceCentreField,
                                         std::u16string_view recipientNumber,
                                         std::u16string_view text,
@@ -90,8 +90,8 @@ struct EncodedPdu {
                                         const SubmitOptions& options, std::uint8_t messageRef);
 
 // Every PDU of one message in sending order, segmented under
-// counters.ConcatRef when the text is longer than 160 characters. The caller
-// advances the reference once the message has been handled.
+// counters.ConcatRef when the text does not fit one SMS. The caller advances
+// the reference once the message has been handled.
 [[nodiscard]] std::vector<EncodedPdu> BuildMessagePdus(
     std::span<const std::uint8_t> serviceCentreField, std::u16string_view recipientNumber,
     std::u16string_view text, const SubmitOptions& options, const SubmitCounters& counters);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "sms/dial_number.h"
-#include "sms/submit_encoder.h"
+#include "sms/text_measure.h"
 #include "store/message_records.h"
 
 namespace mivex::store {
@@ -66,7 +66,9 @@ int QueueMessage(const platform::TextControl& messageText, const platform::ListC
     }
     if (text.empty())
         return Refuse(prompter, kNoMessageText);
-    if (text.size() > sms::kMaxMessageChars)
+    // Measured as the costliest encoding would send it, whatever the
+    // GsmAlphabetOnly setting at sending time.
+    if (!sms::MeasureText(text, sms::AlphabetChoice::Automatic).withinLimits)
         return Refuse(prompter, kMessageTooBigText);
 
     std::vector<std::u16string> entries;

@@ -40,9 +40,13 @@ bool IsSendableServiceCentre(std::u16string_view filtered) {
 sms::SubmitOptions ReadSubmitOptions(options::OptionReader& options) {
     const std::int32_t choice =
         std::clamp(ReadNumberOption(options, Option::ValidityPeriod), 0, kLastValidityChoice);
-    return sms::MakeSubmitOptions(ReadNumberOption(options, Option::StatusReport) != 0,
-                                  ReadNumberOption(options, Option::ReplyPath) != 0,
-                                  *sms::ValidityPeriodOctet(choice));
+    sms::SubmitOptions submitOptions = sms::MakeSubmitOptions(
+        ReadNumberOption(options, Option::StatusReport) != 0,
+        ReadNumberOption(options, Option::ReplyPath) != 0, *sms::ValidityPeriodOctet(choice));
+    if (ReadNumberOption(options, Option::GsmAlphabetOnly) != 0) {
+        submitOptions.alphabet = sms::AlphabetChoice::GsmOnly;
+    }
+    return submitOptions;
 }
 
 // The phone answers in its GSM character set ("+CSCA" after AT+CSCS="GSM").
@@ -105,16 +109,17 @@ private:
             ShowFailure();
             return;
         }
-        const bool whole = text.size() <= sms::kSingleMessageChars ? SendSingle(number, text)
-                                                                   : SendSegmented(number, text);
+        // One SMS, or the segments of a long message under the current reference.
+        const std::vector<sms::EncodedPdu> pdus = sms::BuildMessagePdus(
+            setup_.serviceCentreField, number, text, setup_.submitOptions, counters_);
+        const bool whole = pdus.size() == 1 ? SendSingle(pdus.front()) : SendSegmented(pdus);
         if (whole) {
             FileSent(row, id, *record, text);
         }
     }
 
-    bool SendSingle(std::u16string_view number, std::u16string_view text) {
-        if (!Submit(sms::BuildSubmitPdu(setup_.serviceCentreField, number, text, std::nullopt,
-                                        setup_.submitOptions, counters_.MessageRef))) {
+    bool SendSingle(const sms::EncodedPdu& pdu) {
+        if (!Submit(pdu)) {
             ShowFailure();
             return false;
         }
@@ -122,18 +127,15 @@ private:
         return true;
     }
 
-    bool SendSegmented(std::u16string_view number, std::u16string_view text) {
-        const int count = sms::SegmentCount(text.size());
+    bool SendSegmented(const std::vector<sms::EncodedPdu>& pdus) {
         bool all = true;
-        for (int sequence = 1; sequence <= count; ++sequence) {
-            const sms::Segment segment = sms::SegmentOf(text.size(), sequence, counters_.ConcatRef);
-            if (!Submit(sms::BuildSubmitPdu(setup_.serviceCentreField, number, text, segment,
-                                            setup_.submitOptions, counters_.MessageRef))) {
+        for (std::size_t segment = 0; segment < pdus.size(); ++segment) {
+            if (!Submit(pdus[segment])) {
                 ShowFailure();
                 all = false;
                 break;
             }
-            ShowProgress(context_.status, SegmentSentText(sequence));
+            ShowProgress(context_.status, SegmentSentText(static_cast<int>(segment + 1)));
         }
         // Segments that went out carry this reference, so a later attempt of
         // the same message must not reuse it.

@@ -2,8 +2,9 @@
 
 // The sending run: the selected messages of the Outbox view's list go out
 // through the phone in list order, each as one SMS-SUBMIT or as concatenated
-// segments of 153 characters, and each message that went out whole is filed
-// in Sent.
+// segments (GSM 7-bit or UCS2, as sms::MeasureText decides; GSM 7-bit alone
+// with GsmAlphabetOnly), and each message that went out whole is filed in
+// Sent.
 //
 // Filing in Sent and removing from the Outbox are one atomic step, so after a
 // crash at any moment a message is in exactly one of the two folders.

@@ -90,7 +90,7 @@ TEST(MessageCommands, MessageToOwnNumberComesBackAsDeliver) {
     EXPECT_EQ(phone.interpreter().Stores().phone.Used(), 0);
 
     const InterpreterOutput output =
-        Submit(phone, ProgramSubmit(u"+447700900123", u"Loop back [ok] {\u00e9}"));
+        Submit(phone, ProgramSubmit(u"+447700900123", u"Loop back [ok] {\u00e9} \u20AC"));
     EXPECT_EQ(output.bytes, "\r\n+CMGS: 2\r\n\r\nOK\r\n");
     EXPECT_TRUE(output.storesChanged);
 
@@ -100,8 +100,8 @@ TEST(MessageCommands, MessageToOwnNumberComesBackAsDeliver) {
     const sms::DeliverDecodeResult decoded = sms::DecodeDeliver(stored->pdu);
     ASSERT_TRUE(decoded.whole());
     EXPECT_EQ(decoded.message.SenderNumber, u"+447700900123");
-    // Characters outside the alphabet went as "?" and come back as "?".
-    EXPECT_EQ(decoded.message.Text, u"Loop back ?ok? ?\u00e9?");
+    // The extension characters went as escape pairs and come back whole.
+    EXPECT_EQ(decoded.message.Text, u"Loop back [ok] {\u00e9} \u20AC");
     EXPECT_EQ(sms::FormatFileTime(decoded.message.TimeStamp), "2024-03-09 14:05:59");
     // The stored PDU opens with the phone's service centre.
     EXPECT_EQ(sms::BytesToHex(stored->pdu).substr(0, 16), "0791447700090000");
@@ -109,7 +109,10 @@ TEST(MessageCommands, MessageToOwnNumberComesBackAsDeliver) {
 
 TEST(MessageCommands, LongMessageToOwnNumberKeepsItsHeader) {
     Phone phone(StoresWith({}), {}, OwnNumberSettings());
-    const std::u16string text(200, u'x');
+    // UCS2 in two segments of at most 67 units; the emoji does not split.
+    std::u16string text;
+    for (int i = 0; i < 30; ++i)
+        text += u"\u041F\xD83D\xDE00";
     const auto pdus = sms::BuildMessagePdus(std::vector<std::uint8_t>{0x00}, u"447700900123", text,
                                             sms::MakeSubmitOptions(false, false, 0x0B), {0, 7});
     ASSERT_EQ(pdus.size(), 2U);

@@ -62,6 +62,8 @@ TEST(SubmitParser, CodingGroupsGiveTheAlphabet) {
         {0x0C, Alphabet::EightBit}, {0x11, Alphabet::Default},  {0x18, Alphabet::Ucs2},
         {0xC0, Alphabet::Default},  {0xD8, Alphabet::Default},  {0xE0, Alphabet::Ucs2},
         {0xF1, Alphabet::Default},  {0xF4, Alphabet::EightBit}, {0x80, Alphabet::EightBit},
+        {0x20, Alphabet::EightBit}, {0x40, Alphabet::Default},  {0x5B, Alphabet::Ucs2},
+        {0x64, Alphabet::EightBit},
     };
     for (const auto& [coding, alphabet] : cases) {
         SCOPED_TRACE(static_cast<int>(coding));

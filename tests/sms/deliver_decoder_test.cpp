@@ -49,6 +49,8 @@ TEST(DeliverDecoder, DecodesTextAndConcatenation) {
         {"ignored element, then one taken",
          "44 08 10 0B 00 03 2A 02 00 08 04 12 34 03 02 00 48 00 69", u"Hi", 0x3412, 3, 2},
         {"CR LF, lone surrogates", "04 08 06 D8 00 00 0A DC 00", u"\xD800\r\n\xDC00"},
+        // 1B 3C 78 1B 3E: escape pairs decode by the extension table.
+        {"escape pairs", "04 00 05 1B 1E 7E E3 03", u"[x]"},
         {"part without text", "44 08 06 05 00 03 2A 02 01", kNoMessageText, 42, 2, 1},
         // Fewer octets than TP-UDL claims: the whole characters present.
         {"3 of 10 septets", "04 00 0A E8 32 9B", u"hel"},
@@ -60,12 +62,15 @@ TEST(DeliverDecoder, DecodesTextAndConcatenation) {
 }
 
 TEST(DeliverDecoder, CodingSchemeChoosesTheAlphabet) {
-    // The edges of each TP-DCS range. After its header the user data reads "@H@" as
-    // septets and "Hi" as UCS2; the header of a coding not understood is never read.
+    // The edges of each TP-DCS range: general coding, automatic deletion (40 to
+    // 7F read as 00 to 3F), message waiting with text (D0 to EF) and the class
+    // group. After its header the user data reads "@H@" as septets and "Hi" as
+    // UCS2; the header of a coding not understood is never read. Compressed
+    // text and 8-bit data stay unknown, and so do the reserved groups.
     const std::pair<std::u16string, std::string_view> alphabets[] = {
-        {u"@H@", "03 10 13 F0 F3"},
-        {u"Hi", "08 0B 18 1B"},
-        {kUnknownFormatText, "04 07 0C 0F 14 17 1C EF F4"},
+        {u"@H@", "03 10 13 40 43 50 53 D0 DF F0 F3"},
+        {u"Hi", "08 0B 18 1B 48 4B 58 5B E0 EF"},
+        {kUnknownFormatText, "04 07 0C 0F 14 17 1C 20 3F 44 4C 60 7F 80 BF C0 CF F4 F8 FF"},
     };
     for (const auto& [text, codings] : alphabets) {
         for (const std::uint8_t coding : Octets(codings)) {

@@ -14,15 +14,41 @@ namespace mivex::sms {
 namespace {
 
 TEST(GsmAlphabet, CodesAndTextUnitsMapBothWays) {
-    // The escape has no extension table behind it: it reads as a space, which is 0x20.
+    // Code by code the escape reads as a space, which is 0x20.
     for (int code = 0; code < 128; ++code) {
         const char16_t unit = GsmCodeToText(static_cast<std::uint8_t>(code));
         EXPECT_EQ(TextToGsmCode(unit), code == 0x1B ? 0x20 : code) << code;
+        EXPECT_EQ(GsmSeptetsOf(unit), 1) << code;
     }
-    // Characters that would need the escape, and others outside the alphabet.
-    for (const char16_t unit : std::u16string(u"[]{}\\^~|\u20AC`\xD83D")) {
-        EXPECT_EQ(TextToGsmCode(unit), kGsmQuestionMark) << static_cast<int>(unit);
+    // The extension table's characters take the escape and their code; in a
+    // code-by-code translation they, and characters of neither table, are "?".
+    for (const char16_t unit : std::u16string(u"[]{}\\^~|\u20AC\f`\xD83D\u041F")) {
+        SCOPED_TRACE(static_cast<int>(unit));
+        EXPECT_EQ(TextToGsmCode(unit), kGsmQuestionMark);
+        const bool extension = TextToGsmExtension(unit).has_value();
+        EXPECT_EQ(GsmSeptetsOf(unit), extension ? 2 : 0);
+        const std::vector<std::uint8_t> codes =
+            extension ? std::vector<std::uint8_t>{kGsmEscape, *TextToGsmExtension(unit)}
+                      : std::vector<std::uint8_t>{kGsmQuestionMark};
+        EXPECT_EQ(EncodeGsmText(std::u16string(1, unit)), codes);
     }
+}
+
+TEST(GsmAlphabet, EscapeSequencesDecodeByTheExtensionTable) {
+    // Codes, text. A code the extension table lacks shows its base character;
+    // a final escape, or a second one (reserved for a further table), a space.
+    const std::pair<std::vector<std::uint8_t>, std::u16string> vectors[] = {
+        {{0x1B, 0x3C, 0x1B, 0x28, 0x78, 0x1B, 0x29, 0x1B, 0x3E, 0x20, 0x1B, 0x3D, 0x20, 0x1B, 0x65},
+         u"[{x}] ~ \u20AC"},
+        {{0x1B, 0x0A, 0x1B, 0x14, 0x1B, 0x2F, 0x1B, 0x40}, u"\f^\\|"},
+        {{0x1B, 0x41, 0x1B, 0x00}, u"A@"},
+        {{0x1B, 0x1B, 0x41, 0x1B}, u" A "},
+    };
+    for (const auto& [codes, text] : vectors) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(DecodeGsmText(codes), text);
+    }
+    EXPECT_EQ(EncodeGsmText(u"[{x}] ~ \u20AC"), vectors[0].first);
 }
 
 TEST(GsmTranslate, TranslatesBothWaysAndRefusesBadCalls) {

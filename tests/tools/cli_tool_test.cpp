@@ -52,9 +52,10 @@ protected:
         return Run(std::move(arguments));
     }
 
-    void StartPhone(phonesim::PhoneStores stores) {
+    void StartPhone(phonesim::PhoneStores stores, std::string ownNumber = "") {
         phonesim::PhoneSetup setup;
         setup.stores = std::move(stores);
+        setup.settings.ownNumber = std::move(ownNumber);
         phone = std::make_unique<phonesim::SimulatedPhone>(std::move(setup));
         std::string error;
         ASSERT_TRUE(phone->Start(error)) << error;
@@ -168,6 +169,37 @@ TEST_F(CliTool, QueuesRefusesAndSendsTheWholeOutbox) {
     EXPECT_EQ(phone->Submitted().size(), 2u);
 }
 
+// Through queueing, the sending run, the phone's loop back to its own number,
+// the receive run and the joining of parts, every character arrives.
+TEST_F(CliTool, UnicodeAndExtensionCharactersComeBackWhole) {
+    const std::string own = "+447700900123";
+    const std::string mixed =
+        "\u041F\u0440\u0438\u0432\u0435\u0442 \u4F60\u597D \U0001F600 "
+        "\u20AC [x] {y}";
+    const std::string longText = mixed + " " + mixed + " " + mixed + " " + mixed;  // 2 segments
+    const std::string extension = "[{x}] ~ \u20AC ^|\\";
+    StartPhone({phonesim::MessageStore(30), phonesim::MessageStore(30)}, own);
+    ASSERT_EQ(Run({"options", "set", "UsePhoneServiceCentre", "1"}).exitStatus, 0);
+    for (const std::string& text : {longText, extension})
+        ASSERT_EQ(Run({"queue", "--to", own, text}).exitStatus, 0);
+
+    const ToolRun send = RunWithPhone({"send"});
+    EXPECT_EQ(send.exitStatus, 0) << send.err;
+    EXPECT_TRUE(Contains(send.out, "\nMessage segment 2 sent OK\n")) << send.out;
+    const ToolRun receive = RunWithPhone({"receive"});
+    EXPECT_EQ(receive.exitStatus, 0) << receive.err;
+    EXPECT_TRUE(Contains(receive.out, "\nYou have 2 new messages..\n")) << receive.out;
+    const std::string inbox = Run({"list", "inbox"}).out;
+    EXPECT_TRUE(Contains(inbox, "\t" + longText + "\n")) << inbox;
+    EXPECT_TRUE(Contains(inbox, "\t" + extension + "\n")) << inbox;
+
+    // For recipients without Unicode: every character outside the alphabet is "?".
+    ASSERT_EQ(Run({"options", "set", "GsmAlphabetOnly", "1"}).exitStatus, 0);
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "\u20AC1 \u041F\u0440"}).exitStatus, 0);
+    ASSERT_EQ(RunWithPhone({"send"}).exitStatus, 0);
+    EXPECT_EQ(Submitted().back(), "+447700900555 ?1 ??");
+}
+
 TEST_F(CliTool, SetsOnlyValuesTheOptionDialogsCouldStore) {
     const struct {
         Arguments arguments;
@@ -176,6 +208,8 @@ TEST_F(CliTool, SetsOnlyValuesTheOptionDialogsCouldStore) {
         {{"BaudRate", "9600"}, 0},
         {{"ServiceCentre", std::string(99, '1')}, 0},
         {{"Port", "/dev/ttyUSB0: Modem"}, 0},
+        {{"GsmAlphabetOnly", "1"}, 0},
+        {{"GsmAlphabetOnly", "2"}, 2},
         {{"BaudRate", "0"}, 2},
         {{"BaudRate", "fast"}, 2},
         {{"BaudRate", "96OO"}, 2},

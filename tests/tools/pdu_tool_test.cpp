@@ -57,6 +57,12 @@ TEST(PduTool, PrintsExactOutput) {
         {{"encode", "--status-report", "--reply-path", "--validity", "3", "--to", "0123", "Hi"},
          "12 00B100048110320000AD02C834\n"},
         {{"encode", "--to", "+44770090012", "--", "-"}, "15 0011000B914477000910F200000B012D\n"},
+        // The euro sign: the escape pair 1B 65 in GSM 7-bit, "?" with --gsm-only,
+        // and Cyrillic "Pe" in UCS2 (TP-DCS 08, TP-UDL in octets).
+        {{"encode", "--to", "+44770090012", "\u20AC"}, "16 0011000B914477000910F200000B029B32\n"},
+        {{"encode", "--gsm-only", "--to", "+44770090012", "\u20AC"},
+         "15 0011000B914477000910F200000B013F\n"},
+        {{"encode", "--to", "+44770090012", "\u041F"}, "16 0011000B914477000910F200080B02041F\n"},
     };
     for (const auto& vector : vectors) {
         SCOPED_TRACE(vector.arguments.back());

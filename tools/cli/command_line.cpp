@@ -74,7 +74,7 @@ void DefineOptions(CLI::App& app, CliArguments& arguments) {
     options->footer(
         "Settings: UsePhoneServiceCentre DeleteAfterReceive ShowAllContactNumbers SoundsOff "
         "ValidityPeriod StatusReport ReplyPath ServiceCentre NameOrder RemoveNumberTag Port "
-        "BaudRate DataBits StopBits FlowControl Category.");
+        "BaudRate DataBits StopBits FlowControl Category GsmAlphabetOnly.");
 
     CLI::App* get = options->add_subcommand(
         "get", "Print a setting's stored value (0 or an empty line when it was never set).");

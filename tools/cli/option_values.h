@@ -21,7 +21,7 @@ struct CheckedOptionValue {
 };
 
 // Numeric settings take a decimal integer in their range: the on/off settings
-// and NameOrder 0-1, ValidityPeriod 0-3, StopBits and FlowControl 0-2,
+// (GsmAlphabetOnly among them) and NameOrder 0-1, ValidityPeriod 0-3, StopBits and FlowControl 0-2,
 // DataBits 5-8, BaudRate from 1 (a line speed the port cannot take leaves the
 // port's own speed). Text settings take valid UTF-8 of at most 99 UTF-16 units,
 // the longest the store reads back.

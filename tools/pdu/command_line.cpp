@@ -37,9 +37,14 @@ void DefineEncode(CLI::App& app, ToolArguments& arguments) {
         ->type_name("0-3");
     command->add_flag("--status-report", encode.statusReport, "Ask for a status report.");
     command->add_flag("--reply-path", encode.replyPath, "Set the reply path.");
+    command->add_flag("--gsm-only", encode.gsmOnly,
+                      "Send in the GSM alphabet alone, 160 characters a message, any other "
+                      "character as \"?\" (the GsmAlphabetOnly setting). Without it a text the "
+                      "GSM alphabet cannot carry goes in UCS2.");
     command
         ->add_option("--concat-ref", encode.concatRef,
-                     "Reference carried by the segments of a text over 160 characters; default 0.")
+                     "Reference carried by the segments of a text too long for one message; "
+                     "default 0.")
         ->check(CLI::Range(0, 255).description(""))
         ->type_name("0-255");
     command

@@ -22,6 +22,7 @@ struct EncodeArguments {
     bool statusReport = false;
     bool replyPath = false;
     int concatRef = 0;
+    bool gsmOnly = false;  // every character in the GSM alphabet, "?" for the rest
     std::string text;
 };
 

@@ -53,8 +53,11 @@ ExitStatus RunEncode(const EncodeArguments& arguments, std::ostream& out, std::o
 
     const std::vector<std::uint8_t> serviceCentreField =
         ServiceCentreField(serviceCentre ? &*serviceCentre : nullptr);
-    const sms::SubmitOptions options =
+    sms::SubmitOptions options =
         sms::MakeSubmitOptions(arguments.statusReport, arguments.replyPath, *validityPeriod);
+    if (arguments.gsmOnly) {
+        options.alphabet = sms::AlphabetChoice::GsmOnly;
+    }
     const sms::SubmitCounters counters{.MessageRef = 0,
                                        .ConcatRef = static_cast<std::uint8_t>(arguments.concatRef)};
     for (const sms::EncodedPdu& pdu : sms::BuildMessagePdus(serviceCentreField, recipient.value,

@@ -2,7 +2,7 @@
 //
 //   mivex-pdu decode HEX
 //   mivex-pdu encode --to NUMBER [--sc NUMBER] [--validity 0-3] [--status-report]
-//                    [--reply-path] [--concat-ref N] [--] TEXT
+//                    [--reply-path] [--gsm-only] [--concat-ref N] [--] TEXT
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

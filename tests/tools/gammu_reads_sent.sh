@@ -1,0 +1,98 @@
+#!/bin/sh
+# What mivex-cli sends, another program reads as it was written: messages in
+# UCS2 and in GSM 7-bit with escape pairs go to the simulated phone's own
+# number, come back into its store, and gammu lists each with its exact text,
+# long ones joined from their segments.
+#
+#   gammu_reads_sent.sh MIVEX_CLI PHONESIM
+#
+# The time limits only keep a hung exchange from hanging the test run.
+
+set -u
+cli=$1
+phonesim=$2
+own_number=+447700900123
+
+if ! command -v gammu >/dev/null 2>&1; then
+    echo "FAIL: gammu is not installed (Debian package gammu)"
+    exit 1
+fi
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    if [ -n "$pid" ]; then
+        kill -TERM "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME="$work" LC_ALL=C.UTF-8
+
+fail() {
+    echo "FAIL: $*"
+    for file in out.txt err.txt sent.txt; do
+        [ -f "$work/$file" ] && { echo "--- $file"; cat "$work/$file"; }
+    done
+    exit 1
+}
+
+repeat() {
+    i=0
+    while [ "$i" -lt "$2" ]; do
+        printf '%s' "$1"
+        i=$((i + 1))
+    done
+}
+
+mixed="Привет 你好 😀 € [x] {y}"
+texts_file="$work/texts.txt"
+{
+    echo "$mixed"
+    echo "$mixed $mixed $mixed $mixed"
+    # An emoji across the 67-unit boundary of UCS2 segments.
+    echo "$(repeat ж 66)😀 ends the first segment's room"
+    # An escape pair at septets 153 and 154 of GSM 7-bit segments.
+    echo "$(repeat a 152)€ and {more} [text] ~ after the boundary"
+    echo '[{x}] ~ € ^|\'
+} >"$texts_file"
+
+"$phonesim" --link "$work/phone" --own-number "$own_number" --sent-log "$work/sent.txt" \
+    >"$work/path.txt" 2>"$work/err.txt" &
+pid=$!
+tries=0
+until [ -s "$work/path.txt" ]; do
+    tries=$((tries + 1))
+    [ "$tries" -gt 200 ] && fail "mivex-phonesim printed no device path"
+    sleep 0.1
+done
+
+mivex() {
+    timeout 120 "$cli" --data-dir "$work/data" "$@" >"$work/out.txt" 2>&1 ||
+        fail "mivex-cli $* exited with status $?"
+}
+mivex options set UsePhoneServiceCentre 1
+while IFS= read -r text; do
+    mivex queue --to "$own_number" "$text"
+done <"$texts_file"
+mivex --port "$work/phone" send
+grep -q '^5 Messages sent OK!$' "$work/out.txt" || fail "mivex-cli did not send all five"
+
+cat >"$work/gammurc" <<GAMMURC
+[gammu]
+device = $work/phone
+connection = at115200
+GAMMURC
+timeout 120 gammu --config "$work/gammurc" geteachsms >"$work/out.txt" 2>&1 ||
+    fail "gammu geteachsms exited with status $?"
+while IFS= read -r text; do
+    grep -qxF "$text" "$work/out.txt" || fail "gammu did not read \"$text\""
+done <"$texts_file"
+
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+pid=
+[ "$status" -eq 0 ] || fail "mivex-phonesim exited with status $status"
+echo "PASS"
