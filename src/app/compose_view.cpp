@@ -19,7 +19,7 @@
 #include "app/qt_text.h"
 #include "app/title_picture.h"
 #include "contacts/contact_lists.h"
-#include "sms/submit_encoder.h"
+#include "sms/text_measure.h"
 #include "store/queueing.h"
 #include "store/text_export.h"
 #include "transfer/status_text.h"
@@ -82,8 +82,6 @@ void ComposeView::BuildControls() {
     message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     counter_->setAccessibleName(counter_->text());
-    counter_->setAccessibleDescription(QStringLiteral("Characters left in this SMS / SMS needed"));
-    counter_->setToolTip(counter_->accessibleDescription());
 
     category_->setEditable(true);
     category_->setInsertPolicy(QComboBox::NoInsert);
@@ -179,6 +177,7 @@ void ComposeView::BuildControls() {
 
 void ComposeView::Open() {
     context_.Shell().composeWindow = this;
+    UpdateCounter();
     InputPanelDown();
     if (std::u16string category; context_.Options().ReadOption(Option::Category, category)) {
         categoryControl_.InsertItem(0, category);
@@ -257,12 +256,25 @@ bool ComposeView::OnCommand(int id) {
 }
 
 void ComposeView::UpdateCounter() {
-    // The document counts every character and line break once, plus one
-    // closing block end: the message's length, whatever its size, at once.
-    const auto length = static_cast<std::size_t>(message_->document()->characterCount() - 1);
-    const sms::MessageSpace space = sms::SpaceLeft(length);
-    counter_->setText(QStringLiteral("%1/%2").arg(space.leftChars).arg(space.segments));
+    // The counter counts what the message will be sent as: septets left in
+    // the GSM alphabet, or UTF-16 units left in UCS2, and the SMS it takes.
+    std::int32_t gsmOnly = 0;
+    (void)context_.Options().ReadOption(Option::GsmAlphabetOnly, gsmOnly);
+    const sms::TextMeasure measure =
+        sms::MeasureText(messageText_.Text(), gsmOnly != 0 ? sms::AlphabetChoice::GsmOnly
+                                                           : sms::AlphabetChoice::Automatic);
+    counter_->setText(QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments));
     counter_->setAccessibleName(counter_->text());
+    const QString encoding = measure.encoding == sms::TextEncoding::Ucs2
+                                 ? QStringLiteral(
+                                       "Sent as Unicode (UCS2): 70 characters in one "
+                                       "SMS, 67 in each part of a long message")
+                                 : QStringLiteral(
+                                       "Sent in the GSM alphabet: 160 characters in one "
+                                       "SMS, 153 in each part of a long message; "
+                                       "\u20AC [ ] { } ~ ^ | \\ count twice");
+    counter_->setToolTip(QStringLiteral("Left in this SMS / SMS needed.\n") + encoding);
+    counter_->setAccessibleDescription(counter_->toolTip());
 }
 
 void ComposeView::ShowRecipientCount() {

@@ -187,13 +187,4 @@ std::vector<EncodedPdu> BuildMessagePdus(std::span<const std::uint8_t> serviceCe
     return pdus;
 }
 
-MessageSpace SpaceLeft(std::size_t lengthChars) {
-    if (lengthChars <= kSingleMessageChars) {
-        return {kSingleMessageChars - lengthChars, 1};
-    }
-    const std::size_t used = lengthChars % kSegmentChars;
-    return {used == 0 ? 0 : kSegmentChars - used,
-            (lengthChars + kSegmentChars - 1) / kSegmentChars};
-}
-
 }  // namespace mivex::sms

@@ -15,22 +15,6 @@
 
 namespace mivex::sms {
 
-inline constexpr std::size_t kSingleMessageChars = 160;
-inline constexpr std::size_t kSegmentChars = 153;
-
-// What a text of `lengthChars` characters leaves of its last SMS when every
-// character is one septet: the characters still free in the current one (160
-// for a single message, 153 per segment of a long one) and how many SMS it
-// takes. Superseded by MeasureText, which knows the encodings; kept until the
-// compose view's counter has moved over.
-struct MessageSpace {
-    std::size_t leftChars = kSingleMessageChars;
-    std::size_t segments = 1;
-
-    friend bool operator==(const MessageSpace&, const MessageSpace&) = default;
-};
-[[nodiscard]] MessageSpace SpaceLeft(std::size_t lengthChars);
-
 // TP-VP in relative format for the four validity choices (1 hour, 12 hours,
 // 1 day, 1 week); no octet exists for any other choice.
 [[nodiscard]] std::optional<std::uint8_t> ValidityPeriodOctet(int choice);

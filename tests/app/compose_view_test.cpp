@@ -46,21 +46,35 @@ protected:
     std::unique_ptr<ComposeView> view_;
 };
 
+// The counter counts what the message is sent as: septets in the GSM
+// alphabet (an extension character takes two), UTF-16 units in Unicode, or
+// every unit as one septet when the user asked for the GSM alphabet only.
 TEST_F(ComposeViewTest, CounterShowsWhatIsLeftOfTheLastSms) {
     const struct {
-        int length;
+        QString text;
+        bool gsmOnly;
         const char* counter;
-    } rows[] = {{0, "160/1"}, {160, "0/1"},   {161, "145/2"},
-                {306, "0/2"}, {307, "152/3"}, {459, "0/3"}};
+        bool unicode;
+    } rows[] = {
+        {QString(), false, "160/1", false},
+        {QString(160, QLatin1Char('a')), false, "0/1", false},
+        {QString(161, QLatin1Char('a')), false, "145/2", false},
+        {QString(307, QLatin1Char('a')), false, "152/3", false},
+        {QStringLiteral("a\nb"), false, "157/1", false},
+        {QStringLiteral("[\u20AC]"), false, "154/1", false},
+        {QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442"), false, "64/1", true},
+        {QString(71, QChar(0x4F60)), false, "63/2", true},
+        {QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442"), true, "154/1", false},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.length);
-        View().MessageEdit().setPlainText(QString(row.length, QLatin1Char('a')));
+        SCOPED_TRACE(row.counter);
+        ASSERT_TRUE(
+            context.Options().WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
+        View().MessageEdit().setPlainText(row.text);
         EXPECT_EQ(View().Counter().text(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().accessibleName(), QLatin1String(row.counter));
+        EXPECT_EQ(View().Counter().toolTip().contains(QStringLiteral("Unicode")), row.unicode);
     }
-    // A line break is one character, as the edit holds it and as it is sent.
-    View().MessageEdit().setPlainText(QStringLiteral("a\nb"));
-    EXPECT_EQ(View().Counter().text(), QStringLiteral("157/1"));
 }
 
 TEST_F(ComposeViewTest, AddTakesTheBoxEntryUpToItsSecondComma) {

@@ -214,16 +214,5 @@ TEST(TextMeasure, ChoosesTheEncodingAndSplitsWithoutBreakingPairs) {
     EXPECT_FALSE(MeasureText(n(10000, a), AlphabetChoice::Automatic).withinLimits);
 }
 
-// Until the compose view counts with MeasureText, SpaceLeft must agree with it
-// on texts of one septet per character.
-TEST(SubmitEncoder, SpaceLeftAgreesWithTheMeasureOfPlainText) {
-    for (const std::size_t length : {0, 160, 161, 306, 307, 459, 9999}) {
-        SCOPED_TRACE(length);
-        const TextMeasure measure =
-            MeasureText(std::u16string(length, u'a'), AlphabetChoice::Automatic);
-        EXPECT_EQ(SpaceLeft(length), (MessageSpace{measure.unitsLeft, measure.segments}));
-    }
-}
-
 }  // namespace
 }  // namespace mivex::sms
