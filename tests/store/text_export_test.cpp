@@ -108,7 +108,7 @@ TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
 
 TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceeds) {
     WriteFileBytes(target, "an older export");
-    EXPECT_EQ(ExportMessagesOrFail(store, target), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, target), ExportCounts{});
     EXPECT_EQ(ReadFileBytes(target), "\xFF\xFE");  // empty folders: only the byte order mark
 
     WriteFileBytes(target, "an older export");
