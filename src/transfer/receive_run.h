@@ -29,10 +29,11 @@ inline constexpr std::u16string_view kLookingUpNamesText = u"Please wait, lookin
 
 // A run that could not read every message the phone reported (the line was
 // cut, the phone stopped answering part-way, a slot stayed unreadable) or
-// could not store one: the messages not stored are still on the phone.
+// could not store one. Nothing that was not stored has left the phone, so
+// the next receive picks it up.
 inline constexpr std::u16string_view kIncompleteLead = u"Receive incomplete - ";
 inline constexpr std::u16string_view kIncompleteTail =
-    u" messages read, the others are still on the phone!  ";
+    u" messages read, check the phone and receive again!  ";
 
 // After the port is closed, and with the count on screen before returning.
 inline constexpr std::uint32_t kAfterReceiveCloseMs = 200;
@@ -42,7 +43,7 @@ inline constexpr std::uint32_t kNewMessagesPauseMs = 1200;
 [[nodiscard]] std::u16string ReceivingText(int received);
 [[nodiscard]] std::u16string DeletingText(int received);
 [[nodiscard]] std::u16string NewMessagesText(int count);
-// "Receive incomplete - %d messages read, the others are still on the phone!  "
+// "Receive incomplete - %d messages read, check the phone and receive again!  "
 [[nodiscard]] std::u16string IncompleteText(int received);
 
 enum class ReceiveResult {
