@@ -15,6 +15,14 @@ bool HasSubmitResult(std::string_view answer) {
            result < answer.size() - kOkTerminator.size();
 }
 
+// kBareAnswerWatchBytes byte times at the line's speed, rounded up, and a
+// millisecond for the granularity of the wait.
+std::uint32_t BareAnswerWatchMs(const PortHandle& port) {
+    const auto baud = static_cast<std::uint32_t>(port.BaudRate());
+    constexpr std::uint32_t kBits = 10 * kBareAnswerWatchBytes;
+    return 1 + (kBits * 1000 + baud - 1) / baud;
+}
+
 bool IsStoreName(std::string_view store) {
     const auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
     return store.size() == 2 && upper(store[0]) && upper(store[1]);
@@ -108,12 +116,23 @@ std::vector<std::uint8_t> ReadStoredMessage(PortHandle& port, int index) {
     const std::string command = "AT+CMGR=" + std::to_string(index) + "\r";
     if (!Exchange(port, command, answer, kOkTerminator, kStoreTimeouts))
         return {};
-    return ParseStoredMessagePdu(answer.Text());
+    std::vector<std::uint8_t> pdu = ParseStoredMessagePdu(answer.Text());
+    if (pdu.empty() &&
+        DrainUntilQuiet(port, BareAnswerWatchMs(port), kStoreTimeouts.readMs) != Drained::Nothing) {
+        port.MarkOutOfStep();
+    }
+    return pdu;
 }
 
 bool DeleteStoredMessage(PortHandle& port, int index) {
     if (index < 0)
         return false;
+    if (!port.isValid() || port.Lost())
+        return false;
+    if (!port.InStep() || DrainUntilQuiet(port, 0, kStoreTimeouts.readMs) != Drained::Nothing) {
+        (void)BringIntoStep(port);
+        return false;
+    }
     ResponseBuffer answer;
     const std::string command = "AT+CMGD=" + std::to_string(index) + "\r";
     return Exchange(port, command, answer, kOkTerminator, kStoreTimeouts);

@@ -59,6 +59,9 @@ inline constexpr std::string_view kStepAnswerLine = "+CMGF:";
 inline constexpr int kStepAttempts = 3;
 // The line counts as quiet once no byte has come for this long.
 inline constexpr std::uint32_t kQuietMs = 100;
+// A bare OK to AT+CMGR is watched for bytes right behind it for this many
+// byte times at the line's speed (10 bits a byte), and a millisecond more.
+inline constexpr std::uint32_t kBareAnswerWatchBytes = 3;
 
 // Drops what is waiting, sends kStepCommand and reads answers until one holds
 // kStepAnswerLine; as a phone answers in order, every late answer came before
@@ -79,9 +82,16 @@ inline constexpr std::uint32_t kQuietMs = 100;
 
 // AT+CMGR=<index>: the PDU stored at `index`, service-centre field first.
 // Empty when the slot is empty, the exchange failed or `index` is negative.
+// The bare OK of an empty slot is also what a stray line looks like; when
+// bytes follow it within kBareAnswerWatchBytes byte times, it was one, and
+// the line is out of step.
 [[nodiscard]] std::vector<std::uint8_t> ReadStoredMessage(PortHandle& port, int index);
 
 // AT+CMGD=<index>. False when the phone did not confirm or `index` is negative.
+// The one command that loses something when it goes to the wrong slot: when
+// the line is out of step, or input waits before it, the answer taken for
+// the slot's read may not have been that read's, so nothing is sent; the
+// line is brought back into step for the commands that follow.
 [[nodiscard]] bool DeleteStoredMessage(PortHandle& port, int index);
 
 // AT+CMGS=<tpduOctets>, then the PDU as hex text and Ctrl-Z once the phone

@@ -55,6 +55,7 @@ PortHandle& PortHandle::operator=(PortHandle&& other) noexcept {
         inStep_ = other.inStep_;
         lost_ = other.lost_;
         lastEnding_ = other.lastEnding_;
+        baudRate_ = other.baudRate_;
     }
     return *this;
 }
@@ -75,6 +76,8 @@ void ConfigurePort(PortHandle& port, const platform::LineSettings& settings) {
     if (!port.isValid())
         return;
     (void)port.device().Configure(settings);
+    if (settings.baudRate > 0)
+        port.SetBaudRate(settings.baudRate);
     port.device().Purge();
 }
 

@@ -70,6 +70,9 @@ public:
     // phone's refusal, any other failure means no answer was had.
     [[nodiscard]] ReadEnding LastEnding() const { return lastEnding_; }
     void SetLastEnding(ReadEnding ending) { lastEnding_ = ending; }
+    // The line speed ConfigurePort set, for waits measured in byte times.
+    [[nodiscard]] std::int32_t BaudRate() const { return baudRate_; }
+    void SetBaudRate(std::int32_t baudRate) { baudRate_ = baudRate; }
 
 private:
     std::unique_ptr<platform::SerialDevice> device_;
@@ -78,6 +81,7 @@ private:
     bool inStep_ = true;
     bool lost_ = false;
     ReadEnding lastEnding_ = ReadEnding::Terminator;
+    std::int32_t baudRate_ = platform::LineSettings{}.baudRate;
 };
 
 // The answer of one read, at most kResponseBufferSize bytes. The byte that

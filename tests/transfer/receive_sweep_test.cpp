@@ -59,41 +59,47 @@ TEST(ReceiveSweep, NoMessageIsEverGoneFromThePhoneWithoutBeingInTheInbox) {
     };
     const std::string_view exchanges[] = {"+CPMS",   "+CMGR=1", "+CMGR=2", "+CMGR=3",
                                           "+CMGD=1", "+CMGD=2", "+CMGD=3"};
-    for (const auto& [kind, argument] : faults) {
-        for (const std::string_view exchange : exchanges) {
-            const std::string request =
-                std::string(exchange) + (argument.empty() ? "" : " ") + std::string(argument);
-            SCOPED_TRACE(::testing::Message() << static_cast<int>(kind) << " " << request);
-            VirtualRunSeams seams;
-            seams.options.integers[options::Option::DeleteAfterReceive] = 1;
-            PhoneInVirtualTime phone(seams.line, fullStores(),
-                                     phonesim::test::Plan({phonesim::test::Fault(kind, request)}));
-            testing::TempDir directory;
-            store::Store store(directory.path(), seams.sounds);
-            store::FolderHandle inbox = store.OpenFolder(store::kInboxName, store::kInboxByDate);
-            ASSERT_TRUE(inbox.valid());
+    // A fast line, and a slow one (a millisecond a byte) on which the rest of
+    // an answer is still arriving when the next command could go.
+    for (const std::uint32_t byteMs : {0u, 1u})
+        for (const auto& [kind, argument] : faults) {
+            for (const std::string_view exchange : exchanges) {
+                const std::string request =
+                    std::string(exchange) + (argument.empty() ? "" : " ") + std::string(argument);
+                SCOPED_TRACE(::testing::Message() << static_cast<int>(kind) << " " << request
+                                                  << " at " << byteMs << " ms a byte");
+                VirtualRunSeams seams;
+                seams.options.integers[options::Option::DeleteAfterReceive] = 1;
+                PhoneInVirtualTime phone(
+                    seams.line, fullStores(),
+                    phonesim::test::Plan({phonesim::test::Fault(kind, request)}), byteMs);
+                testing::TempDir directory;
+                store::Store store(directory.path(), seams.sounds);
+                store::FolderHandle inbox =
+                    store.OpenFolder(store::kInboxName, store::kInboxByDate);
+                ASSERT_TRUE(inbox.valid());
 
-            for (int run = 1; run <= 2; ++run) {
-                SCOPED_TRACE(::testing::Message() << "run " << run);
-                const ReceiveResult result = ReceiveMessages(seams.context, *inbox, nullptr);
-                const std::vector<std::u16string> stored = InboxTexts(*inbox);
-                const std::vector<std::u16string> kept = PhoneTexts(phone.Stores());
-                for (const std::u16string& text : texts) {
-                    const auto inInbox = std::count(stored.begin(), stored.end(), text);
-                    EXPECT_LE(inInbox, 1) << "stored twice";
-                    EXPECT_TRUE(inInbox == 1 ||
-                                std::find(kept.begin(), kept.end(), text) != kept.end())
-                        << "lost";
-                    // A store whose selection is refused is taken for one the
-                    // phone does not have, and skipped as complete.
-                    const bool storesRefused = kind == FaultKind::Error && exchange == "+CPMS";
-                    if (result == ReceiveResult::Complete && !storesRefused) {
-                        EXPECT_EQ(inInbox, 1) << "not stored by a complete run";
+                for (int run = 1; run <= 2; ++run) {
+                    SCOPED_TRACE(::testing::Message() << "run " << run);
+                    const ReceiveResult result = ReceiveMessages(seams.context, *inbox, nullptr);
+                    const std::vector<std::u16string> stored = InboxTexts(*inbox);
+                    const std::vector<std::u16string> kept = PhoneTexts(phone.Stores());
+                    for (const std::u16string& text : texts) {
+                        const auto inInbox = std::count(stored.begin(), stored.end(), text);
+                        EXPECT_LE(inInbox, 1) << "stored twice";
+                        EXPECT_TRUE(inInbox == 1 ||
+                                    std::find(kept.begin(), kept.end(), text) != kept.end())
+                            << "lost";
+                        // A store whose selection is refused is taken for one the
+                        // phone does not have, and skipped as complete.
+                        const bool storesRefused = kind == FaultKind::Error && exchange == "+CPMS";
+                        if (result == ReceiveResult::Complete && !storesRefused) {
+                            EXPECT_EQ(inInbox, 1) << "not stored by a complete run";
+                        }
                     }
                 }
             }
         }
-    }
 }
 
 }  // namespace

@@ -20,12 +20,14 @@ namespace mivex::transfer::test {
 
 // The simulated phone's interpreter behind a scripted line. Its answers
 // arrive in virtual time, each behind whatever is still on its way, as a
-// phone answers in order; a late answer is held back as its fault says.
+// phone answers in order; a late answer is held back as its fault says. On a
+// slow line each byte takes `byteMs` to arrive.
 class PhoneInVirtualTime {
 public:
     PhoneInVirtualTime(phone::test::ScriptedLine& line, phonesim::PhoneStores stores,
-                       phonesim::FaultPlan faults = {})
+                       phonesim::FaultPlan faults = {}, std::uint32_t byteMs = 0)
         : line_(line),
+          byteMs_(byteMs),
           interpreter_(std::move(stores), {}, std::move(faults), phonesim::test::FixedTime) {
         line_.onWrite = [this](std::string_view bytes) { Answer(bytes); };
     }
@@ -48,11 +50,13 @@ private:
 
     void Arrive(std::string_view bytes, std::uint32_t delayMs) {
         const std::uint64_t now = line_.clock.NowMs();
-        lastArrivalMs_ = std::max(lastArrivalMs_, now + delayMs);
-        line_.ArriveIn(bytes, static_cast<std::uint32_t>(lastArrivalMs_ - now));
+        const std::uint64_t first = std::max(lastArrivalMs_, now + delayMs);
+        line_.ArriveIn(bytes, static_cast<std::uint32_t>(first - now), byteMs_);
+        lastArrivalMs_ = first + byteMs_ * bytes.size();
     }
 
     phone::test::ScriptedLine& line_;
+    std::uint32_t byteMs_;
     phonesim::Interpreter interpreter_;
     std::uint64_t lastArrivalMs_ = 0;
     std::vector<phonesim::SubmittedPdu> submitted_;
