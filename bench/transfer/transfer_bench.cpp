@@ -183,14 +183,16 @@ ReceiveOutcome ReceiveOnce(benchmark::State* state, phonesim::SimulatedPhone& si
     untimed.reset();
 
     const auto start = SteadyClock::now();
-    const int result = transfer::ReceiveMessages(seams.context, *inbox, noContacts);
+    const transfer::ReceiveResult result =
+        transfer::ReceiveMessages(seams.context, *inbox, noContacts);
     outcome.seconds = SecondsSince(start);
 
     untimed.emplace(state);
     totals.runSeconds += outcome.seconds;
     totals.pauseSeconds += static_cast<double>(seams.clock.PausedMs()) / 1000.0;
     totals.AddLine(before, simulated.Stats());
-    if (result != 1 || seams.status.Last() != transfer::NewMessagesText(texts) ||
+    if (result != transfer::ReceiveResult::Complete ||
+        seams.status.Last() != transfer::NewMessagesText(texts) ||
         CountRecords(*inbox) != static_cast<std::size_t>(texts)) {
         outcome.error = "the receive run did not store every message";
     }

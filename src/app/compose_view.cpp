@@ -387,14 +387,20 @@ void ComposeView::Export() {
                                .defaultSuffix = QStringLiteral("txt")});
     if (!path)
         return;
-    const std::optional<int> written =
+    const std::optional<store::ExportCounts> counts =
         store::ExportMessagesOrFail(context_.Store(), path->toStdString());
-    if (!written) {
+    if (!counts) {
         context_.Prompter().Tell(kExportFailedText, PromptIcon::Stop);
         return;
     }
-    context_.Prompter().Tell(transfer::WithNumber(u"", *written, kExportedText),
-                             PromptIcon::Information);
+    std::u16string told = transfer::WithNumber(u"", counts->written, kExportedText);
+    if (counts->unreadable == 0) {
+        context_.Prompter().Tell(told, PromptIcon::Information);
+        return;
+    }
+    // Messages the store could not read are not in the file: the user must know.
+    told.append(u"\n").append(store::UnreadableExportText(counts->unreadable));
+    context_.Prompter().Tell(told, PromptIcon::Exclamation);
 }
 
 void ComposeView::Quit() {

@@ -64,7 +64,7 @@ void InboxView::Receive() {
     (void)directory.Refresh();
     const store::ContactNameLookup lookup = contacts::ContactNameLookupFor(directory.NameIndex());
     (void)RunTransfer([&](transfer::TransferContext& transferContext) {
-        return transfer::ReceiveMessages(transferContext, *inbox, lookup);
+        return static_cast<int>(transfer::ReceiveMessages(transferContext, *inbox, lookup));
     });
     Context().Store().CloseFolder(inbox);
     Resort();

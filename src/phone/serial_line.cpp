@@ -52,6 +52,10 @@ PortHandle& PortHandle::operator=(PortHandle&& other) noexcept {
         device_ = std::move(other.device_);
         clock_ = other.clock_;
         trace_ = other.trace_;
+        inStep_ = other.inStep_;
+        lost_ = other.lost_;
+        lastEnding_ = other.lastEnding_;
+        baudRate_ = other.baudRate_;
     }
     return *this;
 }
@@ -72,6 +76,8 @@ void ConfigurePort(PortHandle& port, const platform::LineSettings& settings) {
     if (!port.isValid())
         return;
     (void)port.device().Configure(settings);
+    if (settings.baudRate > 0)
+        port.SetBaudRate(settings.baudRate);
     port.device().Purge();
 }
 
@@ -100,11 +106,13 @@ int SerialWrite(PortHandle& port, std::string_view bytes, std::uint32_t timeoutM
                        timeoutMs);
 }
 
-bool SerialReadUntil(PortHandle& port, ResponseBuffer& answer, std::string_view terminator,
-                     std::uint32_t timeoutMs) {
+ReadEnding SerialReadAnswer(PortHandle& port, ResponseBuffer& answer, std::string_view terminator,
+                            std::uint32_t timeoutMs) {
     answer.Clear();
-    if (!port.isValid() || terminator.empty())
-        return false;
+    if (!port.isValid())
+        return ReadEnding::LineFailed;
+    if (terminator.empty())
+        return ReadEnding::TimedOut;
     platform::Clock& clock = port.clock();
     const std::uint64_t start = clock.NowMs();
     RestartMatcher terminatorMatch(terminator);
@@ -115,13 +123,13 @@ bool SerialReadUntil(PortHandle& port, ResponseBuffer& answer, std::string_view 
         const ReadResult read = port.device().ReadByte(byte, timeoutMs);
         if (read == ReadResult::Error) {
             TraceReceiveFailure(port, answer, "Receive Error!");
-            return false;
+            return ReadEnding::LineFailed;
         }
         if (read == ReadResult::NoByte) {
             TraceReceiveFailure(port, answer, "No Bytes received!");
             if (clock.NowMs() >= start + timeoutMs) {
                 TraceReceiveFailure(port, answer, "Receive Timeout!");
-                return false;
+                return ReadEnding::TimedOut;
             }
             clock.SleepMs(kPollPauseMs);
             continue;
@@ -130,18 +138,49 @@ bool SerialReadUntil(PortHandle& port, ResponseBuffer& answer, std::string_view 
         const char received = static_cast<char>(byte);
         if (terminatorMatch.Feed(received)) {
             TraceRecord(port, TraceKind::Receive, answer.Text());
-            return true;
+            return ReadEnding::Terminator;
         }
         if (errorMatch.Feed(received)) {
             TraceRecord(port, TraceKind::Receive, answer.Text());
             (void)SerialFlush(port, kErrorDrainMs);
-            return false;
+            return ReadEnding::ErrorWord;
         }
         if (answer.Full()) {
             TraceReceiveFailure(port, answer, "Buffer Full Error!");
-            return false;
+            return ReadEnding::BufferFull;
         }
     }
+}
+
+bool SerialReadUntil(PortHandle& port, ResponseBuffer& answer, std::string_view terminator,
+                     std::uint32_t timeoutMs) {
+    return SerialReadAnswer(port, answer, terminator, timeoutMs) == ReadEnding::Terminator;
+}
+
+Drained DrainUntilQuiet(PortHandle& port, std::uint32_t quietMs, std::uint32_t limitMs) {
+    if (!port.isValid())
+        return Drained::LineFailed;
+    platform::Clock& clock = port.clock();
+    const std::uint64_t start = clock.NowMs();
+    std::string dropped;
+    Drained result = Drained::Nothing;
+    for (;;) {
+        std::uint8_t byte = 0;
+        const ReadResult read = port.device().ReadByte(byte, quietMs);
+        if (read == ReadResult::Error) {
+            result = Drained::LineFailed;
+            break;
+        }
+        if (read == ReadResult::NoByte)
+            break;
+        dropped.push_back(static_cast<char>(byte));
+        result = Drained::Bytes;
+        if (clock.NowMs() >= start + limitMs)
+            break;
+    }
+    if (!dropped.empty())
+        TraceRecord(port, TraceKind::Receive, dropped);
+    return result;
 }
 
 bool SerialFlush(PortHandle& port, std::uint32_t durationMs) {

@@ -34,6 +34,9 @@ struct LinkContext {
     Trace* trace = nullptr;
 };
 
+// How a read ended; SerialReadUntil is true only for Terminator.
+enum class ReadEnding { Terminator, ErrorWord, BufferFull, TimedOut, LineFailed };
+
 // The open port; empty (isValid() false) means no connection. Move-only; the
 // device is closed by ClosePort or, failing that, when the handle dies.
 class PortHandle {
@@ -54,10 +57,31 @@ public:
     // Null outside trace mode.
     [[nodiscard]] Trace* trace() { return trace_; }
 
+    // In step: every answer asked for has been read, so the next answer is the
+    // next command's. An exchange that does not end cleanly puts the line out
+    // of step until it is brought back (see Exchange); a line that cannot be
+    // brought back, or that failed, is lost for good.
+    [[nodiscard]] bool InStep() const { return inStep_ && !lost_; }
+    [[nodiscard]] bool Lost() const { return lost_; }
+    void MarkOutOfStep() { inStep_ = false; }
+    void MarkInStep() { inStep_ = true; }
+    void MarkLost() { lost_ = true; }
+    // How the last exchange's read ended: an answer with "ERROR" is the
+    // phone's refusal, any other failure means no answer was had.
+    [[nodiscard]] ReadEnding LastEnding() const { return lastEnding_; }
+    void SetLastEnding(ReadEnding ending) { lastEnding_ = ending; }
+    // The line speed ConfigurePort set, for waits measured in byte times.
+    [[nodiscard]] std::int32_t BaudRate() const { return baudRate_; }
+    void SetBaudRate(std::int32_t baudRate) { baudRate_ = baudRate; }
+
 private:
     std::unique_ptr<platform::SerialDevice> device_;
     platform::Clock* clock_ = nullptr;
     Trace* trace_ = nullptr;
+    bool inStep_ = true;
+    bool lost_ = false;
+    ReadEnding lastEnding_ = ReadEnding::Terminator;
+    std::int32_t baudRate_ = platform::LineSettings{}.baudRate;
 };
 
 // The answer of one read, at most kResponseBufferSize bytes. The byte that
@@ -109,6 +133,19 @@ int SerialWrite(PortHandle& port, std::string_view bytes, std::uint32_t timeoutM
 // followed by silence can make the call last up to about twice the time-out.
 [[nodiscard]] bool SerialReadUntil(PortHandle& port, ResponseBuffer& answer,
                                    std::string_view terminator, std::uint32_t timeoutMs);
+
+// SerialReadUntil, telling why the read ended.
+[[nodiscard]] ReadEnding SerialReadAnswer(PortHandle& port, ResponseBuffer& answer,
+                                          std::string_view terminator, std::uint32_t timeoutMs);
+
+// What DrainUntilQuiet found.
+enum class Drained { Nothing, Bytes, LineFailed };
+
+// Reads and discards input until none has come for `quietMs`, or `limitMs`
+// have passed. A quiet line costs nothing beyond `quietMs`; with `quietMs`
+// 0 it only takes what is already waiting.
+[[nodiscard]] Drained DrainUntilQuiet(PortHandle& port, std::uint32_t quietMs,
+                                      std::uint32_t limitMs);
 
 // Reads and discards input for `durationMs`. True when it ended by time (also
 // on a line that never falls silent), false when the line failed.

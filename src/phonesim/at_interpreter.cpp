@@ -107,6 +107,7 @@ void Interpreter::Answer(std::string_view line, InterpreterOutput& out, ExecuteF
     bool silent = false;
     std::optional<std::string> replacement;
     std::optional<int> cut;
+    std::optional<int> late;
     for (const CommandFault* fault : faults_.Matching(line)) {
         switch (fault->kind) {
             case FaultKind::Unsolicited:
@@ -130,6 +131,9 @@ void Interpreter::Answer(std::string_view line, InterpreterOutput& out, ExecuteF
             case FaultKind::Cut:
                 cut = cut.value_or(fault->count);
                 break;
+            case FaultKind::Late:
+                late = late.value_or(fault->count);
+                break;
         }
     }
     if (silent) {
@@ -138,6 +142,9 @@ void Interpreter::Answer(std::string_view line, InterpreterOutput& out, ExecuteF
         out.bytes += *replacement;
     } else {
         execute();
+    }
+    if (late && !out.hold) {
+        out.hold = InterpreterOutput::Hold{answerStart, *late};
     }
     if (cut) {
         out.cutAt = std::min(answerStart + static_cast<std::size_t>(*cut), out.bytes.size());

@@ -59,6 +59,12 @@ struct SubmittedPdu {
 struct InterpreterOutput {
     std::string bytes;                 // echo and answers, in order
     std::optional<std::size_t> cutAt;  // the line goes dead after this many of `bytes`
+    // The bytes from `from` on are held back `ms` milliseconds (a late answer).
+    struct Hold {
+        std::size_t from = 0;
+        int ms = 0;
+    };
+    std::optional<Hold> hold;
     std::vector<SubmittedPdu> submitted;
     bool storesChanged = false;
     std::vector<std::string> notes;  // things a person running the phone should know

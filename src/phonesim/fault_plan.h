@@ -23,13 +23,15 @@ enum class FaultKind {
     Error,        // "ERROR" instead of the answer; the command is not carried out
     CmsError,     // "+CMS ERROR: `count`" instead of the answer, whatever AT+CMEE says
     Cut,          // the line closes after `count` bytes of the answer
+    Late,         // the answer comes `count` ms late, as from a slow SIM; later
+                  // answers wait behind it, as a phone answers in order
 };
 
 struct CommandFault {
     FaultKind kind = FaultKind::Error;
     std::string pattern;  // normalised: upper case, "AT" first unless "*" or "PDU"
     std::string text;     // Unsolicited: the line
-    int count = 0;        // Garbage, CmsError, Cut
+    int count = 0;        // Garbage, CmsError, Cut, Late
 
     friend bool operator==(const CommandFault&, const CommandFault&) = default;
 };

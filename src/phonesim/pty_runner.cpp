@@ -84,6 +84,10 @@ std::optional<LinePacer::Clock::duration> PtyRunner::NextWake(LinePacer::Clock::
     if (!incoming_.empty()) {
         wake = inputPacer_.WaitBeforeBatch(now, incoming_.size());
     }
+    if (!held_.empty()) {
+        const auto wait = std::max(heldUntil_ - now, LinePacer::Clock::duration::zero());
+        wake = wake ? std::min(*wake, wait) : wait;
+    }
     // Output the line may carry now is woken for by the pseudo-terminal itself.
     if (!pending_.empty() && !outputWatched) {
         const auto wait = pacer_.WaitBeforeBatch(now, pending_.size());
@@ -120,20 +124,46 @@ void PtyRunner::DeliverArrived(LinePacer::Clock::time_point now) {
         interpreter_.Feed(std::string_view(incoming_).substr(0, count));
     incoming_.erase(0, count);
     if (!output.bytes.empty()) {
-        if (pending_.empty()) {
-            pacer_.Start(now);
-        }
         if (output.cutAt && !cutAt_) {
             cutAt_ = queuedTotal_ + *output.cutAt;
         }
-        pending_ += output.bytes;
         queuedTotal_ += output.bytes.size();
+        const std::string_view bytes = output.bytes;
+        if (output.hold && held_.empty()) {
+            Queue(bytes.substr(0, output.hold->from), now);
+            held_ = bytes.substr(output.hold->from);
+            heldUntil_ = now + std::chrono::milliseconds(output.hold->ms);
+        } else {
+            Queue(bytes, now);
+        }
     } else if (output.cutAt && !cutAt_) {
         cutAt_ = queuedTotal_;
     }
     if (observer_ != nullptr) {
         observer_->OnOutput(output, interpreter_.Stores());
     }
+}
+
+void PtyRunner::Queue(std::string_view bytes, LinePacer::Clock::time_point now) {
+    if (!held_.empty()) {
+        held_ += bytes;
+        return;
+    }
+    if (bytes.empty()) {
+        return;
+    }
+    if (pending_.empty()) {
+        pacer_.Start(now);
+    }
+    pending_ += bytes;
+}
+
+void PtyRunner::ReleaseHeld(LinePacer::Clock::time_point now) {
+    if (held_.empty() || now < heldUntil_) {
+        return;
+    }
+    const std::string released = std::exchange(held_, {});
+    Queue(released, now);
 }
 
 bool PtyRunner::WritePending(LinePacer::Clock::time_point now, std::string& error) {
@@ -211,6 +241,7 @@ RunResult PtyRunner::Run() {
         if ((events & POLLNVAL) != 0) {
             return {StopReason::Failed, "the pseudo-terminal was closed"};
         }
+        ReleaseHeld(LinePacer::Clock::now());
         DeliverArrived(LinePacer::Clock::now());
         if (!pending_.empty() && !WritePending(LinePacer::Clock::now(), error)) {
             terminal_.Close();

@@ -71,6 +71,10 @@ private:
     [[nodiscard]] bool ReadClient(std::string& error);
     // Hands the interpreter the client's bytes whose line time has passed.
     void DeliverArrived(LinePacer::Clock::time_point now);
+    // Queues an answer, behind a late one that is still held back.
+    void Queue(std::string_view bytes, LinePacer::Clock::time_point now);
+    // Lets a late answer go once its time has come.
+    void ReleaseHeld(LinePacer::Clock::time_point now);
     // Until the next byte in either direction is due; nothing when no byte
     // waits. Output already due is left out when `outputWatched`: the
     // pseudo-terminal turning writable wakes the loop for it.
@@ -86,8 +90,10 @@ private:
     int stopRead_ = -1;
     int stopWrite_ = -1;
 
-    std::string incoming_;                // client bytes still on the line
-    std::string pending_;                 // answers not yet written
+    std::string incoming_;  // client bytes still on the line
+    std::string pending_;   // answers not yet written
+    std::string held_;      // a late answer and what came after it
+    LinePacer::Clock::time_point heldUntil_{};
     std::uint64_t queuedTotal_ = 0;       // bytes ever queued
     std::uint64_t writtenTotal_ = 0;      // bytes ever written
     std::optional<std::uint64_t> cutAt_;  // in queued-byte positions

@@ -18,13 +18,11 @@ struct Unnamed {
 std::vector<Unnamed> FindUnnamed(Folder& inbox) {
     std::vector<Unnamed> unnamed;
     PropArray props;
-    if (inbox.SeekBeginning() == 0)
-        return unnamed;
-    while (const ObjectId id = inbox.ReadRecord(props)) {
-        std::optional<InboxRecord> record = AsInboxRecord(props);
+    (void)ScanRecords(inbox, props, [&](ObjectId id, const PropArray& read) {
+        std::optional<InboxRecord> record = AsInboxRecord(read);
         if (record && record->Unread != 0 && record->SenderName.empty())
             unnamed.push_back({id, std::move(record->SenderNumber), record->TimeStamp});
-    }
+    });
     return unnamed;
 }
 
@@ -47,7 +45,7 @@ void FillSenderNames(Folder& inbox, const ContactNameLookup& lookup) {
 
     // Names are shown only after a receive has finished, so they land in one
     // step; a failure leaves the records unnamed for the next receive to fill.
-    inbox.Atomically([&] {
+    (void)inbox.Atomically([&] {
         PropArray props(2);
         for (const Unnamed& record : unnamed) {
             const std::u16string& name = names.at(record.number);

@@ -251,9 +251,11 @@ ObjectId Folder::Impl::SeekForward(std::uint32_t count) {
     return PlaceAt(cursor_.position + count);
 }
 
-ObjectId Folder::Impl::ReadRecord(PropArray& props) {
-    if (!StreamAtCursor() || !streamHasRow_)
-        return 0;
+RecordRead Folder::Impl::ReadRecord(PropArray& props) {
+    if (!StreamAtCursor())
+        return {RecordRead::Kind::Failed, 0};
+    if (!streamHasRow_)
+        return {RecordRead::Kind::End, 0};
     const bool ok = DecodeRecord(stream_->ColumnBlob(1), props);
     const ObjectId id = cursor_.id;
     if (layout_.autoAdvance) {
@@ -266,8 +268,12 @@ ObjectId Folder::Impl::ReadRecord(PropArray& props) {
         if (StepStream())
             FollowStream();
     }
-    // A damaged record reads as a failure; the cursor still moves past it.
-    return ok ? id : 0;
+    // The cursor has moved past a damaged record as past any other.
+    if (!ok) {
+        props.clear();
+        return {RecordRead::Kind::Damaged, id};
+    }
+    return {RecordRead::Kind::Record, id};
 }
 
 ObjectId Folder::Impl::ReadProps(std::span<const PropId> ids, PropArray& props) {
@@ -391,7 +397,7 @@ ObjectId Folder::SeekToId(ObjectId id, std::uint32_t* index) {
 ObjectId Folder::SeekForward(std::uint32_t count) {
     return impl_->SeekForward(count);
 }
-ObjectId Folder::ReadRecord(PropArray& props) {
+RecordRead Folder::ReadRecord(PropArray& props) {
     return impl_->ReadRecord(props);
 }
 ObjectId Folder::ReadProps(std::span<const PropId> ids, PropArray& props) {

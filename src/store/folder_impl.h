@@ -47,7 +47,7 @@ public:
     ObjectId SeekBeginning(std::uint32_t offset);
     ObjectId SeekToId(ObjectId id, std::uint32_t* index);
     ObjectId SeekForward(std::uint32_t count);
-    ObjectId ReadRecord(PropArray& props);
+    RecordRead ReadRecord(PropArray& props);
     ObjectId ReadProps(std::span<const PropId> ids, PropArray& props);
     ObjectId WriteRecord(ObjectId id, std::span<const PropVal> props);
     bool DeleteRecord(ObjectId id);

@@ -62,7 +62,7 @@ namespace listing {
 bool ReadRowRecord(Folder& folder, const platform::ListControl& list, std::size_t row,
                    PropArray& props) {
     const ObjectId id = list.ItemData(row);
-    return id != 0 && folder.SeekToId(id) == id && folder.ReadRecord(props) == id;
+    return id != 0 && folder.SeekToId(id) == id && folder.ReadRecord(props).Read(id);
 }
 
 std::u16string_view StringProp(const PropArray& props, std::uint16_t number) {

@@ -15,16 +15,14 @@ bool IsInboxRecord(const PropArray& props) {
 int Fill(const FolderViewControls& view, Folder& folder) {
     view.list.Reset();
     PropArray props;
-    if (folder.SeekBeginning() != 0) {
-        while (const ObjectId id = folder.ReadRecord(props)) {
-            if (!IsInboxRecord(props))
-                continue;
-            const std::size_t row = view.list.AddRow(InboxRowText(
-                FindPropFileTime(props, inbox::kTimeStamp), FindPropI4(props, inbox::kUnread) != 0,
-                StringProp(props, inbox::kSenderName)));
-            view.list.SetItemData(row, id);
-        }
-    }
+    (void)ScanRecords(folder, props, [&](ObjectId id, const PropArray& record) {
+        if (!IsInboxRecord(record))
+            return;
+        const std::size_t row = view.list.AddRow(InboxRowText(
+            FindPropFileTime(record, inbox::kTimeStamp), FindPropI4(record, inbox::kUnread) != 0,
+            StringProp(record, inbox::kSenderName)));
+        view.list.SetItemData(row, id);
+    });
     ShowRowCount(view);
     return static_cast<int>(view.list.Count());
 }

@@ -39,15 +39,13 @@ struct InboxScan {
 InboxScan ScanInbox(Folder& inbox) {
     InboxScan scan;
     PropArray props;
-    if (inbox.SeekBeginning() == 0)
-        return scan;
-    while (const ObjectId id = inbox.ReadRecord(props)) {
-        std::optional<InboxRecord> record = AsInboxRecord(props);
+    (void)ScanRecords(inbox, props, [&](ObjectId id, const PropArray& read) {
+        std::optional<InboxRecord> record = AsInboxRecord(read);
         if (!record)
             scan.misshapen.push_back(id);
         else if (record->IsPart != 0)
             scan.parts.push_back({id, std::move(*record)});
-    }
+    });
     return scan;
 }
 
@@ -130,8 +128,9 @@ int JoinParts(Folder& inbox) {
     // is a step of its own inside it, so a message whose write fails keeps
     // its parts and the ones joined before it still land.
     const bool committed = inbox.Atomically([&] {
+        // A record of the wrong shape that will not go is tried again next time.
         for (const ObjectId id : scan.misshapen)
-            inbox.DeleteRecord(id);
+            (void)inbox.DeleteRecord(id);
         for (const JoinedMessage& joined : joins) {
             const bool landed = inbox.Atomically([&] {
                 if (inbox.WriteRecord(0, ToProps(joined.record)) == 0)

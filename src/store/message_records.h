@@ -103,8 +103,9 @@ inline constexpr std::size_t kSortKeyNameChars = 50;
 [[nodiscard]] sms::FileTime LocalFileTime(platform::Clock& clock);
 
 // Writes a new Sent record stamped with the clock's local time; the new id or 0.
-ObjectId WriteSentRecord(std::u16string_view text, std::u16string_view recipientNumber,
-                         std::u16string_view recipientName, Folder& sentFolder,
-                         platform::Clock& clock);
+[[nodiscard]] ObjectId WriteSentRecord(std::u16string_view text,
+                                       std::u16string_view recipientNumber,
+                                       std::u16string_view recipientName, Folder& sentFolder,
+                                       platform::Clock& clock);
 
 }  // namespace mivex::store

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "store/folder_listing.h"
@@ -16,25 +18,23 @@ int Fill(const FolderViewControls& view, Folder& folder) {
     view.list.Reset();
     PropArray props;
     std::vector<ObjectId> marked;
-    if (folder.SeekBeginning() != 0) {
-        while (const ObjectId id = folder.ReadRecord(props)) {
-            if (!HasShape(props, outbox::kPropCount))
-                continue;
-            const std::size_t row =
-                view.list.AddRow(RecipientRowText(FindPropFileTime(props, outbox::kCreated),
-                                                  StringProp(props, outbox::kRecipientName)));
-            view.list.SetItemData(row, id);
-            if (FindPropI4(props, outbox::kSendNow) == 1) {
-                view.list.SetSelected(row, true);
-                marked.push_back(id);
-            }
+    (void)ScanRecords(folder, props, [&](ObjectId id, const PropArray& record) {
+        if (!HasShape(record, outbox::kPropCount))
+            return;
+        const std::size_t row =
+            view.list.AddRow(RecipientRowText(FindPropFileTime(record, outbox::kCreated),
+                                              StringProp(record, outbox::kRecipientName)));
+        view.list.SetItemData(row, id);
+        if (FindPropI4(record, outbox::kSendNow) == 1) {
+            view.list.SetSelected(row, true);
+            marked.push_back(id);
         }
-    }
+    });
     if (!marked.empty()) {
         // A mark that cannot be cleared stays, and the message is selected
-        // again the next time.
+        // again the next time: that is all a failure here can do.
         const PropVal cleared = PropVal::I4(outbox::kSendNow, 0);
-        folder.Atomically([&] {
+        (void)folder.Atomically([&] {
             for (const ObjectId id : marked) {
                 if (folder.WriteRecord(id, {&cleared, 1}) == 0)
                     return false;
@@ -78,16 +78,26 @@ int EditGroup(const FolderViewControls& view, ComposeTarget& compose, Folder& fo
     if (!created)
         return 0;
 
+    // Only the records handed over leave the Outbox, all in one step, and
+    // they are handed over only once they are gone: a record that cannot be
+    // read stays, and a failed deletion leaves the group where it was.
+    std::vector<std::pair<ObjectId, OutboxRecord>> group;
     for (const std::size_t row : rows) {
-        if (ReadRowRecord(folder, view.list, row, props)) {
-            if (const std::optional<OutboxRecord> record = AsOutboxRecord(props)) {
-                compose.AddRecipientEntry(
-                    ReplyEntry(record->RecipientName, record->RecipientNumber));
-                compose.MessageText().SetText(record->Text);
-                compose.MessageTextChanged();
-            }
-        }
-        folder.DeleteRecord(view.list.ItemData(row));
+        if (!ReadRowRecord(folder, view.list, row, props))
+            continue;
+        if (std::optional<OutboxRecord> record = AsOutboxRecord(props))
+            group.emplace_back(view.list.ItemData(row), std::move(*record));
+    }
+    const bool taken = folder.Atomically([&] {
+        return std::all_of(group.begin(), group.end(),
+                           [&](const auto& member) { return folder.DeleteRecord(member.first); });
+    });
+    if (!taken)
+        return 0;
+    for (const auto& [id, record] : group) {
+        compose.AddRecipientEntry(ReplyEntry(record.RecipientName, record.RecipientNumber));
+        compose.MessageText().SetText(record.Text);
+        compose.MessageTextChanged();
     }
     return 1;
 }

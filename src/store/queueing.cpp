@@ -112,7 +112,7 @@ int CopyToOutbox(const platform::ListControl& sentList, Folder& sent, Folder& ou
         if (!sentList.IsSelected(row))
             continue;
         const ObjectId id = sentList.ItemData(row);
-        if (sent.SeekToId(id) == 0 || sent.ReadRecord(props) != id)
+        if (sent.SeekToId(id) == 0 || !sent.ReadRecord(props).Read(id))
             continue;
         const std::optional<SentRecord> original = AsSentRecord(props);
         if (!original)

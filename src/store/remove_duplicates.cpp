@@ -39,16 +39,14 @@ int RemoveDuplicates(Folder& inbox) {
     std::map<MessageKey, std::vector<Copy>> messages;
     std::vector<ObjectId> misshapen;
     PropArray props;
-    if (inbox.SeekBeginning() == 0)
-        return 0;
-    while (const ObjectId id = inbox.ReadRecord(props)) {
-        std::optional<InboxRecord> record = AsInboxRecord(props);
+    (void)ScanRecords(inbox, props, [&](ObjectId id, const PropArray& read) {
+        std::optional<InboxRecord> record = AsInboxRecord(read);
         if (!record) {
             misshapen.push_back(id);
-            continue;
+            return;
         }
         messages[KeyOf(*record)].push_back({id, record->Unread != 0});
-    }
+    });
 
     std::vector<ObjectId> copies;
     for (const auto& [key, found] : messages) {
@@ -64,8 +62,9 @@ int RemoveDuplicates(Folder& inbox) {
 
     int deleted = 0;
     const bool committed = inbox.Atomically([&] {
+        // A record of the wrong shape that will not go is tried again next time.
         for (const ObjectId id : misshapen)
-            inbox.DeleteRecord(id);
+            (void)inbox.DeleteRecord(id);
         for (const ObjectId id : copies) {
             if (inbox.DeleteRecord(id))
                 ++deleted;

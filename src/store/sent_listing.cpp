@@ -11,15 +11,13 @@ using namespace listing;
 int Fill(const FolderViewControls& view, Folder& folder) {
     view.list.Reset();
     PropArray props;
-    if (folder.SeekBeginning() != 0) {
-        while (const ObjectId id = folder.ReadRecord(props)) {
-            if (!HasShape(props, sent::kPropCount))
-                continue;
-            const std::size_t row = view.list.AddRow(RecipientRowText(
-                FindPropFileTime(props, sent::kSentTime), StringProp(props, sent::kRecipientName)));
-            view.list.SetItemData(row, id);
-        }
-    }
+    (void)ScanRecords(folder, props, [&](ObjectId id, const PropArray& record) {
+        if (!HasShape(record, sent::kPropCount))
+            return;
+        const std::size_t row = view.list.AddRow(RecipientRowText(
+            FindPropFileTime(record, sent::kSentTime), StringProp(record, sent::kRecipientName)));
+        view.list.SetItemData(row, id);
+    });
     ShowRowCount(view);
     return static_cast<int>(view.list.Count());
 }

@@ -49,34 +49,37 @@ void AppendField(std::u16string& line, std::u16string& scratch, const PropArray&
     line.append(scratch);
 }
 
-int WriteLines(Folder& folder, const LineLayout& layout, ExportFile& file) {
-    int lines = 0;
-    PropArray props;
+void WriteLines(Folder& folder, const LineLayout& layout, ExportFile& file, ExportCounts& counts) {
+    PropArray buffer;
     std::u16string line;
     std::u16string scratch;
-    if (folder.SeekBeginning() == 0)
-        return 0;
-    while (folder.ReadRecord(props) != 0) {
-        if (props.size() != layout.propCount)
-            continue;
-        line.assign(layout.folderLabel);
-        AppendExportTime(line, FindPropFileTime(props, layout.time));
-        line.push_back(u'\t');
-        AppendField(line, scratch, props, layout.number);
-        line.push_back(u'\t');
-        AppendField(line, scratch, props, layout.name);
-        line.push_back(u'\t');
-        AppendField(line, scratch, props, layout.text);
-        line.append(u"\r\n");
-        file.Append(line);
-        ++lines;
-    }
-    return lines;
+    const std::size_t unreadable =
+        ScanRecords(folder, buffer, [&](ObjectId, const PropArray& props) {
+            if (props.size() != layout.propCount)
+                return;
+            line.assign(layout.folderLabel);
+            AppendExportTime(line, FindPropFileTime(props, layout.time));
+            line.push_back(u'\t');
+            AppendField(line, scratch, props, layout.number);
+            line.push_back(u'\t');
+            AppendField(line, scratch, props, layout.name);
+            line.push_back(u'\t');
+            AppendField(line, scratch, props, layout.text);
+            line.append(u"\r\n");
+            file.Append(line);
+            ++counts.written;
+        });
+    counts.unreadable += static_cast<int>(unreadable);
 }
 
 }  // namespace
 
-std::optional<int> ExportMessagesOrFail(Store& store, const std::filesystem::path& path) {
+std::u16string UnreadableExportText(int unreadable) {
+    const std::string digits = std::to_string(unreadable);
+    return std::u16string(digits.begin(), digits.end()) + std::u16string(kUnreadableExportTail);
+}
+
+std::optional<ExportCounts> ExportMessagesOrFail(Store& store, const std::filesystem::path& path) {
     ExportFile file(path);
     if (!file.Create())
         return std::nullopt;
@@ -85,20 +88,22 @@ std::optional<int> ExportMessagesOrFail(Store& store, const std::filesystem::pat
     FolderHandle inbox = store.OpenFolder(kInboxName, kInboxByDate);
     if (!inbox)
         return std::nullopt;
-    int lines = WriteLines(*inbox, kInboxLines, file);
+    ExportCounts counts;
+    WriteLines(*inbox, kInboxLines, file, counts);
     store.CloseFolder(inbox);
 
     if (FolderHandle sent = store.OpenFolder(kSentName, kSentByDate)) {
-        lines += WriteLines(*sent, kSentLines, file);
+        WriteLines(*sent, kSentLines, file, counts);
         store.CloseFolder(sent);
     }
     if (!file.Commit())
         return std::nullopt;
-    return lines;
+    return counts;
 }
 
 int ExportMessages(Store& store, const std::filesystem::path& path) {
-    return ExportMessagesOrFail(store, path).value_or(0);
+    const std::optional<ExportCounts> counts = ExportMessagesOrFail(store, path);
+    return counts ? counts->written : 0;
 }
 
 std::size_t ReplaceAll(std::u16string& text, std::size_t limit, std::u16string_view search,

@@ -34,10 +34,24 @@ inline constexpr std::u16string_view kDefaultExportFileName = u"Mivex Messages.t
 // replaced; see ExportFile for what is refused.
 [[nodiscard]] int ExportMessages(Store& store, const std::filesystem::path& path);
 
-// The same export, telling a failure (nothing) from an export of no messages
-// (0), for callers that must not report a failed export as done.
-[[nodiscard]] std::optional<int> ExportMessagesOrFail(Store& store,
-                                                      const std::filesystem::path& path);
+struct ExportCounts {
+    int written = 0;     // message lines in the file: "%d Messages Exported"
+    int unreadable = 0;  // damaged records passed over; none is ever left out silently
+
+    friend bool operator==(const ExportCounts&, const ExportCounts&) = default;
+};
+
+// Told after "%d Messages Exported" when some records could not be read:
+// "%d messages could not be read and are not in the file".
+inline constexpr std::u16string_view kUnreadableExportTail =
+    u" messages could not be read and are not in the file";
+[[nodiscard]] std::u16string UnreadableExportText(int unreadable);
+
+// The same export, telling a failure (nothing) from an export of no messages,
+// and saying how many records it had to pass over, for callers that must not
+// report a failed or partial export as done.
+[[nodiscard]] std::optional<ExportCounts> ExportMessagesOrFail(Store& store,
+                                                               const std::filesystem::path& path);
 
 // Replaces every CR LF, then LF CR, then lone CR, then lone LF by one space;
 // returns the new length.

@@ -66,8 +66,9 @@ std::unique_ptr<Volume> Volume::Open(const std::filesystem::path& file, bool rea
         return nullptr;
     }
     std::unique_ptr<Volume> volume(new Volume());
-    if (volume->db_.Open(file.string(), readOnly) != SQLITE_OK || !volume->Configure(readOnly) ||
-        !volume->EnsureSchema(readOnly) || !volume->PrepareStatements()) {
+    if (volume->db_.Open(file.string(), readOnly) != SQLITE_OK || !volume->Configure() ||
+        !volume->EnsureSchema(readOnly) || (!readOnly && !volume->UseWriteAheadLog()) ||
+        !volume->PrepareStatements()) {
         return nullptr;
     }
     volume->RebuildNameKeys();
@@ -81,19 +82,30 @@ Volume::~Volume() {
     folders_.clear();
 }
 
-bool Volume::Configure(bool readOnly) {
+bool Volume::Configure() {
     sqlite3* handle = db_.handle();
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_busy_timeout(handle, 5000);
     // The first read of the header: a file that is not a database fails here,
-    // before anything could be written to it.
+    // before anything could be written to it. The journal mode is stored in
+    // the file, so it is chosen only once the file is known to be ours.
     int rc = SQLITE_OK;
     (void)db_.QueryInt("PRAGMA application_id", 0, &rc);
     if (rc != SQLITE_OK)
         return false;
-    if (!readOnly && db_.Execute("PRAGMA journal_mode=TRUNCATE") != SQLITE_OK)
-        return false;
     return db_.Execute("PRAGMA synchronous=FULL; PRAGMA cell_size_check=ON;") == SQLITE_OK;
+}
+
+bool Volume::UseWriteAheadLog() {
+    // A commit appends to the log and syncs it once, where the rollback
+    // journal took about five syncs; with synchronous=FULL every commit is
+    // still on disk when it returns. The log is folded back into the file
+    // as it grows and when the last connection closes.
+    Statement mode = db_.Prepare("PRAGMA journal_mode=WAL");
+    if (!mode.valid() || mode.Step() != SQLITE_ROW)
+        return false;
+    const std::span<const std::uint8_t> name = mode.ColumnBlob(0);
+    return std::string_view(reinterpret_cast<const char*>(name.data()), name.size()) == "wal";
 }
 
 bool Volume::EnsureSchema(bool readOnly) {

@@ -94,7 +94,9 @@ private:
     void EndedStep(int level, bool committed);
 
     Volume() = default;
-    bool Configure(bool readOnly);
+    bool Configure();
+    // Puts the volume, known to be ours, into write-ahead-log mode.
+    bool UseWriteAheadLog();
     bool EnsureSchema(bool readOnly);
     bool PrepareStatements();
     void RebuildNameKeys();

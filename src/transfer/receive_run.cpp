@@ -15,6 +15,7 @@ namespace {
 struct ReceiveCounts {
     int received = 0;  // messages read over both stores; numbers the texts
     int whole = 0;     // records of whole messages written
+    bool complete = true;
 };
 
 // Reads the used slots of the store the phone has selected, lowest index
@@ -28,6 +29,10 @@ void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::
             return;
         }
         const std::vector<std::uint8_t> pdu = phone::ReadStoredMessage(port, index);
+        if (port.Lost()) {
+            run.complete = false;
+            return;
+        }
         if (pdu.empty()) {
             ShowProgress(context.status, kSearchingText);
             continue;
@@ -39,12 +44,23 @@ void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::
         if (stored.whole) {
             ++run.whole;
         }
+        if (stored.id == 0 && stored.status == sms::DecodeStatus::Decoded) {
+            run.complete = false;  // decoded, but the Inbox did not take it
+        }
         // Only a message that is on disk may leave the phone: a status
         // report, a PDU the decoder refused or a failed write stays there for
-        // the next run (or for the phone's own menus).
+        // the next run (or for the phone's own menus). The PDU came from this
+        // slot's own answer: it was read on a line in step, and its read
+        // ended on its OK (see phone::Exchange); the deletion too is sent only
+        // on a line in step.
         if (deleteAfterReceive && stored.id != 0 && phone::DeleteStoredMessage(port, index)) {
             ShowProgress(context.status, DeletingText(run.received));
         }
+    }
+    // The scan ran to the store's end without finding every message the
+    // phone counted: some slot stayed unreadable.
+    if (found < counts.used) {
+        run.complete = false;
     }
 }
 
@@ -62,21 +78,30 @@ std::u16string NewMessagesText(int count) {
     return WithNumber(u"You have ", count, u" new messages..");
 }
 
-int ReceiveMessages(TransferContext& context, store::Folder& inbox,
-                    const store::ContactNameLookup& lookup) {
+std::u16string IncompleteText(int received) {
+    return WithNumber(kIncompleteLead, received, kIncompleteTail);
+}
+
+ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
+                              const store::ContactNameLookup& lookup) {
     std::int32_t deleteAfterReceive = 0;
     (void)context.options.ReadOption(options::Option::DeleteAfterReceive, deleteAfterReceive);
 
     context.status.RepaintOwner();
     phone::PortHandle port = phone::OpenPhoneLink(context.link, context.options, context.status);
     if (!port.isValid()) {
-        return 0;
+        return ReceiveResult::NoConnection;
     }
 
     ReceiveCounts run;
     for (const std::string_view storeName : kReceiveStores) {
         const std::optional<phone::StorageCounts> counts = phone::SelectStorage(port, storeName);
         if (!counts || counts->total < 1) {
+            // A store the phone does not have is refused with an error and
+            // skipped; one that went unanswered may hold messages.
+            if (!counts && port.LastEnding() != phone::ReadEnding::ErrorWord) {
+                run.complete = false;
+            }
             continue;
         }
         ReceiveFromStore(context, port, inbox, *counts, deleteAfterReceive != 0, run);
@@ -90,9 +115,15 @@ int ReceiveMessages(TransferContext& context, store::Folder& inbox,
     const int removed = store::RemoveDuplicates(inbox);
     store::FillSenderNames(inbox, lookup);
 
+    if (!run.complete) {
+        context.status.ShowStatus(IncompleteText(run.received), platform::StatusBeep::Stop,
+                                  platform::StatusColour::Red);
+        context.link.clock.SleepMs(kNewMessagesPauseMs);
+        return ReceiveResult::Incomplete;
+    }
     ShowProgress(context.status, NewMessagesText(run.whole + joined - removed));
     context.link.clock.SleepMs(kNewMessagesPauseMs);
-    return 1;
+    return ReceiveResult::Complete;
 }
 
 }  // namespace mivex::transfer

@@ -27,6 +27,14 @@ inline constexpr std::array<std::string_view, 2> kReceiveStores = {"ME", "SM"};
 inline constexpr std::u16string_view kSearchingText = u"Searching, please wait..";
 inline constexpr std::u16string_view kLookingUpNamesText = u"Please wait, looking up names..";
 
+// A run that could not read every message the phone reported (the line was
+// cut, the phone stopped answering part-way, a slot stayed unreadable) or
+// could not store one. Nothing that was not stored has left the phone, so
+// the next receive picks it up.
+inline constexpr std::u16string_view kIncompleteLead = u"Receive incomplete - ";
+inline constexpr std::u16string_view kIncompleteTail =
+    u" messages read, check the phone and receive again!  ";
+
 // After the port is closed, and with the count on screen before returning.
 inline constexpr std::uint32_t kAfterReceiveCloseMs = 200;
 inline constexpr std::uint32_t kNewMessagesPauseMs = 1200;
@@ -35,13 +43,22 @@ inline constexpr std::uint32_t kNewMessagesPauseMs = 1200;
 [[nodiscard]] std::u16string ReceivingText(int received);
 [[nodiscard]] std::u16string DeletingText(int received);
 [[nodiscard]] std::u16string NewMessagesText(int count);
+// "Receive incomplete - %d messages read, check the phone and receive again!  "
+[[nodiscard]] std::u16string IncompleteText(int received);
+
+enum class ReceiveResult {
+    NoConnection = 0,  // the start-up has told the user why; the Inbox is untouched
+    Complete = 1,      // every message the phone reported was read and stored
+    Incomplete = 2,    // some were not; the user was told in red
+};
 
 // Connects (OpenPhoneLink), reads every used slot of "ME" and "SM" into the
 // open Inbox, closes the port, then JoinParts, RemoveDuplicates and
-// FillSenderNames with `lookup`. Every text is blue without a beep. Returns 0
-// when no connection could be made (the start-up has told the user why; the
-// Inbox is not touched), 1 when the run completed, whatever it found.
-int ReceiveMessages(TransferContext& context, store::Folder& inbox,
-                    const store::ContactNameLookup& lookup);
+// FillSenderNames with `lookup`. Progress texts are blue without a beep. A
+// complete run ends with "You have %d new messages.."; an incomplete one with
+// IncompleteText in red with the stop beep instead. Once the line is lost
+// (cut, or a phone that no longer answers) no further slot is tried.
+[[nodiscard]] ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
+                                            const store::ContactNameLookup& lookup);
 
 }  // namespace mivex::transfer

@@ -91,7 +91,7 @@ public:
 private:
     void SendRow(std::size_t row, std::u16string& text) {
         const store::ObjectId id = list_.ItemData(row);
-        if (outbox_.SeekToId(id) == 0 || outbox_.ReadRecord(props_) == 0) {
+        if (outbox_.SeekToId(id) == 0 || !outbox_.ReadRecord(props_).Read(id)) {
             return;
         }
         std::optional<store::OutboxRecord> record = store::AsOutboxRecord(props_);

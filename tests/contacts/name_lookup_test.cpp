@@ -171,12 +171,13 @@ TEST(NameLookup, NamesTheSendersOfAnInbox) {
 
     std::map<std::u16string, std::u16string> names;
     store::PropArray props;
-    inbox->SeekBeginning();
-    while (inbox->ReadRecord(props) != 0) {
-        const auto record = store::AsInboxRecord(props);
-        ASSERT_TRUE(record);
-        names[record->SenderNumber] = record->SenderName;
-    }
+    EXPECT_EQ(store::ScanRecords(*inbox, props,
+                                 [&](store::ObjectId, const store::PropArray& read) {
+                                     const auto record = store::AsInboxRecord(read);
+                                     ASSERT_TRUE(record);
+                                     names[record->SenderNumber] = record->SenderName;
+                                 }),
+              0u);
     const std::map<std::u16string, std::u16string> expected = {{u"+447700900123", u"Ann"},
                                                                {u"+441614960000", u"+441614960000"},
                                                                {u"+15550100", u"+15550100"}};

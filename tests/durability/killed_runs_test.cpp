@@ -141,7 +141,7 @@ protected:
             return texts;
         store::PropArray props;
         folder->SeekBeginning();
-        while (folder->ReadRecord(props) != 0) {
+        while (folder->ReadRecord(props).Readable()) {
             if (name == store::kInboxName) {
                 if (const auto record = store::AsInboxRecord(props))
                     texts.push_back(record->Text);

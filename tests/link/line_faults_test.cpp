@@ -69,6 +69,19 @@ TEST_F(LineFaults, ErrorForOneSlotFailsThatReadOnly) {
     EXPECT_EQ(ReadSlots(port, 1), (std::vector<std::u16string>{kTexts[0]}));
 }
 
+TEST_F(LineFaults, ALateAnswerIsReadPastNeverTakenForTheNextCommands) {
+    // Slot 2's answer comes after its read has given up (a short time-out
+    // here, so the test waits little); slot 3's read must get slot 3.
+    ASSERT_NO_FATAL_FAILURE(
+        StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Late, "+CMGR=2 400")})));
+    PortHandle port = OpenQuickly();
+    ResponseBuffer answer;
+    EXPECT_FALSE(Exchange(port, "AT+CMGR=2\r", answer, kOkTerminator, {1000, 100}));
+    EXPECT_FALSE(port.InStep());
+    EXPECT_EQ(ReadSlots(port, 3), kTexts);
+    EXPECT_TRUE(port.InStep());
+}
+
 TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
     ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Silent, "+CMGR")})));
     ASSERT_NO_FATAL_FAILURE(StartTrace());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link_fixture.h"
+#include "phone/at_exchanges.h"
 
 namespace mivex::phone::test {
 namespace {
@@ -22,6 +23,7 @@ protected:
         for (const std::string_view command : kInitCommands)
             line.answers[std::string(command)] = "\r\nOK\r\n";
         line.answers["AT+CGMI\r"] = "\r\nACME Phones Ltd\r\n\r\nOK\r\n";
+        line.answers[std::string(kStepCommand)] = "\r\n+CMGF: 0\r\n\r\nOK\r\n";
     }
     PortHandle Connect() { return OpenPhoneLink(link, options, status); }
 
@@ -59,7 +61,9 @@ TEST_F(PhoneLink, APhoneThatTakesOnlyOneCommandStillLinksUp) {
 }
 
 TEST_F(PhoneLink, APhoneThatAnswersNothingIsReportedInRed) {
-    line.answers["AT+CGMI\r"] = "\r\nACME\r\n\r\nOK\r\n";  // not enough on its own
+    // Once the line cannot be brought back into step after the first
+    // silence, nothing more is sent: the maker is never asked.
+    line.answers["AT+CGMI\r"] = "\r\nACME\r\n\r\nOK\r\n";
     PortHandle port = Connect();
     EXPECT_FALSE(port.isValid());
     EXPECT_EQ(line.closes, 1);
@@ -67,7 +71,8 @@ TEST_F(PhoneLink, APhoneThatAnswersNothingIsReportedInRed) {
     EXPECT_EQ(last.text, u"Failed setup - Check options and phone settings!  ");
     EXPECT_EQ(last.colour, StatusColour::Red);
     EXPECT_EQ(last.beep, StatusBeep::Stop);
-    EXPECT_EQ(status.lines[status.lines.size() - 2].text, u"Initializing ..... ACME");
+    EXPECT_EQ(status.lines[status.lines.size() - 2].text, u"Initializing .....");
+    EXPECT_EQ(line.writes.size(), 1u + kStepAttempts);
 }
 
 TEST_F(PhoneLink, APortThatWillNotOpenIsReportedAfterTheSettleWait) {

@@ -52,6 +52,8 @@ int ScriptedDevice::Write(std::span<const std::uint8_t> bytes, std::uint32_t tim
     }
     if (const auto answer = line_.answers.find(text); answer != line_.answers.end())
         line_.ArriveIn(answer->second, 20);
+    if (line_.onWrite)
+        line_.onWrite(text);
     return static_cast<int>(bytes.size());
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -44,6 +45,8 @@ struct ScriptedLine {
     // The phone: a write equal to a key is answered with its value 20 ms
     // later; other writes get no answer.
     std::map<std::string, std::string> answers;
+    // Or a phone of the test's own, told of every write the line takes.
+    std::function<void(std::string_view)> onWrite;
 
     bool refuseOpen = false;
     std::vector<std::u16string> opened;

@@ -48,6 +48,7 @@ TEST(FaultPlan, RefusesMalformedRequests) {
         {FaultKind::Cut, "+CMGR"},         {FaultKind::Cut, "+CMGR ten"},
         {FaultKind::CmsError, "+CMGR -1"}, {FaultKind::Garbage, "+CMGR 100001"},
         {FaultKind::Unsolicited, "RING"},  {FaultKind::Error, " +CMGR"},
+        {FaultKind::Late, "+CMGR"},
     };
     for (const auto& [kind, request] : bad) {
         SCOPED_TRACE(request);
@@ -75,6 +76,16 @@ TEST(Faults, ComeBeforeOrReplaceTheAnswerAndStopTheCommand) {
     EXPECT_EQ(output.bytes, "");
     EXPECT_TRUE(output.submitted.empty());
     EXPECT_EQ(phone("AT\r"), "\r\nOK\r\n");
+}
+
+TEST(Faults, LateHoldsBackTheAnswerButNotTheEcho) {
+    Phone phone(StoresWith({}), Plan({Fault(FaultKind::Late, "+CGMI 4000")}));
+    (void)phone("ATE1\r");
+    const InterpreterOutput output = phone.Feed("AT+CGMI\r");
+    EXPECT_EQ(output.bytes, "AT+CGMI\r\r\nMivex\r\n\r\nOK\r\n");
+    ASSERT_TRUE(output.hold.has_value());
+    EXPECT_EQ(output.hold->from, 8u);
+    EXPECT_EQ(output.hold->ms, 4000);
 }
 
 TEST(Faults, GarbageIsNoiseThatSpellsNoResultCode) {

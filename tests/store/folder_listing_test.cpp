@@ -154,10 +154,10 @@ TEST_F(Listing, HandOversTakeTheFirstSelectedMessage) {
 }
 
 TEST_F(Listing, EditGroupTakesBackOneQueueingOnly) {
-    Queue(u"group text", {u"Ann,+441", u"+442"}, SendNow::No);
+    Queue(u"group text", {u"Ann,+441", u"+442", u"+443"}, SendNow::No);
     clock.local.second = 31;
     Queue(u"group text", {u"+449"}, SendNow::No);
-    ASSERT_EQ(Outbox(ListOperation::Fill), 3);
+    ASSERT_EQ(Outbox(ListOperation::Fill), 4);
 
     Select({0, 1});
     EXPECT_EQ(Outbox(ListOperation::EditGroup), 0);
@@ -166,14 +166,25 @@ TEST_F(Listing, EditGroupTakesBackOneQueueingOnly) {
     EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::Stop);
     EXPECT_TRUE(compose.entries.empty());
 
+    // A record of the group that cannot be read is not handed over, so it
+    // must not go either.
+    std::size_t damagedRow = 0;
+    while (!list.RowText(damagedRow).ends_with(u"+443"))
+        ++damagedRow;
+    store.CloseFolder(outbox);  // its reading holds the file
+    RunSql(store.VolumePath(), "UPDATE records SET props = substr(props, 1, 40) WHERE id = " +
+                                   std::to_string(list.ItemData(damagedRow)));
+    outbox = Open(kOutboxName, kOutboxByDate);
     list.SetSelected(0, false);
-    list.SetSelected(2, true);
+    Select({1, 2, 3});
     EXPECT_EQ(Outbox(ListOperation::EditGroup), 1);
     EXPECT_EQ(compose.entries, (std::vector<std::u16string>{u"Ann,+441", u"+442"}));
     EXPECT_EQ(compose.text.text, u"group text");
     const std::vector<OutboxRecord> left = ReadOutbox(*outbox);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].RecipientNumber, u"+449");
+    PropArray props;
+    EXPECT_EQ(ScanRecords(*outbox, props, [](ObjectId, const PropArray&) {}), 1u);
 }
 
 TEST_F(Listing, WithNothingSelectedOnlyDeleteAndEditGroupSayNo) {

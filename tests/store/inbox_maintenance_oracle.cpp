@@ -14,8 +14,17 @@ using store::PropArray;
 
 namespace {
 
+// The next record read whole, passing over damaged ones; 0 at the end.
+ObjectId NextReadable(store::Folder& inbox, PropArray& props) {
+    for (;;) {
+        const store::RecordRead read = inbox.ReadRecord(props);
+        if (!read.Damaged())
+            return read.Readable() ? read.id : 0;
+    }
+}
+
 std::optional<InboxRecord> ReadById(store::Folder& inbox, ObjectId id, PropArray& props) {
-    if (inbox.SeekToId(id) != id || inbox.ReadRecord(props) != id)
+    if (inbox.SeekToId(id) != id || !inbox.ReadRecord(props).Read(id))
         return std::nullopt;
     return store::AsInboxRecord(props);
 }
@@ -33,11 +42,11 @@ ObjectId FindLowestPart(store::Folder& inbox, const InboxRecord* of, std::int64_
     ObjectId best = 0;
     std::int64_t bestSeq = ceiling;
     inbox.SeekBeginning();
-    while (const ObjectId id = inbox.ReadRecord(props)) {
+    while (const ObjectId id = NextReadable(inbox, props)) {
         const std::optional<InboxRecord> record = store::AsInboxRecord(props);
         if (!record) {
             if (deleteMisshapen)
-                inbox.DeleteRecord(id);
+                (void)inbox.DeleteRecord(id);
             continue;
         }
         if (record->IsPart == 0 || (of && !SameMessage(*record, *of)))
@@ -55,7 +64,7 @@ void Rename(store::Folder& inbox, ObjectId id, const std::u16string& name, sms::
     const PropArray names{
         store::PropVal::String(store::inbox::kSenderName, name),
         store::PropVal::String(store::inbox::kSortKey, store::MakeSortKey(name, time))};
-    inbox.WriteRecord(id, names);
+    (void)inbox.WriteRecord(id, names);
 }
 
 std::u16string CapJoined(std::u16string text) {
@@ -82,7 +91,7 @@ int RescanningJoinParts(store::Folder& inbox) {
         if (start->PartSeq != 1)
             text += store::kMissingPartLead;
         text += start->Text;
-        inbox.DeleteRecord(startId);
+        (void)inbox.DeleteRecord(startId);
 
         std::int64_t current = start->PartSeq;
         while (current != start->PartCount) {
@@ -100,7 +109,7 @@ int RescanningJoinParts(store::Folder& inbox) {
             if (next->PartSeq != current + 1)
                 text += store::kMissingPartGap;
             text += next->Text;
-            inbox.DeleteRecord(nextId);
+            (void)inbox.DeleteRecord(nextId);
             current = next->PartSeq;
         }
 
@@ -123,16 +132,16 @@ int RescanningRemoveDuplicates(store::Folder& inbox) {
     if (inbox.SeekBeginning() == 0)
         return 0;
     for (;;) {
-        const ObjectId idA = inbox.ReadRecord(propsA);
+        const ObjectId idA = NextReadable(inbox, propsA);
         if (idA == 0)
             break;
         const std::optional<InboxRecord> a = store::AsInboxRecord(propsA);
         if (!a) {
-            inbox.DeleteRecord(idA);
+            (void)inbox.DeleteRecord(idA);
             continue;
         }
         inbox.SeekBeginning();
-        while (const ObjectId idB = inbox.ReadRecord(propsB)) {
+        while (const ObjectId idB = NextReadable(inbox, propsB)) {
             const std::optional<InboxRecord> b = store::AsInboxRecord(propsB);
             if (idB == idA || !b || b->Unread == 0)
                 continue;
@@ -154,7 +163,7 @@ void RescanningFillSenderNames(store::Folder& inbox, const store::ContactNameLoo
     if (inbox.SeekBeginning() == 0)
         return;
     for (;;) {
-        const ObjectId idR = inbox.ReadRecord(props);
+        const ObjectId idR = NextReadable(inbox, props);
         if (idR == 0)
             return;
         const std::optional<InboxRecord> r = store::AsInboxRecord(props);
@@ -169,7 +178,7 @@ void RescanningFillSenderNames(store::Folder& inbox, const store::ContactNameLoo
         std::uint32_t position = 0;
         inbox.SeekToId(idR, &position);
         inbox.SeekForward(1);
-        while (const ObjectId id = inbox.ReadRecord(props)) {
+        while (const ObjectId id = NextReadable(inbox, props)) {
             const std::optional<InboxRecord> other = store::AsInboxRecord(props);
             if (!other || other->Unread == 0 || other->SenderNumber != number ||
                 !other->SenderName.empty())

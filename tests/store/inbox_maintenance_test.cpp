@@ -74,7 +74,7 @@ TEST_P(InboxMaintenance, JoinsThePartsPresentAndMarksEveryGap) {
         EXPECT_EQ(Records(),
                   (std::vector{Whole(u"+4477", c.text, kNoon + lowest * 600'000'000ULL)}));
         while (const ObjectId id = inbox->SeekBeginning())
-            inbox->DeleteRecord(id);
+            ASSERT_TRUE(inbox->DeleteRecord(id));
     }
 }
 
@@ -101,7 +101,7 @@ TEST_P(InboxMaintenance, ReadCopyOrElseTheFirstCopyStays) {
         Add(readFirst ? unread : read);
         EXPECT_EQ(Dedupe(GetParam(), *inbox), 1);
         EXPECT_EQ(Records(), std::vector{read});
-        inbox->DeleteRecord(inbox->SeekBeginning());
+        ASSERT_TRUE(inbox->DeleteRecord(inbox->SeekBeginning()));
     }
     for (const char16_t* name : {u"first", u"second", u"third"}) {
         InboxRecord copy = Whole(u"+1", u"hello", kNoon);
@@ -211,8 +211,10 @@ TEST_F(StoreTest, SingleScanInboxMaintenanceLeavesTheSameFolderAsRescanning) {
         const std::vector<PropArray> records = InboxGenerator(seed).Make();
         for (Folder* folder : {&*product, &*oracle}) {
             ASSERT_TRUE(folder->Atomically([&] {
-                while (const ObjectId id = folder->SeekBeginning())
-                    folder->DeleteRecord(id);
+                while (const ObjectId id = folder->SeekBeginning()) {
+                    if (!folder->DeleteRecord(id))
+                        return false;
+                }
                 for (const PropArray& props : records)
                     Write(*folder, props);
                 return true;
@@ -223,10 +225,10 @@ TEST_F(StoreTest, SingleScanInboxMaintenanceLeavesTheSameFolderAsRescanning) {
         // is what counts here, not its durability, and the test stays quick.
         const auto inOneStep = [&](auto step) {
             int result = 0;
-            oracle->Atomically([&] {
+            EXPECT_TRUE(oracle->Atomically([&] {
                 result = step(*oracle);
                 return true;
-            });
+            }));
             return result;
         };
         const int joined = JoinParts(*product);

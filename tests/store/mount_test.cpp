@@ -30,9 +30,11 @@ TEST_F(MountTest, FirstOpenCreatesOwnerOnlyFoldersAndFileWhateverTheUmask) {
     EXPECT_EQ(ModeOf(nested.VolumePath()), 0600u);
     EXPECT_EQ(nested.VolumePath(), dir.path() / "new" / "data" / "Database" / "smsdata.cdb");
 
-    // Writing makes the journal, which must not be readable by others either.
+    // The write-ahead log and its index hold messages too, and must not be
+    // readable by others either.
     ASSERT_NE(WriteInbox(*inbox, u"a", 1), 0u);
-    EXPECT_EQ(ModeOf(nested.VolumePath().string() + "-journal"), 0600u);
+    EXPECT_EQ(ModeOf(nested.VolumePath().string() + "-wal"), 0600u);
+    EXPECT_EQ(ModeOf(nested.VolumePath().string() + "-shm"), 0600u);
 }
 
 TEST_F(MountTest, EveryMountIsMatchedByOneUnmount) {
@@ -98,7 +100,8 @@ TEST_F(MountTest, FilesThatAreNotOurVolumeAreLeftExactlyAsTheyWere) {
         EXPECT_FALSE(Open(kOptionsName));
         EXPECT_EQ(store.MountCount(), 0u);
         EXPECT_EQ(ReadFileBytes(file), before);
-        EXPECT_FALSE(std::filesystem::exists(file.string() + "-journal"));
+        for (const char* side : {"-journal", "-wal"})
+            EXPECT_FALSE(std::filesystem::exists(file.string() + side)) << side;
     }
 }
 

@@ -45,8 +45,7 @@ template <typename Each>
 void ForEachRecord(Folder& folder, Each each) {
     PropArray props;
     folder.SeekBeginning(0);
-    while (const ObjectId id = folder.ReadRecord(props))
-        each(id, props);
+    (void)ScanRecords(folder, props, each);
 }
 
 }  // namespace

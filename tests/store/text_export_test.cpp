@@ -118,7 +118,7 @@ TEST_F(Export, WritesInboxThenSentEachNewestFirst) {
 TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceedsAndKeepsItsMode) {
     WriteFileBytes(target, "an older export");
     ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
-    EXPECT_EQ(ExportMessagesOrFail(store, target), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, target), ExportCounts{});
     EXPECT_EQ(ReadFileBytes(target), "\xFF\xFE");  // empty folders: only the byte order mark
     EXPECT_EQ(ModeOf(target), 0600u);
 
@@ -127,11 +127,11 @@ TEST_F(Export, ReplacesTheOldFileOnlyWhenItSucceedsAndKeepsItsMode) {
     const fs::path longName = dir.path() / std::string(254, 'n');
     fs::create_symlink(target, longName);
     WriteFileBytes(target, "an older export");
-    EXPECT_EQ(ExportMessagesOrFail(store, longName), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, longName), ExportCounts{});
     EXPECT_TRUE(fs::is_symlink(longName));
     EXPECT_EQ(ReadFileBytes(target), "\xFF\xFE");
     fs::remove(longName);
-    EXPECT_EQ(ExportMessagesOrFail(store, longName), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, longName), ExportCounts{});
     EXPECT_EQ(ReadFileBytes(longName), "\xFF\xFE");
     fs::remove(longName);
 
@@ -162,10 +162,12 @@ TEST_F(Export, WritesIntoAPipeOrDeviceAndNeverReplacesIt) {
     struct Case {
         const char* what;
         fs::path target;
-        std::optional<int> lines = std::nullopt;
+        std::optional<ExportCounts> lines = std::nullopt;
     };
     const Case cases[] = {
-        {.what = "a device that takes everything", .target = dir.path() / "null", .lines = 0},
+        {.what = "a device that takes everything",
+         .target = dir.path() / "null",
+         .lines = ExportCounts{}},
         {.what = "a device that is always full", .target = dir.path() / "full"},
         {.what = "a FIFO with no reader", .target = pipe},
     };
@@ -179,7 +181,7 @@ TEST_F(Export, WritesIntoAPipeOrDeviceAndNeverReplacesIt) {
     // With a reader the export goes through the FIFO.
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(ExportMessagesOrFail(store, pipe), 0);
+    EXPECT_EQ(ExportMessagesOrFail(store, pipe), ExportCounts{});
     char bytes[4] = {};
     EXPECT_EQ(::read(reader, bytes, sizeof bytes), 2);
     EXPECT_EQ(std::string(bytes, 2), "\xFF\xFE");
@@ -194,7 +196,7 @@ TEST_F(Export, WritesIntoAPipeOrDeviceAndNeverReplacesIt) {
     }
     const int leaver = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(leaver, 0);
-    std::optional<int> lines = 0;
+    std::optional<ExportCounts> lines = ExportCounts{};
     std::thread exporter([&] { lines = ExportMessagesOrFail(store, pipe); });
     pollfd written{.fd = leaver, .events = POLLIN, .revents = 0};
     EXPECT_EQ(::poll(&written, 1, -1), 1);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -117,7 +118,7 @@ TEST_F(CliTool, ReceivesEveryMessageAndListsTheInboxNewestFirst) {
 
     const ToolRun noPhone = Run({"receive"});
     EXPECT_EQ(noPhone.exitStatus, 1);
-    EXPECT_TRUE(Contains(noPhone.out, "Failed connect - Check options and phone settings!  \n"));
+    EXPECT_EQ(noPhone.err, "mivex-cli: Failed connect - Check options and phone settings!  \n");
 }
 
 TEST_F(CliTool, QueuesRefusesAndSendsTheWholeOutbox) {
@@ -148,7 +149,7 @@ TEST_F(CliTool, QueuesRefusesAndSendsTheWholeOutbox) {
     // Without a service centre nothing can go, and the run says so.
     const ToolRun refused = RunWithPhone({"send"});
     EXPECT_EQ(refused.exitStatus, 1);
-    EXPECT_TRUE(Contains(refused.out, "Invalid Service Centre number")) << refused.out;
+    EXPECT_TRUE(Contains(refused.err, "mivex-cli: Invalid Service Centre number")) << refused.err;
 
     ASSERT_EQ(Run({"options", "set", "UsePhoneServiceCentre", "1"}).exitStatus, 0);
     const ToolRun send = RunWithPhone({"send"});
@@ -280,6 +281,7 @@ TEST_F(CliTool, ExportsWhatTheStoreHoldsAndFailsLoudly) {
     EXPECT_EQ(run.out, "0 Messages Exported\n");
     EXPECT_EQ(ReadFile(file), "\xFF\xFE");
 
+    store::ObjectId damaged = 0;
     {
         platform::SilentSounds sounds;
         store::Store store(data, sounds);
@@ -289,11 +291,28 @@ TEST_F(CliTool, ExportsWhatTheStoreHoldsAndFailsLoudly) {
                                        sms::CalendarToFileTime({2004, 12, 31, 23, 59, 7}).value(),
                                        u"Hi\r\nthere", u""};
         ASSERT_NE(sent->WriteRecord(0, store::ToProps(record)), 0u);
+        damaged = sent->WriteRecord(0, store::ToProps(record));
+        ASSERT_NE(damaged, 0u);
     }
+    // The second record's bytes are cut short, as by a bad sector.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((data / "Database" / "smsdata.cdb").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           ("UPDATE records SET props = substr(props, 1, 40) WHERE id = " +
+                            std::to_string(damaged))
+                               .c_str(),
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
     const std::string line = "31/12/04  23:59:07\t+447700900123\tAnn Lee\tHi there";
-    EXPECT_EQ(Run({"list", "sent"}).out, line + "\n");
+    run = Run({"list", "sent"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, line + "\n");
+    EXPECT_EQ(run.err, "mivex-cli: 1 messages could not be read and are not listed\n");
     run = Run({"export", file.string()});
+    EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "1 Messages Exported\n");
+    EXPECT_EQ(run.err, "mivex-cli: 1 messages could not be read and are not in the file\n");
     std::string expected = "\xFF\xFE";
     for (const char byte : "Sent\t" + line + "\r\n")
         expected += {byte, '\0'};

@@ -101,9 +101,10 @@ store::FolderHandle TransferOnPty::Open(std::u16string_view name) {
 std::vector<store::PropArray> TransferOnPty::ReadAll(store::Folder& folder) {
     std::vector<store::PropArray> records;
     store::PropArray props;
-    folder.SeekBeginning(0);
-    while (folder.ReadRecord(props) != 0)
-        records.push_back(props);
+    EXPECT_EQ(store::ScanRecords(
+                  folder, props,
+                  [&](store::ObjectId, const store::PropArray& read) { records.push_back(read); }),
+              0u);
     return records;
 }
 

@@ -5,12 +5,15 @@
 
 namespace mivex::tools {
 
-void ConsoleStatus::ShowStatus(std::u16string_view text, platform::StatusBeep,
-                               platform::StatusColour) {
+void ConsoleStatus::ShowStatus(std::u16string_view text, platform::StatusBeep beep,
+                               platform::StatusColour colour) {
     // An empty text clears the strip; on a terminal there is nothing to clear.
     if (text.empty())
         return;
-    out_ << text::Utf16ToUtf8(text) << std::endl;
+    if (colour == platform::StatusColour::Red || beep == platform::StatusBeep::Stop)
+        err_ << kMessagePrefix << text::Utf16ToUtf8(text) << std::endl;
+    else
+        out_ << text::Utf16ToUtf8(text) << std::endl;
 }
 
 platform::PromptAnswer ConsolePrompter::ShowMessage(std::u16string_view text, std::u16string_view,

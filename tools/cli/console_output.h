@@ -13,15 +13,18 @@
 namespace mivex::tools {
 
 // One line per text, flushed at once: a transfer blocks for seconds between
-// texts and whoever watches must see where it is. Beeps and colours are dropped.
+// texts and whoever watches must see where it is. A failure text (red, or
+// with the stop sound) goes to stderr, everything else to stdout; beeps and
+// colours are dropped.
 class ConsoleStatus final : public platform::StatusSink {
 public:
-    explicit ConsoleStatus(std::ostream& out) : out_(out) {}
+    ConsoleStatus(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
     void ShowStatus(std::u16string_view text, platform::StatusBeep beep,
                     platform::StatusColour colour) override;
 
 private:
     std::ostream& out_;
+    std::ostream& err_;
 };
 
 // Message boxes as lines: the information icon marks a result (stdout), every

@@ -88,14 +88,17 @@ ExitStatus RunList(const SessionArguments& session, const std::string& folder, s
     if (!handle)
         return StoreUnavailable(err, store);
     store::PropArray props;
-    if (handle->SeekBeginning() != 0) {
-        while (handle->ReadRecord(props) != 0) {
-            if (const std::optional<std::u16string> line = MessageLine(choice->folder, props))
+    const std::size_t unreadable =
+        store::ScanRecords(*handle, props, [&](store::ObjectId, const store::PropArray& record) {
+            if (const std::optional<std::u16string> line = MessageLine(choice->folder, record))
                 out << text::Utf16ToUtf8(*line) << '\n';
-        }
-    }
+        });
     store.CloseFolder(handle);
     out.flush();
+    if (unreadable != 0) {
+        err << kMessagePrefix << unreadable << " messages could not be read and are not listed\n";
+        return ExitStatus::Failed;
+    }
     return ExitStatus::Success;
 }
 
@@ -103,13 +106,18 @@ ExitStatus RunExport(const SessionArguments& session, const std::filesystem::pat
                      std::ostream& out, std::ostream& err) {
     platform::SilentSounds sounds;
     store::Store store(session.dataDirectory, sounds);
-    const std::optional<int> lines = store::ExportMessagesOrFail(store, file);
-    if (!lines) {
+    const std::optional<store::ExportCounts> counts = store::ExportMessagesOrFail(store, file);
+    if (!counts) {
         err << kMessagePrefix << "cannot export to " << file.string()
             << " (the file cannot be written or the store cannot be opened)\n";
         return ExitStatus::Failed;
     }
-    out << *lines << " Messages Exported\n";
+    out << counts->written << " Messages Exported\n";
+    if (counts->unreadable != 0) {
+        err << kMessagePrefix << text::Utf16ToUtf8(store::UnreadableExportText(counts->unreadable))
+            << '\n';
+        return ExitStatus::Failed;
+    }
     return ExitStatus::Success;
 }
 

@@ -40,7 +40,7 @@ public:
           store_(session.dataDirectory, sounds_),
           storedOptions_(store_),
           options_(storedOptions_, std::move(port)),
-          status_(out) {}
+          status_(out, err) {}
 
     ~TransferSetup() {
         if (trace_)
@@ -109,10 +109,10 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
     }
 
     setup.StartTrace();
-    const int result = transfer::ReceiveMessages(
+    const transfer::ReceiveResult result = transfer::ReceiveMessages(
         setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()));
     setup.store().CloseFolder(inbox);
-    return result == 1 ? ExitStatus::Success : ExitStatus::Failed;
+    return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }
 
 ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
@@ -133,10 +133,19 @@ ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
     const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
     (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
     list.SelectAll();
+    // The fill passes over records it cannot read; they cannot be sent, and
+    // a script must not take the run for one that sent everything.
+    store::PropArray props;
+    const std::size_t unreadable =
+        store::ScanRecords(*outbox, props, [](store::ObjectId, const store::PropArray&) {});
+    if (unreadable != 0) {
+        err << kMessagePrefix << unreadable
+            << " Outbox messages could not be read and will not be sent\n";
+    }
     if (list.SelectedCount() == 0) {
         setup.status().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
                                   platform::StatusColour::Blue);
-        return ExitStatus::Success;
+        return unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
     }
 
     setup.StartTrace();
@@ -145,7 +154,7 @@ ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
     const int sentCount = transfer::SendOutbox(list, setup.context(), *outbox, *sent, counters);
     store.CloseFolder(sent);
     store.CloseFolder(outbox);
-    return sentCount > 0 ? ExitStatus::Success : ExitStatus::Failed;
+    return sentCount > 0 && unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
 }
 
 }  // namespace

@@ -82,6 +82,10 @@ void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
     app.add_option("--cut", arguments.cut, "Close the line after N bytes of the answer to COMMAND.")
         ->group(faults)
         ->type_name("'COMMAND N'");
+    app.add_option("--late", arguments.late,
+                   "Answer COMMAND N milliseconds late (a slow SIM); later answers wait behind it.")
+        ->group(faults)
+        ->type_name("'COMMAND N'");
     app.add_option("--refuse-cmgs", arguments.refusedSubmissions,
                    "Refuse the Nth AT+CMGS (from 1) after its PDU, as a network would.")
         ->group(faults)
@@ -128,9 +132,13 @@ std::optional<phonesim::PhoneSetup> BuildSetup(const PhonesimArguments& argument
     }
 
     const FaultOption options[] = {
-        {FaultKind::Unsolicited, &arguments.unsolicited}, {FaultKind::Garbage, &arguments.garbage},
-        {FaultKind::Silent, &arguments.silent},           {FaultKind::Error, &arguments.error},
-        {FaultKind::CmsError, &arguments.cmsError},       {FaultKind::Cut, &arguments.cut},
+        {FaultKind::Unsolicited, &arguments.unsolicited},
+        {FaultKind::Garbage, &arguments.garbage},
+        {FaultKind::Silent, &arguments.silent},
+        {FaultKind::Error, &arguments.error},
+        {FaultKind::CmsError, &arguments.cmsError},
+        {FaultKind::Cut, &arguments.cut},
+        {FaultKind::Late, &arguments.late},
     };
     for (const FaultOption& option : options) {
         for (const std::string& request : *option.requests) {

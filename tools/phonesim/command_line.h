@@ -27,6 +27,7 @@ struct PhonesimArguments {
     std::vector<std::string> error;
     std::vector<std::string> cmsError;
     std::vector<std::string> cut;
+    std::vector<std::string> late;
     std::vector<int> refusedSubmissions;
     bool emptySlotError = false;
 };

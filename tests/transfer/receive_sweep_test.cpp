@@ -1,0 +1,106 @@
+// The receive run with "Delete messages after receive" on, against the
+// simulated phone in virtual time, with one exchange going wrong at a time:
+// an answer past its time-out, noise, a stray line, silence, an error. Two
+// runs each; after each, every message is in the Inbox or still on the phone.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "phone_fixtures.h"
+#include "sms/deliver_decoder.h"
+#include "transfer/receive_run.h"
+#include "transfer_fixture.h"
+#include "virtual_phone.h"
+
+namespace mivex::transfer::test {
+namespace {
+
+using phonesim::FaultKind;
+
+std::vector<std::u16string> PhoneTexts(const phonesim::PhoneStores& stores) {
+    std::vector<std::u16string> texts;
+    for (const phonesim::MessageStore* store : {&stores.phone, &stores.sim}) {
+        for (const auto& [slot, message] : store->Messages())
+            texts.push_back(sms::DecodeDeliver(message.pdu).message.Text);
+    }
+    return texts;
+}
+
+std::vector<std::u16string> InboxTexts(store::Folder& inbox) {
+    std::vector<std::u16string> texts;
+    store::PropArray props;
+    (void)inbox.SeekBeginning();
+    for (store::RecordRead read = inbox.ReadRecord(props); !read.End();
+         read = inbox.ReadRecord(props)) {
+        if (const std::optional<store::InboxRecord> record = store::AsInboxRecord(props))
+            texts.push_back(record->Text);
+    }
+    return texts;
+}
+
+TEST(ReceiveSweep, NoMessageIsEverGoneFromThePhoneWithoutBeingInTheInbox) {
+    // A full phone memory and a full SIM: every slot position is read and deleted.
+    const std::vector<std::u16string> texts = {u"m1", u"m2", u"m3", u"s1", u"s2"};
+    const auto fullStores = [&] {
+        return Stores(
+            3,
+            {{1, Delivered(texts[0])[0]}, {2, Delivered(texts[1])[0]}, {3, Delivered(texts[2])[0]}},
+            {{1, Delivered(texts[3])[0]}, {2, Delivered(texts[4])[0]}});
+    };
+    // Late answers: just past the 3000 ms time-out, and past the first
+    // attempt to bring the line back too.
+    const std::pair<FaultKind, std::string_view> faults[] = {
+        {FaultKind::Late, "3500"},      {FaultKind::Late, "7000"},
+        {FaultKind::Garbage, "600"},    {FaultKind::Garbage, "40"},
+        {FaultKind::Unsolicited, "OK"}, {FaultKind::Unsolicited, "+CMTI: \"SM\",1"},
+        {FaultKind::Silent, ""},        {FaultKind::Error, ""},
+    };
+    const std::string_view exchanges[] = {"+CPMS",   "+CMGR=1", "+CMGR=2", "+CMGR=3",
+                                          "+CMGD=1", "+CMGD=2", "+CMGD=3"};
+    // A fast line, and a slow one (a millisecond a byte) on which the rest of
+    // an answer is still arriving when the next command could go.
+    for (const std::uint32_t byteMs : {0u, 1u})
+        for (const auto& [kind, argument] : faults) {
+            for (const std::string_view exchange : exchanges) {
+                const std::string request =
+                    std::string(exchange) + (argument.empty() ? "" : " ") + std::string(argument);
+                SCOPED_TRACE(::testing::Message() << static_cast<int>(kind) << " " << request
+                                                  << " at " << byteMs << " ms a byte");
+                VirtualRunSeams seams;
+                seams.options.integers[options::Option::DeleteAfterReceive] = 1;
+                PhoneInVirtualTime phone(
+                    seams.line, fullStores(),
+                    phonesim::test::Plan({phonesim::test::Fault(kind, request)}), byteMs);
+                testing::TempDir directory;
+                store::Store store(directory.path(), seams.sounds);
+                store::FolderHandle inbox =
+                    store.OpenFolder(store::kInboxName, store::kInboxByDate);
+                ASSERT_TRUE(inbox.valid());
+
+                for (int run = 1; run <= 2; ++run) {
+                    SCOPED_TRACE(::testing::Message() << "run " << run);
+                    const ReceiveResult result = ReceiveMessages(seams.context, *inbox, nullptr);
+                    const std::vector<std::u16string> stored = InboxTexts(*inbox);
+                    const std::vector<std::u16string> kept = PhoneTexts(phone.Stores());
+                    for (const std::u16string& text : texts) {
+                        const auto inInbox = std::count(stored.begin(), stored.end(), text);
+                        EXPECT_LE(inInbox, 1) << "stored twice";
+                        EXPECT_TRUE(inInbox == 1 ||
+                                    std::find(kept.begin(), kept.end(), text) != kept.end())
+                            << "lost";
+                        // A store whose selection is refused is taken for one the
+                        // phone does not have, and skipped as complete.
+                        const bool storesRefused = kind == FaultKind::Error && exchange == "+CPMS";
+                        if (result == ReceiveResult::Complete && !storesRefused) {
+                            EXPECT_EQ(inInbox, 1) << "not stored by a complete run";
+                        }
+                    }
+                }
+            }
+        }
+}
+
+}  // namespace
+}  // namespace mivex::transfer::test
