@@ -42,6 +42,7 @@
 #include <QTest>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -179,8 +180,9 @@ Folders& TempFolders() {
 }
 
 // ---------------------------------------------------------------------------
-// Whole processes, timed from the start to the parent's wait4 and measured by
-// the kernel's own accounting of the finished child.
+// Whole processes, started through mivex_launch_timed (see there why), timed
+// from the start to its wait4 and measured by the kernel's own accounting of
+// the finished child.
 
 struct ProcessRun {
     double seconds = 0;
@@ -211,30 +213,37 @@ ProcessRun RunProcess(const std::vector<std::string>& arguments,
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
+    int output[2];
+    if (::pipe2(output, O_CLOEXEC) != 0)
+        return {};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-
-    ProcessRun run;
-    pid_t child = 0;
-    const auto start = SteadyClock::now();
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_addclose(&actions, output[0]);
+    posix_spawn_file_actions_addclose(&actions, output[1]);
+    argv.insert(argv.begin(), const_cast<char*>(MIVEX_LAUNCH_TIMED));
+    pid_t launcher = 0;
+    const int spawned =
+        posix_spawn(&launcher, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return run;
+    ::close(output[1]);
+    std::string line;
+    char buffer[256];
+    for (ssize_t got = 0; spawned == 0 && (got = ::read(output[0], buffer, sizeof buffer)) > 0;)
+        line.append(buffer, static_cast<std::size_t>(got));
+    ::close(output[0]);
     int status = 0;
-    rusage usage{};
-    if (::wait4(child, &status, 0, &usage) != child)
+    ProcessRun run;
+    if (spawned != 0 || ::waitpid(launcher, &status, 0) != launcher || status != 0)
         return run;
-    run.seconds = SecondsSince(start);
-    run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    const auto seconds = [](const timeval& time) {
-        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
-    };
-    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    long peakKiB = 0;
+    int exitStatus = -1;
+    if (std::sscanf(line.c_str(), "%lf %lf %ld %d", &run.seconds, &run.cpuSeconds, &peakKiB,
+                    &exitStatus) != 4)
+        return run;
+    run.peakMiB = static_cast<double>(peakKiB) / 1024.0;
+    run.ok = exitStatus == 0;
     return run;
 }
 
