@@ -1077,6 +1077,7 @@ BENCHMARK(Startup)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(Startup)
     ->ArgName("contacts")
+    ->Arg(0)
     ->Arg(10'000)
     ->Iterations(15)
     ->UseManualTime()
