@@ -1,27 +1,30 @@
 // The desktop program's costs, each against a reference measured in the same
-// run:
+// run, the two timed in turn, pair by pair, and reported as medians with the
+// median of the pairwise ratios (ratio); where both run in this process the
+// thread's processor time is reported too (cpu_ratio), the steadier figure
+// on a shared machine.
 // - Startup: mivex started on a data directory with an address book, from
 //   the start of the process to the compose view's first paint and the
-//   process's end, and its peak resident memory, against a bare Qt Widgets
-//   program showing one empty dialog (mivex_bare_dialog) started the same
-//   way. The two start in turn, pair by pair.
-// - Typing/Compose against Typing/BareEdit: one keystroke into the compose
-//   view's message edit holding a long message, which recounts the
-//   characters left, against the same keystroke into a plain edit of the
-//   same size holding the same text, with no counter.
-// - Inbox/Open against Inbox/BareRead: the Inbox view on a big Inbox from
-//   its construction to the first paint of its list, against SQLite alone
-//   stepping through the same rows. Inbox/CoreFill (the same fill into a
-//   list kept in memory) and Inbox/ListWidgetOnly (a bare QListWidget given
-//   the same rows and painted) show where the view's time goes. Sorting by
-//   sender, deleting a selection and showing a selected message are timed
-//   on the same Inbox.
-// - Transfer/Receive and Transfer/Send: the Inbox view's Receive and the
+//   process's end, and its peak resident memory (memory_ratio), against a
+//   bare Qt Widgets program showing one empty dialog (mivex_bare_dialog)
+//   started the same way. StartupSteps and StartupContactBoxOnly show where
+//   the program's own part of it goes.
+// - Typing: one keystroke into the compose view's message edit holding a
+//   long message, which recounts the characters left, against the same
+//   keystroke into a plain edit of the same size holding the same text,
+//   with no counter.
+// - InboxOpen: the Inbox view on a big Inbox from its construction to the
+//   first paint of its list, against SQLite alone stepping through the same
+//   rows. InboxCoreFill (the same fill into a list kept in memory) and
+//   InboxListWidgetOnly (a bare QListWidget given the same rows and painted)
+//   show where the view's time goes. Sorting by sender, deleting a selection
+//   and showing a selected message are timed on the same Inbox.
+// - TransferReceive and TransferSend: the Inbox view's Receive and the
 //   Outbox view's Send All against the simulated phone paced at 115,200
 //   baud, against mivex-cli's receive and send (the whole process) on the
-//   same phone, in turn.
+//   same phone.
 //
-// The smoke test runs the small sizes only and asserts nothing about time.
+// The smoke tests run the small sizes only and assert nothing about time.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
