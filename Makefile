@@ -52,6 +52,7 @@ bench: build
 	@$(BUILD_DIR)/bench/phone/mivex_link_bench
 	@$(BUILD_DIR)/bench/store/mivex_store_bench
 	@$(BUILD_DIR)/bench/transfer/mivex_transfer_bench
+	@$(BUILD_DIR)/bench/app/mivex_app_bench
 
 # The programs, manual pages, help page, desktop entry, icon and AppStream
 # metadata under $(PREFIX); `make install PREFIX=~/.local` needs no root.

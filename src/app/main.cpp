@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEvent>
 #include <QThread>
 #include <cstdio>
 #include <optional>
@@ -81,6 +82,26 @@ std::optional<Arguments> ParseArguments(QApplication& application, QString& erro
     return arguments;
 }
 
+// Benchmark hook: with MIVEX_EXIT_AFTER_FIRST_PAINT=1 the compose view quits
+// without saving right after its first paint, so a start-up can be timed
+// from outside, to the picture on screen and the process's end.
+class EndAfterFirstPaint final : public QObject {
+public:
+    explicit EndAfterFirstPaint(app::ComposeView& compose) : compose_(compose) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QMetaObject::invokeMethod(
+                &compose_, [this] { compose_.End(0); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    app::ComposeView& compose_;
+    bool painted_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +154,9 @@ int main(int argc, char** argv) {
                      &app::MainWindow::RaiseTopWindow);
 
     app::ComposeView compose(window, context);
+    EndAfterFirstPaint endAfterFirstPaint(compose);
+    if (qEnvironmentVariableIntValue("MIVEX_EXIT_AFTER_FIRST_PAINT") == 1)
+        compose.installEventFilter(&endAfterFirstPaint);
     window.show();
     compose.Run();
     return kSuccess;
