@@ -91,6 +91,10 @@ void ComposeView::BuildControls() {
     recipientBox_->setEditable(true);
     recipientBox_->setInsertPolicy(QComboBox::NoInsert);
     recipientBox_->setMaxVisibleItems(20);
+    // The layout gives the box the view's width; sizing it to its longest
+    // entry would measure every contact before the first paint.
+    recipientBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    recipientBox_->setMinimumContentsLength(16);
     recipientBox_->setAccessibleName(QStringLiteral("Number or contact"));
     recipientBox_->lineEdit()->setAccessibleName(QStringLiteral("Number or contact"));
     // Typing part of a name offers every contact entry that holds it.

@@ -23,8 +23,10 @@ namespace {
 
 using namespace mivex;
 
-// Before looking for a running copy: a copy started a moment ago by the
-// same click has time to claim its place.
+// A second copy waits this long before asking the running one to come
+// forward, so a copy started a moment before it has time to listen. The
+// first copy does not wait: the lock file tells at once whether another
+// runs, and of two starts at the same moment only one can take it.
 constexpr unsigned long kStartWaitMs = 200;
 
 enum Exit { kSuccess = 0, kFailed = 1, kUsageError = 2 };
@@ -117,8 +119,6 @@ int main(int argc, char** argv) {
     if (!arguments)
         return Fail(kUsageError, error);
 
-    QThread::msleep(kStartWaitMs);
-
     std::optional<app::DemoPhone> demo;
     std::filesystem::path dataDirectory = arguments->dataDirectory;
     if (arguments->demo) {
@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
 
     app::SingleInstance instance(context.DataDirectory());
     if (!instance.Claim()) {
+        QThread::msleep(kStartWaitMs);
         if (!instance.AskRunningCopyToRaise())
             return Fail(kFailed, QStringLiteral("Mivex runs already but does not answer"));
         return kSuccess;
