@@ -51,6 +51,7 @@ bench: build
 	@$(BUILD_DIR)/bench/mivex_sms_bench
 	@$(BUILD_DIR)/bench/phone/mivex_link_bench
 	@$(BUILD_DIR)/bench/store/mivex_store_bench
+	@$(BUILD_DIR)/bench/contacts/mivex_contacts_bench
 	@$(BUILD_DIR)/bench/transfer/mivex_transfer_bench
 	@$(BUILD_DIR)/bench/app/mivex_app_bench
 
