@@ -2,11 +2,11 @@
 
 #include "app/about_dialog.h"
 #include "app/command_ids.h"
+#include "app/compose_view.h"
+#include "app/help.h"
 #include "app/inbox_view.h"
 #include "app/outbox_view.h"
 #include "app/sent_view.h"
-#include "app/compose_view.h"
-#include "app/help.h"
 #include "app/title_picture.h"
 #include "app/view_chrome.h"
 #include "options/ui/general_options_dialog.h"

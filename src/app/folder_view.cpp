@@ -251,7 +251,9 @@ void FolderView::Sort(int order) {
         name->setChecked(order == 1);
 }
 
-FolderViewMemory& FolderView::Memory() { return context_.Shell().*kind_.memory; }
+FolderViewMemory& FolderView::Memory() {
+    return context_.Shell().*kind_.memory;
+}
 
 void FolderView::Resort() {
     SendCommand(Memory().sortOrder == 0 ? cmd::SortByDate : cmd::SortByName);

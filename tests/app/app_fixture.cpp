@@ -15,7 +15,9 @@ std::uint64_t RunClock::NowMs() {
            skippedMs.load();
 }
 
-void RunClock::SleepMs(std::uint32_t milliseconds) { skippedMs += milliseconds; }
+void RunClock::SleepMs(std::uint32_t milliseconds) {
+    skippedMs += milliseconds;
+}
 
 platform::LocalTime RunClock::Local() {
     static const std::uint64_t start = NowMs();
