@@ -23,6 +23,7 @@
 
 #include "fake_controls.h"
 #include "inbox_maintenance_oracle.h"
+#include "platform/memory_controls.h"
 #include "store/folder_listing.h"
 #include "store/inbox_maintenance.h"
 #include "store/message_records.h"
@@ -186,7 +187,7 @@ void InboxFill(benchmark::State& state) {
     mivex::store::Store store(folder, sounds);
     mivex::store::FolderHandle inbox =
         store.OpenFolder(mivex::store::kInboxName, mivex::store::kInboxByDate);
-    mivex::testing::FakeListControl list;
+    mivex::platform::MemoryList list;
     mivex::testing::FakeTextControl text;
     mivex::testing::FakeTextControl counter;
     mivex::testing::RecordingStatusSink status;

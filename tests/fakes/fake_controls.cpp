@@ -5,32 +5,10 @@
 
 namespace mivex::testing {
 
-std::size_t FakeListControl::AddRow(std::u16string_view text) {
-    rows.push_back({std::u16string(text)});
-    return rows.size() - 1;
-}
-
-void FakeListControl::InsertRow(std::size_t index, std::u16string_view text) {
-    if (index > rows.size())
-        throw std::out_of_range("InsertRow past the end");
-    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), Row{std::u16string(text)});
-}
-
-void FakeListControl::DeleteRow(std::size_t index) {
-    if (index >= rows.size())
-        throw std::out_of_range("DeleteRow past the end");
-    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
-std::size_t FakeListControl::SelectedCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(rows.begin(), rows.end(), [](const Row& row) { return row.selected; }));
-}
-
-std::vector<std::u16string> FakeListControl::Texts() const {
+std::vector<std::u16string> RowTexts(const platform::ListControl& list) {
     std::vector<std::u16string> texts;
-    for (const Row& row : rows)
-        texts.push_back(row.text);
+    for (std::size_t row = 0; row < list.Count(); ++row)
+        texts.push_back(list.RowText(row));
     return texts;
 }
 

@@ -16,34 +16,8 @@
 
 namespace mivex::testing {
 
-class FakeListControl final : public platform::ListControl {
-public:
-    struct Row {
-        std::u16string text;
-        std::uint32_t data = 0;
-        bool selected = false;
-    };
-
-    std::size_t Count() const override { return rows.size(); }
-    void Reset() override { rows.clear(); }
-    std::size_t AddRow(std::u16string_view text) override;
-    void InsertRow(std::size_t index, std::u16string_view text) override;
-    void DeleteRow(std::size_t index) override;
-    std::u16string RowText(std::size_t index) const override { return rows.at(index).text; }
-    std::uint32_t ItemData(std::size_t index) const override { return rows.at(index).data; }
-    void SetItemData(std::size_t index, std::uint32_t data) override { rows.at(index).data = data; }
-    bool IsSelected(std::size_t index) const override { return rows.at(index).selected; }
-    void SetSelected(std::size_t index, bool selected) override {
-        rows.at(index).selected = selected;
-    }
-    std::size_t SelectedCount() const override;
-    void RepaintOwner() override { ++repaints; }
-
-    std::vector<std::u16string> Texts() const;
-
-    std::vector<Row> rows;
-    int repaints = 0;
-};
+// The text of every row, top to bottom.
+std::vector<std::u16string> RowTexts(const platform::ListControl& list);
 
 class FakeComboControl final : public platform::ComboControl {
 public:

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_controls.h"
+#include "platform/memory_controls.h"
 
 namespace mivex::platform {
 namespace {
 
 TEST(FirstSelectedIndex, IsTheLowestSelectedRowOrTheCountWhenNone) {
-    testing::FakeListControl list;
+    MemoryList list;
     EXPECT_EQ(FirstSelectedIndex(list), 0u);
     for (auto text : {u"a", u"b", u"c", u"d"})
         list.AddRow(text);

@@ -15,6 +15,32 @@ TEST(RowTexts, FollowTheColumnHeadings) {
     EXPECT_EQ(ReplyEntry(u"", u"+447700"), u"+447700");
 }
 
+// Rows kept in memory, counting the redraws asked for after a delete.
+class CountingList final : public platform::ListControl {
+public:
+    std::size_t Count() const override { return rows_.Count(); }
+    void Reset() override { rows_.Reset(); }
+    std::size_t AddRow(std::u16string_view text) override { return rows_.AddRow(text); }
+    void InsertRow(std::size_t index, std::u16string_view text) override {
+        rows_.InsertRow(index, text);
+    }
+    void DeleteRow(std::size_t index) override { rows_.DeleteRow(index); }
+    std::u16string RowText(std::size_t index) const override { return rows_.RowText(index); }
+    std::uint32_t ItemData(std::size_t index) const override { return rows_.ItemData(index); }
+    void SetItemData(std::size_t index, std::uint32_t data) override {
+        rows_.SetItemData(index, data);
+    }
+    bool IsSelected(std::size_t index) const override { return rows_.IsSelected(index); }
+    void SetSelected(std::size_t index, bool on) override { rows_.SetSelected(index, on); }
+    std::size_t SelectedCount() const override { return rows_.SelectedCount(); }
+    void RepaintOwner() override { ++repaints; }
+
+    int repaints = 0;
+
+private:
+    MemoryList rows_;
+};
+
 class Listing : public StoreTest {
 public:
     FolderViewControls View() { return {list, messageText, counter, status, prompter}; }
@@ -37,7 +63,7 @@ public:
                SendNow sendNow) {
         FakeTextControl composeText;
         composeText.SetText(text);
-        FakeListControl recipients;
+        MemoryList recipients;
         for (const char16_t* entry : entries)
             recipients.AddRow(entry);
         ASSERT_EQ(QueueMessage(composeText, recipients, *outbox, sendNow, prompter, clock),
@@ -51,7 +77,7 @@ public:
     FolderHandle inbox = Open(kInboxName, kInboxByDate);
     FolderHandle outbox = Open(kOutboxName, kOutboxByDate);
     FolderHandle sent = Open(kSentName, kSentByDate);
-    FakeListControl list;
+    CountingList list;
     FakeTextControl messageText;
     FakeTextControl counter;
     RecordingStatusSink status;
@@ -68,9 +94,9 @@ TEST_F(Listing, InboxFillSkipsWrongShapesAndShowingMarksRead) {
     const ObjectId older = AddInbox(u"+1", u"+1", u"Old", At(2026, 1, 2, 3, 4), 0);
 
     EXPECT_EQ(Inbox(ListOperation::Fill), 2);
-    EXPECT_EQ(list.Texts(),
+    EXPECT_EQ(RowTexts(list),
               (std::vector<std::u16string>{u"0305  09:07 * Ann Lee", u"0102  03:04    +1"}));
-    EXPECT_EQ(list.rows[1].data, older);
+    EXPECT_EQ(list.ItemData(1), older);
     EXPECT_EQ(counter.text, u"2");
 
     Select({0});
@@ -78,8 +104,8 @@ TEST_F(Listing, InboxFillSkipsWrongShapesAndShowingMarksRead) {
     EXPECT_EQ(messageText.text, u"Hello");
     EXPECT_EQ(status.Texts(), std::vector<std::u16string>{u"+4477"});
     EXPECT_EQ(status.lines.at(0).colour, platform::StatusColour::Blue);
-    EXPECT_EQ(list.rows[0].text, u"0305  09:07    Ann Lee");
-    EXPECT_EQ(list.rows[0].data, newer);
+    EXPECT_EQ(list.RowText(0), u"0305  09:07    Ann Lee");
+    EXPECT_EQ(list.ItemData(0), newer);
     EXPECT_EQ(ReadInbox(*inbox).at(0).Unread, 0);
 }
 
@@ -89,10 +115,10 @@ TEST_F(Listing, OutboxFillSelectsTheMarkedRowsOnce) {
     Queue(u"Meet at six", {u"Ann,+441", u"+442"}, SendNow::No);
 
     EXPECT_EQ(Outbox(ListOperation::Fill), 4);
-    EXPECT_EQ(list.Texts(),
+    EXPECT_EQ(RowTexts(list),
               (std::vector<std::u16string>{u"0305  09:08  Ann", u"0305  09:08  +442",
                                            u"0305  09:07  Ann", u"0305  09:07  +442"}));
-    EXPECT_TRUE(list.SelectedCount() == 2 && list.rows[2].selected && list.rows[3].selected);
+    EXPECT_TRUE(list.SelectedCount() == 2 && list.IsSelected(2) && list.IsSelected(3));
     EXPECT_EQ(Outbox(ListOperation::Fill), 4);
     EXPECT_EQ(list.SelectedCount(), 0u);
 }
@@ -112,7 +138,7 @@ TEST_F(Listing, DeleteRemovesTheSelectedRowsAfterYes) {
     EXPECT_EQ(prompter.seen.at(0).icon, platform::PromptIcon::Exclamation);
 
     EXPECT_EQ(Sent(ListOperation::DeleteSelected), 1);
-    EXPECT_EQ(list.Texts(),
+    EXPECT_EQ(RowTexts(list),
               (std::vector<std::u16string>{u"0305  09:03  Ann", u"0305  09:01  Ann", u"stale"}));
     EXPECT_EQ(counter.text, u"3");
     EXPECT_EQ(messageText.text, u"");

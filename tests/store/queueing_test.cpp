@@ -39,7 +39,7 @@ protected:
 
     FolderHandle outbox = Open(kOutboxName, kOutboxByDate);
     FakeTextControl text;
-    FakeListControl recipients;
+    MemoryList recipients;
     ScriptedPrompter prompter;
     FakeClock clock;
 };
@@ -114,7 +114,7 @@ TEST_F(Queueing, WritesAllRecipientsOrNone) {
 
 TEST_F(Queueing, CopyToOutboxCopiesTheSelectedSentRecords) {
     FolderHandle sent = Open(kSentName, kSentByDate);
-    FakeListControl rows;
+    MemoryList rows;
     const auto addSent = [&](const PropArray& props, bool selected) {
         const std::size_t row = rows.AddRow(u"row");
         rows.SetItemData(row, Write(*sent, props));

@@ -11,6 +11,7 @@
 
 #include "fake_clock.h"
 #include "fake_controls.h"
+#include "platform/memory_controls.h"
 #include "store/compose_target.h"
 #include "store/message_records.h"
 #include "store/store.h"
@@ -18,10 +19,11 @@
 
 namespace mivex::store::tests {
 
+using mivex::platform::MemoryList;
 using mivex::testing::FakeClock;
-using mivex::testing::FakeListControl;
 using mivex::testing::FakeTextControl;
 using mivex::testing::RecordingStatusSink;
+using mivex::testing::RowTexts;
 using mivex::testing::ScriptedPrompter;
 
 using mivex::testing::TempDir;

@@ -10,6 +10,7 @@
 #include "phone/at_exchanges.h"
 #include "phone_fixtures.h"
 #include "phonesim/submit_parser.h"
+#include "platform/memory_controls.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/septets.h"
 #include "transfer_fixture.h"
@@ -87,7 +88,7 @@ protected:
     // One Outbox record and list row per message, in a fresh store.
     void Queue(const std::vector<Queued>& messages) {
         log.events.clear();
-        list.rows.clear();
+        list.Reset();
         FreshStore();
         store::FolderHandle outbox = Open(store::kOutboxName);
         ASSERT_TRUE(Open(store::kSentName).valid());
@@ -95,8 +96,14 @@ protected:
             const store::ObjectId id = outbox->WriteRecord(
                 0, store::ToProps(store::OutboxRecord{message.number, u"Ann", 0, message.text, 0}));
             ASSERT_NE(id, 0u);
-            list.rows.push_back({message.number, id, message.selected});
+            AddRow(message.number, id, message.selected);
         }
+    }
+
+    void AddRow(std::u16string_view text, store::ObjectId id, bool selected) {
+        const std::size_t row = list.AddRow(text);
+        list.SetItemData(row, id);
+        list.SetSelected(row, selected);
     }
 
     int Send() {
@@ -115,7 +122,7 @@ protected:
         return texts;
     }
 
-    mivex::testing::FakeListControl list;
+    platform::MemoryList list;
     sms::SubmitCounters counters;
 };
 
@@ -178,7 +185,7 @@ TEST_F(SendRun, EachMessageIsEitherFiledOrKept) {
         SCOPED_TRACE(oc.name);
         ASSERT_NO_FATAL_FAILURE(Queue(oc.messages));
         if (oc.unreadableRow)
-            list.rows.push_back({u"gone", 999999, true});
+            AddRow(u"gone", 999999, true);
         phonesim::FaultPlan faults;
         faults.refusedSubmissions = oc.refused;
         ASSERT_NO_FATAL_FAILURE(StartPhone(Stores(5, {}), faults));
@@ -293,7 +300,7 @@ TEST_F(SendRun, MessageThatCannotBeFiledStaysInTheOutbox) {
     for (const bool readOnly : {true, false}) {
         SCOPED_TRACE(readOnly ? "read-only store" : "record gone");
         ASSERT_NO_FATAL_FAILURE(Queue({{u"+111", u"hello"}}));
-        const store::ObjectId id = list.rows[0].data;
+        const store::ObjectId id = list.ItemData(0);
         store->SetReadOnly(readOnly);
         store::FolderHandle outbox = Open(store::kOutboxName);
         store::FolderHandle sent = Open(store::kSentName);
@@ -313,7 +320,7 @@ TEST_F(SendRun, MessageThatCannotBeFiledStaysInTheOutbox) {
         EXPECT_TRUE(ReadAll(*sent).empty());
         EXPECT_EQ(ReadAll(*outbox).size(), readOnly ? 1u : 0u);
         EXPECT_EQ(list.Count(), 1u);
-        EXPECT_FALSE(list.rows[0].selected);
+        EXPECT_FALSE(list.IsSelected(0));
         phone->Stop();
         EXPECT_EQ(phone->Submitted().size(), 1u);
     }
