@@ -73,6 +73,7 @@
 #include "store/folder_listing.h"
 #include "store/message_records.h"
 #include "store/store.h"
+#include "temp_folders.h"
 
 extern char** environ;
 
@@ -156,31 +157,7 @@ private:
 
 // ---------------------------------------------------------------------------
 // Temporary directories, removed when the program ends.
-
-fs::path MakeTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "mivex-app-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    return pattern;
-}
-
-class Folders {
-public:
-    ~Folders() {
-        for (const fs::path& folder : made_) {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
-        }
-    }
-    fs::path Make() { return made_.emplace_back(MakeTempFolder()); }
-
-private:
-    std::vector<fs::path> made_;
-};
-Folders& TempFolders() {
-    static Folders folders;
-    return folders;
-}
+using mivex::bench::TempFolders;
 
 // ---------------------------------------------------------------------------
 // Whole processes, started through mivex_launch_timed (see there why), timed

@@ -29,6 +29,7 @@
 #include "store/message_records.h"
 #include "store/store.h"
 #include "store/text_export.h"
+#include "temp_folders.h"
 
 namespace {
 
@@ -38,31 +39,7 @@ using mivex::store::InboxRecord;
 constexpr mivex::sms::FileTime kYear2026 = 133'800'000'000'000'000ULL;
 constexpr mivex::sms::FileTime kMinute = 600'000'000ULL;
 
-fs::path MakeTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "mivex-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    return pattern;
-}
-
-// Temporary data folders, removed when the program ends.
-class Folders {
-public:
-    ~Folders() {
-        for (const fs::path& folder : made_) {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
-        }
-    }
-    fs::path Make() { return made_.emplace_back(MakeTempFolder()); }
-
-private:
-    std::vector<fs::path> made_;
-};
-Folders& TempFolders() {
-    static Folders folders;
-    return folders;
-}
+using mivex::bench::TempFolders;
 
 std::u16string Digits(std::size_t number) {
     const std::string text = std::to_string(number);

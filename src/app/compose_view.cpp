@@ -376,8 +376,7 @@ void ComposeView::Queue(int command) {
     context_.Store().CloseFolder(outbox);
     if (queued == 0)
         return;
-    message_->clear();
-    UpdateCounter();
+    message_->clear();  // its change notification resets the counter
     ClearRecipients();
     if (command == cmd::MoveToOutboxAndSend && context_.Views() != nullptr)
         context_.Views()->RunFolderView(cmd::Outbox);
