@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
+
+#include "temp_dir.h"
 
 namespace mivex::platform {
 namespace {
@@ -42,6 +45,13 @@ TEST(DefaultDataDirectory, FollowsAnAbsoluteXdgDataHomeElseHome) {
         EXPECT_EQ(DefaultDataDirectory(), std::filesystem::path(directory))
             << (xdg ? xdg : "unset");
     }
+}
+
+TEST(CreateOwnerOnlyDirectories, IsFalseWhenAFileIsInTheWay) {
+    const testing::TempDir temp;
+    std::ofstream(temp.path() / "file") << "not a directory";
+    EXPECT_FALSE(CreateOwnerOnlyDirectories(temp.path() / "file"));
+    EXPECT_FALSE(CreateOwnerOnlyDirectories(temp.path() / "file" / "below"));
 }
 
 }  // namespace
