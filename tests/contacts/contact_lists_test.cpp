@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "contact_props.h"
 #include "fake_controls.h"
 #include "fake_options.h"
 
@@ -12,17 +13,8 @@ using namespace contact_prop;
 using options::Option;
 using testing::FakeComboControl;
 using testing::FakeOptions;
-using Strings = std::initializer_list<std::pair<std::uint16_t, std::u16string_view>>;
 using Texts = std::vector<std::u16string>;
-
-store::PropArray Contact(Strings strings, std::vector<std::uint8_t> categories = {}) {
-    store::PropArray props;
-    for (const auto& [number, text] : strings)
-        props.push_back(store::PropVal::String(number, text));
-    if (!categories.empty())
-        props.push_back(store::PropVal::Blob(kCategories, categories));
-    return props;
-}
+using tests::Contact;
 
 store::PropArray Category(std::u16string_view name, std::int16_t id) {
     return {store::PropVal::String(category_prop::kName, name),
@@ -31,8 +23,7 @@ store::PropArray Category(std::u16string_view name, std::int16_t id) {
 
 Texts Fill(const ContactsDatabase& database, FakeOptions& options,
            FakeComboControl* categories = nullptr) {
-    FakeComboControl contactList;
-    FakeComboControl ownCategories;
+    FakeComboControl contactList, ownCategories;
     EXPECT_TRUE(FillContactCombo(contactList, categories ? *categories : ownCategories, &database,
                                  options));
     EXPECT_TRUE(contactList.redraw);
@@ -117,8 +108,7 @@ TEST(ContactLists, TheChosenCategoryNarrowsTheList) {
         {std::nullopt, everyone, 0}, {u"", everyone, 0},          {kAllCategories, everyone, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(
-            std::string(c.before.value_or(u"none").begin(), c.before.value_or(u"none").end()));
+        SCOPED_TRACE(c.before ? ::testing::PrintToString(*c.before) : "none");
         FakeComboControl categories;
         if (c.before) {
             categories.AddItem(*c.before);
@@ -134,8 +124,7 @@ TEST(ContactLists, TheChosenCategoryNarrowsTheList) {
 }
 
 TEST(ContactLists, NoAddressBookLeavesOnlyAllCategories) {
-    FakeComboControl contacts;
-    FakeComboControl categories;
+    FakeComboControl contacts, categories;
     contacts.AddItem(u"old");
     categories.AddItem(u"Work");
     categories.SetCurrentIndex(0);

@@ -76,40 +76,33 @@ TEST(ContactRecords, NumbersFillTheSlotsOfTheirKindAndOverflowIntoFollowOnRecord
 
 TEST(ContactRecords, CardsWithoutNameOrNumberGiveNoRecordAndEmptyNamesAreAbsent) {
     CategoryTable categories;
-    ContactCard nothing;
-    nothing.categories = {u"Friends"};
-    EXPECT_TRUE(ContactRecordsFromCard(nothing, categories).empty());
-
-    ContactCard nameOnly;
-    nameOnly.company = u"Acme";
-    const auto records = ContactRecordsFromCard(nameOnly, categories);
+    ContactCard card;
+    card.categories = {u"Friends"};
+    EXPECT_TRUE(ContactRecordsFromCard(card, categories).empty());
+    card.phones = {{u"+447700900123", PhoneKind::Work}};
+    EXPECT_EQ(ContactRecordsFromCard(card, categories).size(), 1u);
+    card = {};
+    card.company = u"Acme";
+    const auto records = ContactRecordsFromCard(card, categories);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(*store::FindPropString(records[0], kCompany), u"Acme");
     EXPECT_EQ(store::FindPropString(records[0], kFirstName), nullptr);
-
-    ContactCard numberOnly;
-    numberOnly.phones = {{u"+447700900123", PhoneKind::Work}};
-    EXPECT_EQ(ContactRecordsFromCard(numberOnly, categories).size(), 1u);
 }
 
 TEST(ContactRecords, CategoryIdsFollowFirstAppearanceAndSetTheirBits) {
     CategoryTable categories;
-    ContactCard first;
-    first.firstName = u"A";
-    for (int i = 1; i <= 9; ++i)
-        first.categories.push_back(u"c" + std::u16string(1, static_cast<char16_t>(u'0' + i)));
-    ContactCard second;
-    second.firstName = u"B";
-    second.categories = {u"c9", u"new", u"c1"};
-
-    (void)ContactRecordsFromCard(first, categories);
-    const auto records = ContactRecordsFromCard(second, categories);
+    ContactCard card;
+    card.firstName = u"A";
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+        card.categories.push_back(std::u16string{u'c', digit});
+    (void)ContactRecordsFromCard(card, categories);
+    card.categories = {u"c9", u"new", u"c1"};
+    const auto records = ContactRecordsFromCard(card, categories);
     ASSERT_EQ(records.size(), 1u);
     // c1 is id 1 (octet 0, bit 1), c9 id 9 (octet 1, bit 1), "new" id 10 (octet 1, bit 2).
     const auto bitmap = store::FindPropBlob(records[0], kCategories);
     EXPECT_EQ(std::vector<std::uint8_t>(bitmap.begin(), bitmap.end()),
               (std::vector<std::uint8_t>{0x02, 0x06}));
-
     const auto table = categories.Records();
     ASSERT_EQ(table.size(), 10u);
     EXPECT_EQ(*store::FindPropString(table[9], category_prop::kName), u"new");

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "contacts/contact_names.h"
@@ -28,30 +29,25 @@ void Write(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-std::vector<std::u16string> Names(const std::vector<store::PropArray>& contacts) {
-    std::vector<std::u16string> names;
-    for (const store::PropArray& contact : contacts)
-        names.push_back(ContactDisplayName(contact, NameOrder::FirstThenLast));
-    return names;
-}
+using Texts = std::vector<std::u16string>;
 
-std::vector<std::u16string> CategoryNames(const ContactsDatabase& database) {
-    std::vector<std::u16string> names;
-    for (const store::PropArray& category : database.categories)
-        names.push_back(*store::FindPropString(category, category_prop::kName));
+// The contacts' names, or with `category_prop::kName` the categories' names.
+Texts Names(const std::vector<store::PropArray>& records, std::uint16_t name = 0) {
+    Texts names;
+    for (const store::PropArray& record : records)
+        names.push_back(name ? *store::FindPropString(record, name)
+                             : ContactDisplayName(record, NameOrder::FirstThenLast));
     return names;
 }
 
 bool HasProblem(const ContactsDirectory& directory, const std::string& file,
                 const std::string& words) {
-    for (const ContactsProblem& problem : directory.Problems()) {
-        if (problem.file.filename() == file && problem.reason.find(words) != std::string::npos)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(directory.Problems(), [&](const ContactsProblem& problem) {
+        return problem.file.filename() == file && problem.reason.find(words) != std::string::npos;
+    });
 }
 
-TEST(ContactsDirectory, CreatesAMissingFolderForItsOwnerOnly) {
+TEST(ContactsDirectory, MakesAMissingFolderForItsOwnerOnlyOrGivesNoAddressBook) {
     TempDir temp;
     ContactsDirectory directory(ContactsFolderIn(temp.path() / "data"));
     const ContactsDatabase* database = directory.Refresh();
@@ -60,6 +56,12 @@ TEST(ContactsDirectory, CreatesAMissingFolderForItsOwnerOnly) {
     struct stat info {};
     ASSERT_EQ(::stat((temp.path() / "data" / "contacts").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    Write(temp.path() / "file", "a file where the data folder should be");
+    ContactsDirectory blocked(ContactsFolderIn(temp.path() / "file"));
+    EXPECT_EQ(blocked.Refresh(), nullptr);
+    EXPECT_EQ(blocked.NameIndex(), nullptr);
+    EXPECT_FALSE(blocked.Problems().empty());
 }
 
 TEST(ContactsDirectory, ReadsEveryCardFileBelowTheFolderInNameOrder) {
@@ -77,16 +79,16 @@ TEST(ContactsDirectory, ReadsEveryCardFileBelowTheFolderInNameOrder) {
     ContactsDirectory directory(folder);
     const ContactsDatabase* database = directory.Refresh();
     ASSERT_NE(database, nullptr);
-    EXPECT_EQ(Names(database->contacts),
-              (std::vector<std::u16string>{u"Ann", u"Bob", u"Di", u"Cy"}));
-    EXPECT_EQ(CategoryNames(*database), (std::vector<std::u16string>{u"Golf", u"Work", u"Family"}));
+    EXPECT_EQ(Names(database->contacts), (Texts{u"Ann", u"Bob", u"Di", u"Cy"}));
+    EXPECT_EQ(Names(database->categories, category_prop::kName),
+              (Texts{u"Golf", u"Work", u"Family"}));
     EXPECT_TRUE(directory.Problems().empty());
 
     // The folder itself may be a link to one exported file.
     fs::create_symlink(folder / "b.vcf", temp.path() / "single");
     ContactsDirectory single(temp.path() / "single");
     ASSERT_NE(single.Refresh(), nullptr);
-    EXPECT_EQ(Names(single.Refresh()->contacts), (std::vector<std::u16string>{u"Bob"}));
+    EXPECT_EQ(Names(single.Refresh()->contacts), (Texts{u"Bob"}));
 }
 
 TEST(ContactsDirectory, FollowsChangedAddedAndRemovedFiles) {
@@ -104,7 +106,7 @@ TEST(ContactsDirectory, FollowsChangedAddedAndRemovedFiles) {
     fs::remove(folder / "b.vcf");
     const ContactsDatabase* database = directory.Refresh();
     ASSERT_NE(database, nullptr);
-    EXPECT_EQ(Names(database->contacts), (std::vector<std::u16string>{u"Amy", u"Cy"}));
+    EXPECT_EQ(Names(database->contacts), (Texts{u"Amy", u"Cy"}));
 
     std::u16string name;
     EXPECT_EQ(LookupContactName(name, u"07700900123", directory.NameIndex()), 3u);
@@ -126,19 +128,10 @@ TEST(ContactsDirectory, ReportsFilesItCannotUseAndStillReadsTheOthers) {
     ContactsDirectory directory(folder);
     const ContactsDatabase* database = directory.Refresh();
     ASSERT_NE(database, nullptr);
-    EXPECT_EQ(Names(database->contacts), (std::vector<std::u16string>{u"Ann"}));
+    EXPECT_EQ(Names(database->contacts), (Texts{u"Ann"}));
     EXPECT_TRUE(HasProblem(directory, "huge.vcf", "larger"));
     EXPECT_TRUE(HasProblem(directory, "pipe.vcf", "not a regular file"));
     EXPECT_TRUE(HasProblem(directory, "binary.vcf", "text"));
-}
-
-TEST(ContactsDirectory, AFolderThatCannotBeMadeGivesNoAddressBook) {
-    TempDir temp;
-    Write(temp.path() / "data", "a file where the data folder should be");
-    ContactsDirectory directory(ContactsFolderIn(temp.path() / "data"));
-    EXPECT_EQ(directory.Refresh(), nullptr);
-    EXPECT_EQ(directory.NameIndex(), nullptr);
-    EXPECT_FALSE(directory.Problems().empty());
 }
 
 }  // namespace

@@ -20,18 +20,14 @@ TEST(GsmAlphabet, CodesAndTextUnitsMapBothWays) {
         EXPECT_EQ(TextToGsmCode(unit), code == 0x1B ? 0x20 : code) << code;
         EXPECT_EQ(GsmSeptetsOf(unit), 1) << code;
     }
-    // The extension table's characters take the escape and their code; in a
-    // code-by-code translation they, and characters of neither table, are "?".
+    // Code by code, characters of the extension table and of neither table
+    // are "?"; in message text the first are escape pairs, the others need UCS2.
     for (const char16_t unit : std::u16string(u"[]{}\\^~|\u20AC\f`\xD83D\u041F")) {
         SCOPED_TRACE(static_cast<int>(unit));
         EXPECT_EQ(TextToGsmCode(unit), kGsmQuestionMark);
-        const bool extension = TextToGsmExtension(unit).has_value();
-        EXPECT_EQ(GsmSeptetsOf(unit), extension ? 2 : 0);
-        const std::vector<std::uint8_t> codes =
-            extension ? std::vector<std::uint8_t>{kGsmEscape, *TextToGsmExtension(unit)}
-                      : std::vector<std::uint8_t>{kGsmQuestionMark};
-        EXPECT_EQ(EncodeGsmText(std::u16string(1, unit)), codes);
+        EXPECT_EQ(GsmSeptetsOf(unit), TextToGsmExtension(unit) ? 2 : 0);
     }
+    EXPECT_EQ(EncodeGsmText(u"`?\u041F"), std::vector<std::uint8_t>(3, kGsmQuestionMark));
 }
 
 TEST(GsmAlphabet, EscapeSequencesDecodeByTheExtensionTable) {
