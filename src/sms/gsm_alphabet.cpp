@@ -135,37 +135,4 @@ std::vector<std::uint8_t> TextToGsmCodes(std::u16string_view text) {
     return codes;
 }
 
-int GsmTranslate(std::span<std::uint8_t> gsm, std::span<char16_t> text, int count,
-                 TranslateDirection direction) {
-    const bool known =
-        direction == TranslateDirection::GsmToText || direction == TranslateDirection::TextToGsm;
-    if (gsm.data() == nullptr || text.data() == nullptr || count == 0 || !known) {
-        return -1;
-    }
-    if (count < 0) {
-        if (direction == TranslateDirection::GsmToText) {
-            text[0] = u'\0';
-        }
-        return 0;
-    }
-    const auto units = static_cast<std::size_t>(count);
-    if (direction == TranslateDirection::GsmToText) {
-        if (gsm.size() < units || text.size() < units + 1) {
-            return -1;
-        }
-        for (std::size_t i = 0; i < units; ++i) {
-            text[i] = GsmCodeToText(gsm[i]);
-        }
-        text[units] = u'\0';
-        return count;
-    }
-    if (gsm.size() < units || text.size() < units) {
-        return -1;
-    }
-    for (std::size_t i = 0; i < units; ++i) {
-        gsm[i] = TextToGsmCode(text[i]);
-    }
-    return count;
-}
-
 }  // namespace mivex::sms

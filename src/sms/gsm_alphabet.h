@@ -17,7 +17,7 @@ namespace mivex::sms {
 
 // The default alphabet indexed by GSM code. Code 0x1B, the escape to the
 // extension table, reads as a space here: a code-by-code translation (phone
-// answers, GsmTranslate) sees an escape sequence such as 1B 3C as a space and
+// answers) sees an escape sequence such as 1B 3C as a space and
 // "<". Message text goes through DecodeGsmText and EncodeGsmText, which know
 // the extension table.
 // clang-format off
@@ -63,11 +63,6 @@ inline constexpr std::array<GsmExtension, 10> GsmExtensionTable = {{
     {0x65, u'\u20AC'},
 }};
 
-enum class TranslateDirection : int {
-    GsmToText = 1,
-    TextToGsm = 2,
-};
-
 // The text unit of one GSM code; a byte above 127 reads as "?".
 [[nodiscard]] char16_t GsmCodeToText(std::uint8_t code);
 
@@ -99,18 +94,5 @@ enum class TranslateDirection : int {
 // GSM codes of a message text, the extension characters as escape pairs. Every
 // unit must have GsmSeptetsOf above 0; any other becomes "?".
 [[nodiscard]] std::vector<std::uint8_t> EncodeGsmText(std::u16string_view text);
-
-// Translates `count` characters between GSM codes and text.
-//
-// GsmToText reads gsm[0..count) and writes text[0..count) plus a zero unit, so
-// `text` must hold count + 1 units. TextToGsm reads text[0..count) and writes
-// gsm[0..count) with no terminator.
-//
-// Returns the number translated; -1 for a rejected call (a missing buffer, a
-// zero count, an unknown direction, or buffers too small for the count: nothing
-// is written then); 0 for a negative count (GsmToText then writes only a zero
-// unit at text[0]).
-[[nodiscard]] int GsmTranslate(std::span<std::uint8_t> gsm, std::span<char16_t> text, int count,
-                               TranslateDirection direction);
 
 }  // namespace mivex::sms

@@ -20,6 +20,7 @@ TEST(GsmAlphabet, CodesAndTextUnitsMapBothWays) {
         EXPECT_EQ(TextToGsmCode(unit), code == 0x1B ? 0x20 : code) << code;
         EXPECT_EQ(GsmSeptetsOf(unit), 1) << code;
     }
+    EXPECT_EQ(GsmCodeToText(0x80), u'?');
     // Code by code, characters of the extension table and of neither table
     // are "?"; in message text the first are escape pairs, the others need UCS2.
     for (const char16_t unit : std::u16string(u"[]{}\\^~|\u20AC\f`\xD83D\u041F")) {
@@ -45,34 +46,6 @@ TEST(GsmAlphabet, EscapeSequencesDecodeByTheExtensionTable) {
         EXPECT_EQ(DecodeGsmText(codes), text);
     }
     EXPECT_EQ(EncodeGsmText(u"[{x}] ~ \u20AC"), vectors[0].first);
-}
-
-TEST(GsmTranslate, TranslatesBothWaysAndRefusesBadCalls) {
-    std::array<std::uint8_t, 4> gsm = {0x1B, 0x3C, 0x00, 0x80};
-    std::array<char16_t, 6> text = {u'#', u'#', u'#', u'#', u'#', u'#'};
-    EXPECT_EQ(GsmTranslate(gsm, text, 4, TranslateDirection::GsmToText), 4);
-    EXPECT_EQ(std::u16string(text.data(), text.size()), std::u16string(u" <@?\0#", 6));
-    // Text gets no terminator code.
-    EXPECT_EQ(GsmTranslate(gsm, text, 3, TranslateDirection::TextToGsm), 3);
-    EXPECT_EQ(gsm, (std::array<std::uint8_t, 4>{0x20, 0x3C, 0x00, 0x80}));
-    // Sizes of the two buffers, count, direction, result.
-    const std::tuple<const char*, std::size_t, std::size_t, int, int, int> calls[] = {
-        {"too few codes to read", 3, 5, 4, 1, -1},
-        {"no place for the terminator", 4, 4, 4, 1, -1},
-        {"too few codes to write", 3, 5, 4, 2, -1},
-        {"too little text to read", 4, 3, 4, 2, -1},
-        {"zero count", 4, 5, 0, 1, -1},
-        {"direction 3", 4, 5, 4, 3, -1},
-        {"negative count", 4, 5, -1, 2, 0},
-        {"negative count writes a terminator", 4, 5, -2, 1, 0},
-    };
-    for (const auto& [name, gsmSize, textSize, count, direction, result] : calls) {
-        EXPECT_EQ(GsmTranslate(std::span(gsm).first(gsmSize), std::span(text).first(textSize),
-                               count, static_cast<TranslateDirection>(direction)),
-                  result)
-            << name;
-    }
-    EXPECT_EQ(text[0], u'\0');  // written by GsmToText with a negative count
 }
 
 TEST(ResponseWord, TakesTheFirstWordOfTheFirstCompleteLine) {
