@@ -102,11 +102,7 @@ private:
     int Count() { return Pick(0, 9) == 0 ? Pick(-1, 300) : Pick(1, 4); }
     int Seq(int count) {
         const int roll = Pick(0, 19);
-        if (roll == 0)
-            return 70000;
-        if (roll == 1)
-            return Pick(-2, 0);
-        return Pick(1, std::max(1, count + 1));
+        return roll == 0 ? 70000 : roll == 1 ? Pick(-2, 0) : Pick(1, std::max(1, count + 1));
     }
     int Unread() { return Pick(0, 3) == 0 ? 0 : 1; }
     std::u16string Text() {

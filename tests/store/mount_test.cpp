@@ -1,8 +1,6 @@
 // Mounting the volume, opening and closing folders, the files and
 // permissions they leave on disk, and "Clear Database".
 
-#include <sys/stat.h>
-
 #include "store_fixture.h"
 
 namespace mivex::store::tests {
@@ -12,11 +10,6 @@ using platform::PromptAnswer;
 using platform::PromptIcon;
 
 using MountTest = StoreTest;
-
-mode_t ModeOf(const std::filesystem::path& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
 
 TEST_F(MountTest, FirstOpenCreatesOwnerOnlyFoldersAndFileWhateverTheUmask) {
     const mode_t saved = ::umask(0);
