@@ -29,10 +29,6 @@ std::optional<InboxRecord> ReadById(store::Folder& inbox, ObjectId id, PropArray
     return store::AsInboxRecord(props);
 }
 
-bool SameMessage(const InboxRecord& a, const InboxRecord& b) {
-    return a.SenderNumber == b.SenderNumber && a.PartRef == b.PartRef && a.PartCount == b.PartCount;
-}
-
 // The lowest-numbered part of the message `of` numbered above `above`, or of
 // any message when `of` is null; the earliest record wins ties. Records of
 // the wrong shape met on the way are deleted when `deleteMisshapen` is set.
@@ -49,7 +45,9 @@ ObjectId FindLowestPart(store::Folder& inbox, const InboxRecord* of, std::int64_
                 (void)inbox.DeleteRecord(id);
             continue;
         }
-        if (record->IsPart == 0 || (of && !SameMessage(*record, *of)))
+        if (record->IsPart == 0 ||
+            (of && (record->SenderNumber != of->SenderNumber || record->PartRef != of->PartRef ||
+                    record->PartCount != of->PartCount)))
             continue;
         if (record->PartSeq > above && record->PartSeq < bestSeq) {
             best = id;
@@ -65,12 +63,6 @@ void Rename(store::Folder& inbox, ObjectId id, const std::u16string& name, sms::
         store::PropVal::String(store::inbox::kSenderName, name),
         store::PropVal::String(store::inbox::kSortKey, store::MakeSortKey(name, time))};
     (void)inbox.WriteRecord(id, names);
-}
-
-std::u16string CapJoined(std::u16string text) {
-    if (text.size() > store::kMaxJoinedTextChars)
-        text.resize(store::kMaxJoinedTextChars);
-    return text;
 }
 
 }  // namespace
@@ -116,7 +108,7 @@ int RescanningJoinParts(store::Folder& inbox) {
         InboxRecord joined;
         joined.SenderNumber = start->SenderNumber;
         joined.TimeStamp = start->TimeStamp;
-        joined.Text = CapJoined(std::move(text));
+        joined.Text = text.substr(0, store::kMaxJoinedTextChars);
         joined.Unread = 1;
         if (inbox.WriteRecord(0, store::ToProps(joined)) == 0)
             break;

@@ -81,27 +81,6 @@ TEST_F(SortOrderTest, SentRecordsAreStampedAndReadByDateOrByRecipient) {
     EXPECT_EQ(ReadAllIds(*byRecipient), (std::vector<ObjectId>{ids[2], ids[1], ids[0]}));
 }
 
-TEST_F(SortOrderTest, StringsRoundTripUnitForUnit) {
-    const std::u16string odd = {u'a', 0xD800, u'b',   0xDC00, 0,
-                                u'c', 0xDBFF, 0xDFFF, 0xDFFF, 0xD800};
-    FolderHandle inbox = Open(kInboxName, kInboxBySender);
-    InboxRecord record;
-    record.SenderNumber = odd;
-    record.Text = odd + odd;
-    record.SenderName = odd;
-    record.SortKey = MakeSortKey(odd, 7);
-    const ObjectId id = Write(*inbox, ToProps(record));
-    WriteInbox(*inbox, u"b", 7);
-    store.CloseFolder(inbox);
-
-    inbox = Open(kInboxName, kInboxBySender);
-    PropArray props;
-    ASSERT_EQ(inbox->SeekToId(id), id);
-    ASSERT_TRUE(inbox->ReadRecord(props).Read(id));
-    EXPECT_EQ(AsInboxRecord(props), record);
-    EXPECT_EQ(ReadAllIds(*inbox).size(), 2u);
-}
-
 // Keys made under one collation are rebuilt when the volume is next mounted
 // under another, so the stored order always follows the rules in force.
 TEST_F(SortOrderTest, NameOrderFollowsTheCollationInForce) {

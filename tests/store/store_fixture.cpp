@@ -1,6 +1,7 @@
 #include "store_fixture.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -69,6 +70,11 @@ std::vector<std::u16string> ReadAllTexts(Folder& folder, std::uint16_t number) {
         texts.push_back(text != nullptr ? *text : u"<none>");
     });
     return texts;
+}
+
+unsigned ModeOf(const std::filesystem::path& file) {
+    struct stat status {};
+    return ::stat(file.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 std::string ReadFileBytes(const std::filesystem::path& file) {

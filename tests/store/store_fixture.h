@@ -77,6 +77,8 @@ inline std::vector<OutboxRecord> ReadOutbox(Folder& folder) {
     return ReadRecords(folder, AsOutboxRecord);
 }
 
+// The permission bits of the file, 0 when there is none.
+unsigned ModeOf(const std::filesystem::path& file);
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
 

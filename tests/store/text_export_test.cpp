@@ -76,12 +76,6 @@ protected:
         return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
     }
 
-    static unsigned ModeOf(const fs::path& file) {
-        struct stat info {};
-        EXPECT_EQ(::stat(file.c_str(), &info), 0);
-        return info.st_mode & 0777;
-    }
-
     fs::path target = dir.path() / "Mivex Messages.txt";
 };
 
