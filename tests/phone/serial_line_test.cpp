@@ -73,24 +73,17 @@ TEST_F(SerialLine, FullBufferFailsOnItsLastByte) {
     EXPECT_EQ(Records().back(), TraceRecord('R', "Buffer Full Error!"));
 }
 
-TEST_F(SerialLine, SilentLineTimesOutAfterTheFirstEmptyWait) {
+TEST_F(SerialLine, TheDeadlineIsLookedAtOnlyAfterAnEmptyWait) {
     StartTrace();
     PortHandle port = OpenScriptedPort();
-    const std::uint64_t start = clock.NowMs();
     ResponseBuffer answer;
+    // A silent line: one whole wait, then the time-out.
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
-    EXPECT_EQ(clock.NowMs() - start, 2000u);
     EXPECT_EQ(line.readTimeouts, (std::vector<std::uint32_t>{2000}));
-    // 1'000'000 ms is stamp 00.00, the end of the wait 02.00.
-    EXPECT_EQ(ReadFile(trace.FilePath()),
-              "00.00 -- Debug Output Start"
-              "\r\n02.00 R\r\n\r\n02.00 R\r\nNo Bytes received!"
-              "\r\n02.00 R\r\n\r\n02.00 R\r\nReceive Timeout!");
-}
+    EXPECT_EQ(
+        Records(),
+        (RecordList{{'R', ""}, {'R', "No Bytes received!"}, {'R', ""}, {'R', "Receive Timeout!"}}));
 
-TEST_F(SerialLine, TheDeadlineIsLookedAtOnlyAfterAnEmptyWait) {
-    PortHandle port = OpenScriptedPort();
-    ResponseBuffer answer;
     line.ArriveIn(std::string(60, 'y') + "\r\nOK\r\n", 50, 90);  // 6 s of slow bytes
     EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
     EXPECT_EQ(answer.Size(), 66u);
