@@ -30,7 +30,6 @@ TEST(StorageCounts, ReadsTheFirstPairWithinRange) {
         {"\r\n+CPMS: 2,4294967326\r\n", std::nullopt},
         // An unsolicited line before the answer has digits and a comma of its own.
         {"\r\n+CMTI: \"SM\",7\r\n\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n", std::pair{3, 30}},
-        {"\r\nRING\r\n\r\n+CPMS: 0,25\r\n\r\nOK\r\n", std::pair{0, 25}},
         {"\r\n+CPMS: 7\r\n\r\nOK\r\n", std::nullopt},  // no comma after the number
         {"\r\nOK\r\n", std::nullopt},                  // no digit at all
         {"", std::nullopt},
