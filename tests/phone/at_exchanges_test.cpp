@@ -27,16 +27,6 @@ TEST_F(AtExchange, SelectStorageReadsTheCountsWithinItsTimeOuts) {
     EXPECT_FALSE(SelectStorage(port, "ME"));
 }
 
-TEST_F(AtExchange, SendsOnlyTwoLetterStoreNamesAndSlotsFromZero) {
-    for (const std::string_view store : {"me", "M", "MEM", "M\"", "\r\n", ""}) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(store)));
-        EXPECT_FALSE(SelectStorage(port, store));
-    }
-    EXPECT_TRUE(ReadStoredMessage(port, -1).empty());
-    EXPECT_FALSE(DeleteStoredMessage(port, -3));
-    EXPECT_TRUE(line.writes.empty());
-}
-
 constexpr std::string_view kHiPdu = "0011000B914477000910F200000B02C834";
 
 TEST_F(AtExchange, SubmitPduSendsThePduOnlyAfterThePrompt) {
@@ -75,7 +65,13 @@ TEST_F(AtExchange, SubmitPduSendsThePduOnlyAfterThePrompt) {
     }
 }
 
-TEST_F(AtExchange, SubmitPduRefusesTextThatIsNotItsPdu) {
+TEST_F(AtExchange, RefusesBadArgumentsWithoutSendingAnything) {
+    for (const std::string_view store : {"me", "M", "MEM", "M\"", "\r\n", ""}) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(store)));
+        EXPECT_FALSE(SelectStorage(port, store));
+    }
+    EXPECT_TRUE(ReadStoredMessage(port, -1).empty());
+    EXPECT_FALSE(DeleteStoredMessage(port, -3));
     const std::pair<std::string, int> refused[] = {
         {std::string(kHiPdu), 15},  // length does not fit the hex text
         {std::string(kHiPdu), 17},

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Another AT client against the simulated phone: gammu identifies it, lists
 # every stored message, and sends one through it to the phone's own number,
-# which then comes back into its store.
+# which then comes back into its store's lowest free slot, as the dump shows.
 #
 #   gammu_interop.sh PHONESIM DATA_DIR
 #
@@ -31,7 +31,7 @@ export HOME="$work" LC_ALL=C.UTF-8
 
 fail() {
     echo "FAIL: $*"
-    for file in out.txt err.txt sent.txt; do
+    for file in out.txt err.txt sent.txt dump.txt; do
         [ -f "$work/$file" ] && { echo "--- $file"; cat "$work/$file"; }
     done
     [ -f "$work/gammu.log" ] && { echo "--- end of gammu's log"; tail -n 60 "$work/gammu.log"; }
@@ -39,7 +39,8 @@ fail() {
 }
 
 "$phonesim" --link "$work/phone" --me "$data/gammu_me.txt" --sm "$data/gammu_sm.txt" \
-    --own-number "$own_number" --sent-log "$work/sent.txt" >"$work/path.txt" 2>"$work/err.txt" &
+    --own-number "$own_number" --sent-log "$work/sent.txt" --dump "$work/dump.txt" \
+    >"$work/path.txt" 2>"$work/err.txt" &
 pid=$!
 tries=0
 until [ -s "$work/path.txt" ]; do
@@ -47,6 +48,8 @@ until [ -s "$work/path.txt" ]; do
     [ "$tries" -gt 200 ] && fail "mivex-phonesim printed no device path"
     sleep 0.1
 done
+[ "$(readlink "$work/phone")" = "$(cat "$work/path.txt")" ] || fail "the link is not the device"
+grep -q '^SM 3 ' "$work/dump.txt" || fail "the dump does not show the stores read in"
 
 cat >"$work/gammurc" <<GAMMURC
 [gammu]
@@ -85,6 +88,7 @@ service_centre=$((0x$(echo "$hex" | cut -c1-2)))
 
 run_gammu getallsms
 grep -qF "Hello from gammu" "$work/out.txt" || fail "the message to the own number did not come back"
+grep -q '^ME 2 ' "$work/dump.txt" || fail "the message back is not in slot 2, the lowest free one"
 
 kill -TERM "$pid"
 wait "$pid"

