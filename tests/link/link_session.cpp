@@ -28,28 +28,22 @@ std::vector<std::u16string> ReadSlots(PortHandle& port, int last) {
     return read;
 }
 
-void PhoneOnPty::StartPhone(phonesim::PhoneSetup setup) {
+void PhoneOnPty::StartPhone(phonesim::PhoneStores stores, phonesim::FaultPlan faults,
+                            std::uint32_t baudRate) {
+    phonesim::PhoneSetup setup;
+    setup.stores = std::move(stores);
+    setup.faults = std::move(faults);
+    setup.baudRate = static_cast<int>(baudRate);
+    setup.clock = FixedTime;
     phone = std::make_unique<phonesim::SimulatedPhone>(std::move(setup));
     std::string error;
     ASSERT_TRUE(phone->Start(error)) << error;
 }
 
-void PhoneOnPty::StartPhone(phonesim::PhoneStores stores, phonesim::FaultPlan faults) {
-    phonesim::PhoneSetup setup;
-    setup.stores = std::move(stores);
-    setup.faults = std::move(faults);
-    setup.clock = FixedTime;
-    StartPhone(std::move(setup));
-}
-
-std::u16string PhoneOnPty::PortOption() const {
-    const std::string& path = phone->DevicePath();
-    return {path.begin(), path.end()};
-}
-
 PortHandle PhoneOnPty::OpenQuickly() {
-    PortHandle port = OpenPort(link, PortOption());
-    EXPECT_TRUE(port.isValid()) << "cannot open " << phone->DevicePath();
+    const std::string& path = phone->DevicePath();
+    PortHandle port = OpenPort(link, std::u16string(path.begin(), path.end()));
+    EXPECT_TRUE(port.isValid()) << "cannot open " << path;
     ConfigurePort(port, platform::LineSettings{});
     ResponseBuffer answer;
     EXPECT_TRUE(Exchange(port, "ATE0\r", answer, kOkTerminator, kStartupTimeouts));
@@ -63,7 +57,7 @@ void PhoneOnPty::StartTrace() {
 
 std::vector<TraceRecord> PhoneOnPty::StopTrace() {
     trace.TraceWrite(TraceKind::Close);
-    return TraceRecords(trace.FilePath());
+    return test::TraceRecords(trace.FilePath());
 }
 
 }  // namespace mivex::phone::integration

@@ -17,7 +17,6 @@
 #include "phone_fixtures.h"
 #include "phonesim/simulated_phone.h"
 #include "platform/clock.h"
-#include "sms/submit_encoder.h"
 
 namespace mivex::phone::integration {
 
@@ -26,17 +25,13 @@ using phonesim::test::Fault;
 using phonesim::test::FixedTime;
 using phonesim::test::kHiSubmit;
 using phonesim::test::Plan;
-using test::FakeOptions;
-using test::TemporaryDirectory;
 using test::TraceRecord;
-using test::TraceRecords;
 
 // The service centre the simulated phone reports and stamps its messages with.
 inline constexpr std::string_view kPhoneServiceCentre = "+447700900000";
 
 // The SMS-DELIVER PDUs (service-centre field first, as AT+CMGR prints them) a
-// phone holds after +447700900123 sent `text`: one per segment, made by the
-// program's own SUBMIT encoder and turned around as a network delivers them.
+// phone holds after +447700900123 sent `text`, one per segment.
 [[nodiscard]] std::vector<Octets> DeliverPdus(std::u16string_view text);
 
 // A phone store of 30 slots holding each PDU unread in its slot, and an empty SIM.
@@ -48,11 +43,8 @@ inline constexpr std::string_view kPhoneServiceCentre = "+447700900000";
 class PhoneOnPty : public ::testing::Test {
 protected:
     // Starts the phone on a fresh pseudo-terminal; fatal failure when it cannot.
-    void StartPhone(phonesim::PhoneSetup setup);
-    void StartPhone(phonesim::PhoneStores stores, phonesim::FaultPlan faults = {});
-
-    // The Port option naming the phone's device.
-    [[nodiscard]] std::u16string PortOption() const;
+    void StartPhone(phonesim::PhoneStores stores, phonesim::FaultPlan faults = {},
+                    std::uint32_t baudRate = 0);
 
     // The port opened and set up without the start-up's settle wait, with the
     // phone's echo switched off as the start-up would leave it.
@@ -65,10 +57,9 @@ protected:
     platform::SystemClock clock;
     PosixSerialOpener opener;
     testing::CountingSounds sounds;
-    testing::RecordingStatusSink status;
     LinkContext link{clock, opener, sounds, nullptr};
     std::unique_ptr<phonesim::SimulatedPhone> phone;
-    TemporaryDirectory directory;
+    test::TemporaryDirectory directory;
     Trace trace{clock, directory.path()};
 };
 

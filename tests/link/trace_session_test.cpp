@@ -14,11 +14,7 @@ class TraceMode : public PhoneOnPty {};
 
 TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
     const Octets stored = DeliverPdus(std::u16string(160, u'x'))[0];
-    phonesim::PhoneSetup setup;
-    setup.stores = Stores({{1, stored}});
-    setup.baudRate = 9600;
-    setup.clock = FixedTime;
-    ASSERT_NO_FATAL_FAILURE(StartPhone(std::move(setup)));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores({{1, stored}}), {}, 9600));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
 
     PortHandle port = OpenQuickly();
