@@ -56,32 +56,6 @@ TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
     EXPECT_EQ(phone->Stores().phone.Find(3), nullptr);
 }
 
-TEST_F(LineFaults, ErrorForOneSlotFailsThatReadOnly) {
-    phonesim::FaultPlan faults = Plan({Fault(FaultKind::CmsError, "+CMGR=2 321")});
-    // Some phones answer an empty slot with an error instead of a bare OK.
-    faults.emptySlotError = true;
-    ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), faults));
-    PortHandle port = OpenQuickly();
-    ASSERT_TRUE(SelectStorage(port, "ME").has_value());
-    // Each error answer was drained, so the next answer is read whole.
-    EXPECT_EQ(ReadSlots(port, 4), (std::vector<std::u16string>{kTexts[0], u"", kTexts[2], u""}));
-    EXPECT_FALSE(DeleteStoredMessage(port, 31));  // past the store's end
-    EXPECT_EQ(ReadSlots(port, 1), (std::vector<std::u16string>{kTexts[0]}));
-}
-
-TEST_F(LineFaults, ALateAnswerIsReadPastNeverTakenForTheNextCommands) {
-    // Slot 2's answer comes after its read has given up (a short time-out
-    // here, so the test waits little); slot 3's read must get slot 3.
-    ASSERT_NO_FATAL_FAILURE(
-        StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Late, "+CMGR=2 400")})));
-    PortHandle port = OpenQuickly();
-    ResponseBuffer answer;
-    EXPECT_FALSE(Exchange(port, "AT+CMGR=2\r", answer, kOkTerminator, {1000, 100}));
-    EXPECT_FALSE(port.InStep());
-    EXPECT_EQ(ReadSlots(port, 3), kTexts);
-    EXPECT_TRUE(port.InStep());
-}
-
 TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
     ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Silent, "+CMGR")})));
     ASSERT_NO_FATAL_FAILURE(StartTrace());

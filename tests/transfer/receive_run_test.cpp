@@ -29,17 +29,19 @@ std::u16string D(int n) {
     return WithCount(u"Deleting message ", n);
 }
 
-// What a run ends with once the phone is closed: the count of new messages,
-// or the count read when some were left unread or unstored on the phone.
-Events Completed(Events scan, int newMessages) {
-    scan.insert(scan.end(), {u"Please wait, looking up names..",
-                             WithCount(u"You have ", newMessages, u" new messages..")});
-    return scan;
+// A linked run's texts: the scan, then the count of new messages, or the
+// count read when some were left unread or unstored on the phone.
+Events Run(const Events& scan, std::u16string last) {
+    Events events{std::u16string(kLinked)};
+    events.insert(events.end(), scan.begin(), scan.end());
+    events.insert(events.end(), {u"Please wait, looking up names..", last});
+    return events;
 }
-Events Incomplete(Events scan, int received) {
-    scan.insert(scan.end(),
-                {u"Please wait, looking up names..", Coloured(1, 2, IncompleteText(received))});
-    return scan;
+Events Completed(const Events& scan, int newMessages) {
+    return Run(scan, WithCount(u"You have ", newMessages, u" new messages.."));
+}
+Events Incomplete(const Events& scan, int received) {
+    return Run(scan, Coloured(1, 2, IncompleteText(received)));
 }
 
 bool EndsIncomplete(const Events& events) {

@@ -31,12 +31,9 @@ std::vector<std::u16string> PhoneTexts(const phonesim::PhoneStores& stores) {
 std::vector<std::u16string> InboxTexts(store::Folder& inbox) {
     std::vector<std::u16string> texts;
     store::PropArray props;
-    (void)inbox.SeekBeginning();
-    for (store::RecordRead read = inbox.ReadRecord(props); !read.End();
-         read = inbox.ReadRecord(props)) {
-        if (const std::optional<store::InboxRecord> record = store::AsInboxRecord(props))
-            texts.push_back(record->Text);
-    }
+    (void)store::ScanRecords(inbox, props, [&](store::ObjectId, const store::PropArray& read) {
+        texts.push_back(store::AsInboxRecord(read).value_or(store::InboxRecord{}).Text);
+    });
     return texts;
 }
 

@@ -15,28 +15,54 @@
 namespace mivex::transfer::test {
 namespace {
 
+using phonesim::test::Fault;
+using phonesim::test::Plan;
+
 enum class Scenario { SendOne, SendLong, SendRefused, SendUnfiled, Receive, ReceiveCut, NoPort };
 
-class RunPauses : public TransferOnPty {
-protected:
-    void Play(Scenario scenario) {
-        options.strings[options::Option::ServiceCentre] = u"+447700900000";
-        const bool sends = scenario < Scenario::Receive;
+class RunPauses : public TransferOnPty {};
+
+TEST_F(RunPauses, EachFollowsItsText) {
+    struct Case {
+        const char* name;
+        Scenario scenario;
+        std::u16string after;  // the text the pause follows
+        std::uint32_t ms;
+    };
+    using enum Scenario;
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"service centre shown before the first send", SendOne, u"Using SC Number +447700900000", 1000},
+        {"between the prompt and the PDU", SendOne, u"Sending to +111", 200},
+        {"after a message is filed", SendOne, u"Message Sent OK", 250},
+        {"after the last segment", SendLong, u"Message segment 2 sent OK", 250},
+        {"after a failed send", SendRefused, Coloured(1, 2, kSendFailedText), 2000},
+        {"after a message that could not be filed", SendUnfiled, Coloured(1, 2, kSentNotFiledText), 2000},
+        {"after the port is closed", Receive, u"Receiving message 2", 200},
+        {"with the count of new messages", Receive, u"You have 2 new messages..", 1200},
+        {"with the count of an incomplete run", ReceiveCut, Coloured(1, 2, IncompleteText(1)), 1200},
+        {"after a failed start-up", NoPort, Coloured(1, 2, phone::kFailedConnectText), 1000},
+    };
+    // clang-format on
+    options.strings[options::Option::ServiceCentre] = u"+447700900000";
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        const bool sends = row.scenario < Receive;
         ASSERT_NO_FATAL_FAILURE(
-            Queue({{u"+111", scenario == Scenario::SendLong ? std::u16string(200, u'x')
-                                                            : std::u16string(u"hi")}}));
+            Queue({{u"+111", row.scenario == SendLong ? std::u16string(200, u'x') : u"hi"}}));
         phonesim::FaultPlan faults;
-        if (scenario == Scenario::SendRefused)
+        if (row.scenario == SendRefused)
             faults.refusedSubmissions = {1};
-        if (scenario == Scenario::ReceiveCut)
-            faults = phonesim::test::Plan(
-                {phonesim::test::Fault(phonesim::FaultKind::Cut, "+CMGR=2 20")});
+        if (row.scenario == ReceiveCut)
+            faults = Plan({Fault(phonesim::FaultKind::Cut, "+CMGR=2 20")});
         ASSERT_NO_FATAL_FAILURE(StartPhone(
-            sends ? Stores(5, {}) : Stores(5, {{1, Delivered(u"a")[0]}, {2, Delivered(u"b")[0]}}),
+            Stores(5,
+                   sends ? std::map<int, Octets>{}
+                         : std::map<int, Octets>{{1, Delivered(u"a")[0]}, {2, Delivered(u"b")[0]}}),
             faults));
-        if (scenario == Scenario::NoPort)
+        if (row.scenario == NoPort)
             options.strings[options::Option::Port] = u"/nonexistent/port:";
-        store->SetReadOnly(scenario == Scenario::SendUnfiled);
+        store->SetReadOnly(row.scenario == SendUnfiled);
         if (sends) {
             (void)Send();
         } else {
@@ -44,64 +70,9 @@ protected:
             (void)ReceiveMessages(context, *inbox, nullptr);
         }
         phone->Stop();
-    }
-};
 
-TEST_F(RunPauses, EachPauseFollowsItsText) {
-    struct Case {
-        const char* name;
-        Scenario scenario;
-        std::u16string after;  // the text the pause follows
-        std::uint32_t ms;
-    };
-    const std::vector<Case> cases = {
-        {.name = "service centre shown before the first send",
-         .scenario = Scenario::SendOne,
-         .after = u"Using SC Number +447700900000",
-         .ms = 1000},
-        {.name = "between the prompt and the PDU",
-         .scenario = Scenario::SendOne,
-         .after = u"Sending to +111",
-         .ms = 200},
-        {.name = "after a message is filed",
-         .scenario = Scenario::SendOne,
-         .after = u"Message Sent OK",
-         .ms = 250},
-        {.name = "after the last segment",
-         .scenario = Scenario::SendLong,
-         .after = u"Message segment 2 sent OK",
-         .ms = 250},
-        {.name = "after a failed send",
-         .scenario = Scenario::SendRefused,
-         .after = Coloured(1, 2, kSendFailedText),
-         .ms = 2000},
-        {.name = "after a message that could not be filed",
-         .scenario = Scenario::SendUnfiled,
-         .after = Coloured(1, 2, kSentNotFiledText),
-         .ms = 2000},
-        {.name = "after the port is closed",
-         .scenario = Scenario::Receive,
-         .after = u"Receiving message 2",
-         .ms = 200},
-        {.name = "with the count of new messages",
-         .scenario = Scenario::Receive,
-         .after = u"You have 2 new messages..",
-         .ms = 1200},
-        {.name = "with the count of an incomplete run",
-         .scenario = Scenario::ReceiveCut,
-         .after = Coloured(1, 2, IncompleteText(1)),
-         .ms = 1200},
-        {.name = "after a failed start-up",
-         .scenario = Scenario::NoPort,
-         .after = Coloured(1, 2, phone::kFailedConnectText),
-         .ms = 1000},
-    };
-    for (const Case& row : cases) {
-        SCOPED_TRACE(row.name);
-        ASSERT_NO_FATAL_FAILURE(Play(row.scenario));
         const auto at = std::find(log.events.begin(), log.events.end(), row.after);
-        ASSERT_NE(at, log.events.end());
-        ASSERT_NE(at + 1, log.events.end());
+        ASSERT_LT(at + 1, log.events.end());
         EXPECT_EQ(at[1], Pause(row.ms));
     }
 }

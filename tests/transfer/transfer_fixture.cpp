@@ -83,8 +83,9 @@ Events TransferOnPty::RunEvents() const {
     Events run;
     for (const std::u16string& event : log.events) {
         if (event.starts_with(u"Initializing ") && event.ends_with(u" OK"))
-            run.clear();
-        else if (!event.starts_with(u"pause "))
+            run.emplace_back(kLinked);
+        else if (!event.starts_with(u"Opening ") && !event.starts_with(u"Initializing ") &&
+                 !event.starts_with(u"pause "))
             run.push_back(event);
     }
     return run;

@@ -30,6 +30,7 @@ using Events = std::vector<std::u16string>;
 
 inline constexpr std::string_view kSender = "+447700900123";
 inline constexpr std::string_view kPhoneCentre = "+447700900000";
+inline constexpr std::u16string_view kLinked = u"(linked)";
 
 // What a run showed and how long it paused, in order: a blue text without a
 // beep as it is, any other text behind its colour and beep codes ("1/2: "),
@@ -73,8 +74,8 @@ protected:
                     std::string serviceCentre = std::string(kPhoneCentre));
     [[nodiscard]] phonesim::PhoneStores StopPhone();
 
-    // The texts after the start-up's last one (all of them when it never got
-    // there); the pauses have a test of their own.
+    // The texts shown, with a start-up that linked up as kLinked and one that
+    // failed as its failure text; the pauses have a test of their own.
     [[nodiscard]] Events RunEvents() const;
 
     // A fresh store with one Outbox record and list row per message.
