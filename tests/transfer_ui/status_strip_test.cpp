@@ -134,7 +134,7 @@ TEST_F(StatusStripTest, NewStripEmptiesTheTextOfEveryStrip) {
     EXPECT_FALSE(Shows(strip, QColor(255, 0, 0)));
 }
 
-TEST_F(StatusStripTest, PaintsAtOnceAndTellsScreenReaders) {
+TEST_F(StatusStripTest, PaintsAtOnceAndKeepsItsOwnName) {
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     PaintCounter stripPaints, viewPaints;
@@ -147,6 +147,9 @@ TEST_F(StatusStripTest, PaintsAtOnceAndTellsScreenReaders) {
     strip.RepaintOwner();
     EXPECT_EQ(viewPaints.paints, 1);
 
+    EXPECT_EQ(strip.height(), 26);
+    EXPECT_EQ(strip.windowTitle(), "Status");
+    EXPECT_EQ(strip.objectName(), "Status");
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&strip);
     EXPECT_EQ(accessible->text(QAccessible::Name), "Status");
     EXPECT_EQ(accessible->text(QAccessible::Description), "Connecting to the phone...");
