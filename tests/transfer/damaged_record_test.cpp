@@ -7,28 +7,13 @@
 
 #include <map>
 
-#include "platform/memory_controls.h"
-#include "store/message_records.h"
-#include "store/store.h"
 #include "store/text_export.h"
-#include "temp_dir.h"
-#include "transfer/send_run.h"
-#include "virtual_phone.h"
+#include "transfer_fixture.h"
 
 namespace mivex::transfer::test {
 namespace {
 
-using store::FolderHandle;
 using store::ObjectId;
-using store::PropArray;
-
-struct FolderKind {
-    std::u16string_view name;
-    store::PropId byDate;
-};
-const FolderKind kInbox{store::kInboxName, store::kInboxByDate};
-const FolderKind kOutbox{store::kOutboxName, store::kOutboxByDate};
-const FolderKind kSent{store::kSentName, store::kSentByDate};
 
 // Cuts the stored bytes of the record short, as a damaged sector would.
 void Damage(const std::filesystem::path& volume, ObjectId id) {
@@ -40,74 +25,49 @@ void Damage(const std::filesystem::path& volume, ObjectId id) {
     sqlite3_close(db);
 }
 
-ObjectId FirstId(store::Store& store, const FolderKind& kind) {
-    FolderHandle folder = store.OpenFolder(kind.name, kind.byDate);
-    PropArray props;
-    (void)folder->SeekBeginning();
-    return folder->ReadRecord(props).id;
-}
+class DamagedRecord : public TransferOnPty {};
 
-// Three messages in each folder, the queued ones selected for sending. Time
-// stamps differ within a folder, so each has one order.
-void Fill(store::Store& store, platform::MemoryList& list) {
-    FolderHandle inbox = store.OpenFolder(kInbox.name, kInbox.byDate);
-    FolderHandle outbox = store.OpenFolder(kOutbox.name, kOutbox.byDate);
-    FolderHandle sent = store.OpenFolder(kSent.name, kSent.byDate);
-    for (int index = 1; index <= 3; ++index) {
-        const sms::FileTime time = 133'000'000'000'000'000ULL + 36'000'000'000ULL * index;
-        const std::u16string number = u"+44770090012" + std::u16string(1, u'0' + index);
+TEST_F(DamagedRecord, EveryOtherRecordIsExportedAndSent) {
+    // Three messages in each folder, the queued ones selected for sending.
+    ASSERT_NO_FATAL_FAILURE(Queue({{u"+441", u"q"}, {u"+442", u"q"}, {u"+443", u"q"}}));
+    for (const sms::FileTime time : {1ULL, 2ULL, 3ULL}) {
         store::InboxRecord received;
-        received.SenderNumber = number;
+        received.SenderNumber = u"+441";
         received.TimeStamp = time;
-        received.Text = u"received";
-        ASSERT_NE(inbox->WriteRecord(0, store::ToProps(received)), 0u);
-        const ObjectId queued = outbox->WriteRecord(
-            0, store::ToProps(store::OutboxRecord{number, u"R", time, u"queued", 1}));
-        ASSERT_NE(queued, 0u);
-        list.SetItemData(list.AddRow(u"row"), queued);
-        ASSERT_NE(
-            sent->WriteRecord(0, store::ToProps(store::SentRecord{number, u"S", time, u"sent",
-                                                                  store::MakeSortKey(u"S", time)})),
-            0u);
+        received.Text = u"r";
+        ASSERT_NE(Open(store::kInboxName)->WriteRecord(0, store::ToProps(received)), 0u);
+        const store::SentRecord sent{u"+441", u"S", time, u"s", store::MakeSortKey(u"S", time)};
+        ASSERT_NE(Open(store::kSentName)->WriteRecord(0, store::ToProps(sent)), 0u);
     }
-    list.SelectAll();
-}
-
-TEST(DamagedRecord, EveryOtherRecordIsExportedAndSent) {
-    testing::TempDir directory;
-    VirtualRunSeams seams;
-    store::Store store(directory.path(), seams.sounds);
-    platform::MemoryList list;
-    ASSERT_NO_FATAL_FAILURE(Fill(store, list));
     // The first record of each folder, so that a scan stopping there misses the rest.
-    std::map<const FolderKind*, ObjectId> damaged;
-    for (const FolderKind* kind : {&kInbox, &kOutbox, &kSent}) {
-        damaged[kind] = FirstId(store, *kind);
-        ASSERT_NO_FATAL_FAILURE(Damage(store.VolumePath(), damaged[kind]));
+    std::map<std::u16string_view, ObjectId> damaged;
+    for (const std::u16string_view name :
+         {store::kInboxName, store::kOutboxName, store::kSentName}) {
+        store::FolderHandle folder = Open(name);
+        store::PropArray props;
+        (void)folder->SeekBeginning();
+        damaged[name] = folder->ReadRecord(props).id;
+        ASSERT_NO_FATAL_FAILURE(Damage(store->VolumePath(), damaged[name]));
     }
 
     // The export writes every readable message and counts the others.
     const std::optional<store::ExportCounts> exported =
-        store::ExportMessagesOrFail(store, directory.path() / "export.txt");
+        store::ExportMessagesOrFail(*store, directory.path() / "export.txt");
     ASSERT_TRUE(exported.has_value());
     EXPECT_EQ(exported->written, 2 + 2);
     EXPECT_EQ(exported->unreadable, 2);
 
-    // The sending run sends every readable Outbox message and passes over the
-    // damaged one, selected too.
-    seams.options.integers[options::Option::UsePhoneServiceCentre] = 1;
-    PhoneInVirtualTime phone(seams.line, {phonesim::MessageStore(30), phonesim::MessageStore(30)});
-    FolderHandle outbox = store.OpenFolder(kOutbox.name, kOutbox.byDate);
-    FolderHandle sent = store.OpenFolder(kSent.name, kSent.byDate);
-    sms::SubmitCounters counters;
-    EXPECT_EQ(SendOutbox(list, seams.context, *outbox, *sent, counters), 2);
-    EXPECT_EQ(phone.Submitted().size(), 2u);
+    options.integers[options::Option::UsePhoneServiceCentre] = 1;
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores(5, {})));
+    EXPECT_EQ(Send(), 2);
+    phone->Stop();
+    EXPECT_EQ(phone->Submitted().size(), 2u);
     EXPECT_EQ(list.Count(), 1u);
 
     // The damaged records are still there, as damaged as before.
-    for (const auto& [kind, id] : damaged) {
-        FolderHandle folder = store.OpenFolder(kind->name, kind->byDate);
-        PropArray props;
+    for (const auto& [name, id] : damaged) {
+        store::FolderHandle folder = Open(name);
+        store::PropArray props;
         ASSERT_EQ(folder->SeekToId(id), id);
         EXPECT_TRUE(folder->ReadRecord(props).Damaged());
     }
