@@ -1,20 +1,21 @@
 #include "transfer_fixture.h"
 
+#include <chrono>
+
 #include "phone_fixtures.h"
 #include "phonesim/deliver_builder.h"
+#include "transfer/send_run.h"
 
 namespace mivex::transfer::test {
 
 void EventLog::ShowStatus(std::u16string_view text, platform::StatusBeep beep,
                           platform::StatusColour colour) {
-    if (beep == platform::StatusBeep::None && colour == platform::StatusColour::Blue) {
+    if (beep == platform::StatusBeep::None && colour == platform::StatusColour::Blue)
         events.emplace_back(text);
-    } else {
+    else
         events.push_back(Coloured(static_cast<int>(colour), static_cast<int>(beep), text));
-    }
-    if (onShow) {
+    if (onShow)
         onShow(text);
-    }
 }
 
 std::uint64_t EventLog::NowMs() {
@@ -79,12 +80,41 @@ phonesim::PhoneStores TransferOnPty::StopPhone() {
 }
 
 Events TransferOnPty::RunEvents() const {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < log.events.size(); ++i) {
-        if (log.events[i].starts_with(u"Initializing ") && log.events[i].ends_with(u" OK"))
-            start = i + 1;
+    Events run;
+    for (const std::u16string& event : log.events) {
+        if (event.starts_with(u"Initializing ") && event.ends_with(u" OK"))
+            run.emplace_back(kLinked);
+        else if (!event.starts_with(u"Opening ") && !event.starts_with(u"Initializing ") &&
+                 !event.starts_with(u"pause "))
+            run.push_back(event);
     }
-    return {log.events.begin() + static_cast<std::ptrdiff_t>(start), log.events.end()};
+    return run;
+}
+
+void TransferOnPty::Queue(const std::vector<Queued>& messages) {
+    log.events.clear();
+    list.Reset();
+    FreshStore();
+    store::FolderHandle outbox = Open(store::kOutboxName);
+    ASSERT_TRUE(Open(store::kSentName).valid());
+    for (const Queued& message : messages) {
+        const store::ObjectId id = outbox->WriteRecord(
+            0, store::ToProps(store::OutboxRecord{message.number, u"Ann", 0, message.text, 0}));
+        ASSERT_NE(id, 0u);
+        AddRow(message.number, id, message.selected);
+    }
+}
+
+void TransferOnPty::AddRow(std::u16string_view text, store::ObjectId id, bool selected) {
+    const std::size_t row = list.AddRow(text);
+    list.SetItemData(row, id);
+    list.SetSelected(row, selected);
+}
+
+int TransferOnPty::Send() {
+    store::FolderHandle outbox = Open(store::kOutboxName);
+    store::FolderHandle sent = Open(store::kSentName);
+    return SendOutbox(list, context, *outbox, *sent, counters);
 }
 
 void TransferOnPty::FreshStore() {

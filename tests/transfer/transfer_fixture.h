@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +16,8 @@
 #include "fake_options.h"
 #include "phone/posix_serial_device.h"
 #include "phonesim/simulated_phone.h"
+#include "platform/memory_controls.h"
+#include "sms/submit_encoder.h"
 #include "store/message_records.h"
 #include "store/store.h"
 #include "temp_dir.h"
@@ -29,6 +30,7 @@ using Events = std::vector<std::u16string>;
 
 inline constexpr std::string_view kSender = "+447700900123";
 inline constexpr std::string_view kPhoneCentre = "+447700900000";
+inline constexpr std::u16string_view kLinked = u"(linked)";
 
 // What a run showed and how long it paused, in order: a blue text without a
 // beep as it is, any other text behind its colour and beep codes ("1/2: "),
@@ -42,8 +44,7 @@ public:
     platform::LocalTime Local() override { return {2024, 3, 9, 14, 6, 0, 0}; }
 
     Events events;
-    // Runs after each text is recorded.
-    std::function<void(std::u16string_view)> onShow;
+    std::function<void(std::u16string_view)> onShow;  // after each text is recorded
 
 private:
     std::uint64_t skippedMs_ = 0;
@@ -60,18 +61,28 @@ private:
 [[nodiscard]] phonesim::PhoneStores Stores(int capacity, const std::map<int, Octets>& phone,
                                            const std::map<int, Octets>& sim = {});
 
+struct Queued {
+    std::u16string number;
+    std::u16string text;
+    bool selected = true;
+};
+
 class TransferOnPty : public ::testing::Test {
 protected:
     // Starts the phone and points the Port option at it; fatal when it cannot start.
     void StartPhone(phonesim::PhoneStores stores, phonesim::FaultPlan faults = {},
                     std::string serviceCentre = std::string(kPhoneCentre));
-    // The phone's stores once it has stopped.
     [[nodiscard]] phonesim::PhoneStores StopPhone();
 
-    // The events after the start-up's last text (all of them when it never got there).
+    // The texts shown, with a start-up that linked up as kLinked and one that
+    // failed as its failure text; the pauses have a test of their own.
     [[nodiscard]] Events RunEvents() const;
 
-    // Replaces the store with an empty one.
+    // A fresh store with one Outbox record and list row per message.
+    void Queue(const std::vector<Queued>& messages);
+    void AddRow(std::u16string_view text, store::ObjectId id, bool selected);
+    int Send();
+
     void FreshStore();
     [[nodiscard]] store::FolderHandle Open(std::u16string_view name);
     // Every record of the folder, in its sort order.
@@ -87,6 +98,8 @@ protected:
     mivex::testing::TempDir directory;
     std::unique_ptr<store::Store> store = std::make_unique<store::Store>(directory.path(), sounds);
     int storesMade = 0;
+    platform::MemoryList list;
+    sms::SubmitCounters counters;
 };
 
 }  // namespace mivex::transfer::test
