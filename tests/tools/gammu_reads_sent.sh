@@ -13,21 +13,17 @@ cli=$1
 phonesim=$2
 own_number=+447700900123
 
-if ! command -v gammu >/dev/null 2>&1; then
-    echo "FAIL: gammu is not installed (Debian package gammu)"
-    exit 1
-fi
+command -v gammu >/dev/null || { echo "FAIL: gammu is not installed (Debian package gammu)"; exit 1; }
 
 work=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill -TERM "$pid" && wait "$pid"; rm -rf "$work"' EXIT
 export HOME="$work" LC_ALL=C.UTF-8
 
+# Says what failed, then shows every output so far, each under its file name.
 fail() {
     echo "FAIL: $*"
-    for file in out.txt err.txt sent.txt; do
-        [ -f "$work/$file" ] && { echo "--- $file"; cat "$work/$file"; }
-    done
+    tail -n +1 "$work"/*.txt
     exit 1
 }
 

