@@ -54,6 +54,8 @@ TEST_F(CliTool, ReceivesListsAndExportsTheInbox) {
     EXPECT_TRUE(Contains(receive.out, "\nYou have 2 new messages..\n")) << receive.out;
     EXPECT_TRUE(Contains(ReadFile(data / "MXdebug.txt"), "-- Debug Output End"));
     EXPECT_EQ(Run({"options", "get", "Port"}).out, "/dev/no-such-port:\n");
+    // With the sounds off a failure is told by its colour alone, and still goes to stderr.
+    SetOption("SoundsOff", "1");
     phone.reset();
     EXPECT_EQ(Run({"receive"}),
               (ToolRun{1, "Opening /dev/no-such-port:\n",
@@ -101,6 +103,12 @@ TEST_F(CliTool, QueuesAndSendsTheOutbox) {
     EXPECT_TRUE(Listed("outbox").empty());
 
     EXPECT_EQ(Run({"send"}), (ToolRun{0, "No messages to send...  \n", ""}));
+
+    // For recipients without Unicode, every character outside the GSM alphabet goes as "?".
+    SetOption("GsmAlphabetOnly", "1");
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "\u20AC1 \u041F\u0440"}).exitStatus, 0);
+    ASSERT_EQ(Run({"send"}).exitStatus, 0);
+    EXPECT_EQ(Submitted().back(), "+447700900555 ?1 ??");
 }
 
 TEST_F(CliTool, SetsOnlyValuesTheOptionDialogsCouldStore) {

@@ -2,10 +2,7 @@
 # What mivex-cli sends, another program reads as it was written: messages in
 # UCS2 and in GSM 7-bit with escape pairs go to the simulated phone's own
 # number, come back into its store, and gammu lists each with its exact text,
-# long ones joined from their segments.
-#
-#   gammu_reads_sent.sh MIVEX_CLI PHONESIM
-#
+# long ones joined from their segments. Usage: gammu_reads_sent.sh MIVEX_CLI PHONESIM
 # The time limits only keep a hung exchange from hanging the test run.
 
 set -u
