@@ -13,24 +13,18 @@ prefix=$(realpath "$scratch")/prefix
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 
 status=0
-fail() {
-    echo "install_test: $*" >&2
-    status=1
-}
+fail() { echo "install_test: $*" >&2; status=1; }
 
 # A home of "/" would match every page; such a builder has no home to leak.
 home=${HOME:-/}
 [ "$home" != / ] || home=$build
 
-programs="mivex mivex-cli mivex-pdu mivex-contacts mivex-phonesim"
-for program in $programs; do
+for program in mivex mivex-cli mivex-pdu mivex-contacts mivex-phonesim; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
     page="$prefix/share/man/man1/$program.1"
-    if [ ! -s "$page" ]; then
-        fail "share/man/man1/$program.1 is missing"
-    elif grep -q -F -e "$build" -e "$home" "$page"; then
+    [ -s "$page" ] || fail "share/man/man1/$program.1 is missing"
+    ! grep -q -F -e "$build" -e "$home" "$page" 2>/dev/null ||
         fail "$program.1 names the build folder or the builder's home"
-    fi
 done
 for file in share/mivex/help/Mivex.htm \
             share/applications/org.mivex.Mivex.desktop \

@@ -9,20 +9,10 @@
 namespace mivex::tools {
 namespace {
 
-ToolRun RunPduTool(const std::vector<std::string>& arguments) {
-    return RunTool(MIVEX_PDU_PATH, arguments);
-}
-
 using Arguments = std::vector<std::string>;
 
-constexpr const char* kDeliverHi = "00040B914477000910F200004021513150800002C834";
-constexpr const char* kHiJson =
-    R"({"whole":true,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
-    R"("text":"Hi","is_part":0,"part_ref":0,"part_count":0,"part_seq":0})"
-    "\n";
-
-[[nodiscard]] std::size_t LineCount(const std::string& text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+ToolRun RunPduTool(const Arguments& arguments) {
+    return RunTool(MIVEX_TOOL_PATH, arguments);
 }
 
 // A refusal is one line on stderr, nothing on stdout.
@@ -30,8 +20,7 @@ void ExpectRefused(const ToolRun& run, int exitStatus) {
     EXPECT_EQ(run.exitStatus, exitStatus);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("mivex-pdu: ", 0), 0u) << run.err;
-    EXPECT_EQ(LineCount(run.err), 1u) << run.err;
-    EXPECT_EQ(run.err.back(), '\n');
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
 }
 
 TEST(PduTool, PrintsExactOutput) {
@@ -39,7 +28,6 @@ TEST(PduTool, PrintsExactOutput) {
         Arguments arguments;
         std::string out;
     } vectors[] = {
-        {{"decode", kDeliverHi}, kHiJson},
         // A part of a concatenated message: 8-bit reference 42, part 1 of 2.
         {{"decode", "00440B914477000910F2000040215131508000090500032A02019069"},
          R"({"whole":false,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
@@ -50,42 +38,30 @@ TEST(PduTool, PrintsExactOutput) {
          R"({"whole":true,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
          R"("text":"\"\u000D\u000A","is_part":0,"part_ref":0,"part_count":0,"part_seq":0})"
          "\n"},
-        {{"encode", "--to", "+44770090012", "Hi"}, "16 0011000B914477000910F200000B02C834\n"},
         {{"encode", "--to", "+44 (7700) 900-12", "Hi"}, "16 0011000B914477000910F200000B02C834\n"},
         {{"encode", "--to", "+44770090012", "--sc", "+447700900005", "Hi"},
          "16 079144770009005011000B914477000910F200000B02C834\n"},
         {{"encode", "--status-report", "--reply-path", "--validity", "3", "--to", "0123", "Hi"},
          "12 00B100048110320000AD02C834\n"},
         {{"encode", "--to", "+44770090012", "--", "-"}, "15 0011000B914477000910F200000B012D\n"},
-        // The euro sign: the escape pair 1B 65 in GSM 7-bit, "?" with --gsm-only,
-        // and Cyrillic "Pe" in UCS2 (TP-DCS 08, TP-UDL in octets).
-        {{"encode", "--to", "+44770090012", "\u20AC"}, "16 0011000B914477000910F200000B029B32\n"},
+        // The euro sign as "?" with --gsm-only, and Cyrillic "Pe" in UCS2 without.
         {{"encode", "--gsm-only", "--to", "+44770090012", "\u20AC"},
          "15 0011000B914477000910F200000B013F\n"},
         {{"encode", "--to", "+44770090012", "\u041F"}, "16 0011000B914477000910F200080B02041F\n"},
     };
     for (const auto& vector : vectors) {
         SCOPED_TRACE(vector.arguments.back());
-        const ToolRun run = RunPduTool(vector.arguments);
-        EXPECT_EQ(run.exitStatus, 0) << run.err;
-        EXPECT_EQ(run.out, vector.out);
-        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(RunPduTool(vector.arguments), (ToolRun{0, vector.out, ""}));
     }
 }
 
 TEST(PduTool, SegmentsLongTextUnderTheGivenReference) {
     const ToolRun run =
         RunPduTool({"encode", "--to", "+44770090012", "--concat-ref", "7", std::string(161, 'a')});
-    ASSERT_EQ(run.exitStatus, 0) << run.err;
-    ASSERT_EQ(LineCount(run.out), 2u);
-    const std::string second = run.out.substr(run.out.find('\n') + 1);
-    // Segment 1 of 2 carries 153 characters (UDL A0), segment 2 carries 8 (UDL 0F).
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
+    // Segment 1 of 2 under reference 7 carries 153 characters (UDL A0).
     EXPECT_EQ(run.out.rfind("154 0051000B914477000910F200000BA0050003070201", 0), 0u) << run.out;
-    EXPECT_EQ(second.rfind("28 0051000B914477000910F200000B0F050003070202", 0), 0u) << second;
-
-    const ToolRun longest = RunPduTool({"encode", "--to", "1", std::string(9999, 'x')});
-    EXPECT_EQ(longest.exitStatus, 0) << longest.err;
-    EXPECT_EQ(LineCount(longest.out), 66u);
 }
 
 TEST(PduTool, RefusesBadInputWithUsageStatusAndUnstorablePdusWithStatus1) {
@@ -94,20 +70,15 @@ TEST(PduTool, RefusesBadInputWithUsageStatusAndUnstorablePdusWithStatus1) {
     ExpectRefused(RunPduTool({"decode", "00010B914477000910F200004021513150800002C834"}), 1);
     const Arguments vectors[] = {
         {"decode", "zz"},
+        {"decode", "0"},
         {"decode", ""},
-        {"decode"},
         {},
-        {"transmit"},
-        {"encode", "Hi"},
-        {"encode", "--to", "(none)", "Hi"},
         {"encode", "--to", "+44ABCDEF", "Hi"},
-        {"encode", "--to", "+", "Hi"},
         {"encode", "--to", digits99 + "2", "Hi"},
         {"encode", "--to", "1", "--sc", "447700900005", "Hi"},
         {"encode", "--to", "1", "--sc", "+" + digits99, "Hi"},
         {"encode", "--to", "1", "--validity", "4", "Hi"},
         {"encode", "--to", "1", "--concat-ref", "256", "Hi"},
-        {"encode", "--to", "1", "-x"},
         {"encode", "--to", "1", "\xC3("},
         {"encode", "--to", "\xED\xA0\x80", "Hi"},
         {"encode", "--to", "1", std::string(10000, 'x')},
@@ -116,27 +87,18 @@ TEST(PduTool, RefusesBadInputWithUsageStatusAndUnstorablePdusWithStatus1) {
         SCOPED_TRACE(arguments.empty() ? "(no arguments)" : arguments.back().substr(0, 20));
         ExpectRefused(RunPduTool(arguments), 2);
     }
-    // The same limits let the longest numbers through.
-    EXPECT_EQ(
-        RunPduTool({"encode", "--to", digits99, "--sc", "+" + digits99.substr(1), "Hi"}).exitStatus,
-        0);
+    // The same limits let the longest numbers and text through.
+    const ToolRun longest = RunPduTool(
+        {"encode", "--to", digits99, "--sc", "+" + digits99.substr(1), std::string(9999, 'x')});
+    EXPECT_EQ(longest.exitStatus, 0) << longest.err;
+    EXPECT_EQ(std::count(longest.out.begin(), longest.out.end(), '\n'), 66);
 }
 
 TEST(PduTool, PrintsHelpOnStdout) {
-    const struct {
-        Arguments arguments;
-        std::string mentions;
-    } vectors[] = {
-        {{"--help"}, "encode"},
-        {{"encode", "-h"}, "--concat-ref"},
-    };
-    for (const auto& vector : vectors) {
-        SCOPED_TRACE(vector.mentions);
-        const ToolRun run = RunPduTool(vector.arguments);
-        EXPECT_EQ(run.exitStatus, 0);
-        EXPECT_NE(run.out.find(vector.mentions), std::string::npos) << run.out;
-        EXPECT_EQ(run.err, "");
-    }
+    const ToolRun run = RunPduTool({"encode", "--help"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.out.find("--concat-ref"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "");
 }
 
 }  // namespace

@@ -24,41 +24,39 @@ int MakeCaptureFile(std::string& path) {
     return mkstemp(path.data());
 }
 
-std::string ReadWhole(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
-
 int ExitStatus(int status) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
 RunningTool::RunningTool(const std::string& program, const std::vector<std::string>& arguments) {
     const int out = MakeCaptureFile(outPath_);
     const int err = MakeCaptureFile(errPath_);
-    if (out >= 0 && err >= 0) {
-        std::vector<std::string> words{program};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    for (const int descriptor : {out, err}) {
-        if (descriptor >= 0)
-            close(descriptor);
-    }
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+    if (out < 0 || err < 0 ||
+        posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    // A capture file that could not be made is -1 here, which close() refuses harmlessly.
+    close(out);
+    close(err);
 }
 
 RunningTool::~RunningTool() {
@@ -79,13 +77,10 @@ bool RunningTool::Ended() {
 
 std::string RunningTool::FirstLine() {
     const auto limit = std::chrono::steady_clock::now() + kSafetyLimit;
-    std::string out = Out();
-    while (out.find('\n') == std::string::npos && !Ended() &&
-           std::chrono::steady_clock::now() < limit) {
+    while (Out().find('\n') == std::string::npos && !Ended() &&
+           std::chrono::steady_clock::now() < limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        out = Out();
-    }
-    out = Out();
+    const std::string out = Out();
     return out.substr(0, out.find('\n'));
 }
 
@@ -102,20 +97,17 @@ int RunningTool::Wait() {
 }
 
 std::string RunningTool::Out() const {
-    return ReadWhole(outPath_);
+    return ReadFile(outPath_);
 }
 
 std::string RunningTool::Err() const {
-    return ReadWhole(errPath_);
+    return ReadFile(errPath_);
 }
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& arguments) {
     RunningTool tool(program, arguments);
-    ToolRun run;
-    run.exitStatus = tool.Wait();
-    run.out = tool.Out();
-    run.err = tool.Err();
-    return run;
+    const int exitStatus = tool.Wait();
+    return {exitStatus, tool.Out(), tool.Err()};
 }
 
 }  // namespace mivex::tools

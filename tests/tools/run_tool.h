@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ struct ToolRun {
     int exitStatus = -1;  // -1 when the program could not be started or did not exit
     std::string out;
     std::string err;
+
+    friend bool operator==(const ToolRun&, const ToolRun&) = default;
+    friend void PrintTo(const ToolRun& run, std::ostream* os) {
+        *os << "exit status " << run.exitStatus << ", out \"" << run.out << "\", err \"" << run.err
+            << '"';
+    }
 };
 
 // A program left running while the test talks to it; killed if still running
@@ -49,5 +56,8 @@ private:
 // Runs `program` to its end and collects what it wrote.
 [[nodiscard]] ToolRun RunTool(const std::string& program,
                               const std::vector<std::string>& arguments);
+
+// The whole of a file as bytes; empty when it cannot be read.
+[[nodiscard]] std::string ReadFile(const std::string& path);
 
 }  // namespace mivex::tools
