@@ -54,9 +54,8 @@ TEST(DeliverDecoder, DecodesTextAndConcatenation) {
         {"3 of 10 septets", "04 00 0A E8 32 9B", u"hel"},
         {"UCS2 2.5 of 3 characters", "04 08 06 00 48 00 69 00", u"Hi"},
     };
-    for (const Vector& vector : vectors) {
+    for (const Vector& vector : vectors)
         ExpectDecoded(vector);
-    }
 }
 
 TEST(DeliverDecoder, CodingSchemeChoosesTheAlphabet) {
