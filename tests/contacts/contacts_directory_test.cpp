@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -17,11 +16,8 @@ namespace fs = std::filesystem;
 using mivex::testing::TempDir;
 
 std::string Card(const std::string& name, const std::string& categories = "") {
-    std::string card =
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:+44 7700 900123\r\n";
-    if (!categories.empty())
-        card += "CATEGORIES:" + categories + "\r\n";
-    return card + "END:VCARD\r\n";
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:+44 7700 900123\r\n" +
+           "CATEGORIES:" + categories + "\r\nEND:VCARD\r\n";
 }
 
 void Write(const fs::path& file, const std::string& bytes) {

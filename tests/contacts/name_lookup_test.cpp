@@ -73,22 +73,17 @@ struct RandomBook {
 
     std::u16string StoredNumber() {
         const std::u16string& s = subscribers[Pick(subscribers.size())];
+        // clang-format off
         switch (Pick(8)) {
-            case 0:
-                return u"0" + s;
-            case 1:
-                return u"+44 " + s.substr(0, 3) + u"-" + s.substr(3);
-            case 2:
-                return s.substr(Pick(4));
-            case 3:
-                return Digits(Pick(3)) + s;
-            case 4:
-                return Pick(2) ? u"" : u"n/a";
-            case 5:
-                return u"(0)" + s + u"p12";
-            default:
-                return s;
+            case 0: return u"0" + s;
+            case 1: return u"+44 " + s.substr(0, 3) + u"-" + s.substr(3);
+            case 2: return s.substr(Pick(4));
+            case 3: return Digits(Pick(3)) + s;
+            case 4: return Pick(2) ? u"" : u"n/a";
+            case 5: return u"(0)" + s + u"p12";
+            default: return s;
         }
+        // clang-format on
     }
 };
 
