@@ -21,7 +21,7 @@ store::PropArray Category(std::u16string_view name, std::int16_t id) {
             store::PropVal::I2(category_prop::kId, id)};
 }
 
-Texts Fill(const ContactsDatabase& database, FakeOptions& options,
+Texts Fill(const ContactsDatabase& database, FakeOptions options = {},
            FakeComboControl* categories = nullptr) {
     FakeComboControl contactList, ownCategories;
     EXPECT_TRUE(FillContactCombo(contactList, categories ? *categories : ownCategories, &database,
@@ -82,8 +82,7 @@ TEST(ContactLists, EntriesAreInCollationOrder) {
     ContactsDatabase database;
     for (std::u16string_view name : {u"Zed", u"bob", u"Anna", u"\u00C9mile", u"anna"})
         database.contacts.push_back(Contact({{kFirstName, name}, {kMobile, u"1"}}));
-    FakeOptions options;
-    EXPECT_EQ(Fill(database, options),
+    EXPECT_EQ(Fill(database),
               (Texts{u"anna,1,M", u"Anna,1,M", u"bob,1,M", u"\u00C9mile,1,M", u"Zed,1,M"}));
 }
 
@@ -110,8 +109,7 @@ TEST(ContactLists, TheChosenCategoryNarrowsTheList) {
             categories.AddItem(*c.before);
             categories.SetCurrentIndex(0);
         }
-        FakeOptions options;
-        EXPECT_EQ(Fill(database, options, &categories), c.entries);
+        EXPECT_EQ(Fill(database, {}, &categories), c.entries);
         EXPECT_EQ(categories.Texts(), (Texts{u"All Categories", u"Friends", u"Work"}));
         EXPECT_EQ(categories.items[0].data, 0);
         EXPECT_EQ(categories.items[2].data, 9);

@@ -18,9 +18,7 @@ struct Vector {
     std::string_view name;
     std::string pdu;  // first octet, TP-DCS, TP-UDL and user data
     std::u16string text;
-    std::int32_t partRef = 0;
-    std::int32_t partCount = 0;
-    std::int32_t partSeq = 0;  // 0 for a whole message
+    std::int32_t partRef = 0, partCount = 0, partSeq = 0;  // partSeq 0: a whole message
 };
 
 void ExpectDecoded(const Vector& vector) {
