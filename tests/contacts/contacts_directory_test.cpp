@@ -49,9 +49,7 @@ TEST(ContactsDirectory, MakesAMissingFolderForItsOwnerOnlyOrGivesNoAddressBook) 
     const ContactsDatabase* database = directory.Refresh();
     ASSERT_NE(database, nullptr);
     EXPECT_TRUE(database->contacts.empty());
-    struct stat info {};
-    ASSERT_EQ(::stat((temp.path() / "data" / "contacts").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(fs::status(temp.path() / "data" / "contacts").permissions(), fs::perms::owner_all);
 
     Write(temp.path() / "file", "a file where the data folder should be");
     ContactsDirectory blocked(ContactsFolderIn(temp.path() / "file"));

@@ -59,8 +59,7 @@ TEST(SubmitEncoder, ASingleMessageCarriesWhatOneSmsHolds) {
 TEST(TextMeasure, ChoosesTheEncodingAndSplitsWithoutBreakingPairs) {
     const auto n = [](int times, const char16_t* text) { return test::Repeat(text, times); };
     const char16_t *a = u"a", *euro = u"\u20AC", *pe = u"\u041F", *smile = u"\xD83D\xDE00";
-    constexpr auto kGsm = TextEncoding::Gsm7Bit;
-    constexpr auto kUcs2 = TextEncoding::Ucs2;
+    constexpr auto kGsm = TextEncoding::Gsm7Bit, kUcs2 = TextEncoding::Ucs2;
     constexpr auto kGsmOnly = AlphabetChoice::GsmOnly;
     struct Row {
         const char* name;
