@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -17,11 +16,8 @@ namespace fs = std::filesystem;
 using mivex::testing::TempDir;
 
 std::string Card(const std::string& name, const std::string& categories = "") {
-    std::string card =
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:+44 7700 900123\r\n";
-    if (!categories.empty())
-        card += "CATEGORIES:" + categories + "\r\n";
-    return card + "END:VCARD\r\n";
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:+44 7700 900123\r\n" +
+           "CATEGORIES:" + categories + "\r\nEND:VCARD\r\n";
 }
 
 void Write(const fs::path& file, const std::string& bytes) {
@@ -53,9 +49,7 @@ TEST(ContactsDirectory, MakesAMissingFolderForItsOwnerOnlyOrGivesNoAddressBook) 
     const ContactsDatabase* database = directory.Refresh();
     ASSERT_NE(database, nullptr);
     EXPECT_TRUE(database->contacts.empty());
-    struct stat info {};
-    ASSERT_EQ(::stat((temp.path() / "data" / "contacts").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(fs::status(temp.path() / "data" / "contacts").permissions(), fs::perms::owner_all);
 
     Write(temp.path() / "file", "a file where the data folder should be");
     ContactsDirectory blocked(ContactsFolderIn(temp.path() / "file"));

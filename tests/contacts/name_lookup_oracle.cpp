@@ -9,42 +9,31 @@ namespace mivex::contacts::tests {
 
 std::optional<ContactNameIndex::Match> ScanBestMatch(const ContactsDatabase& database,
                                                      std::u16string_view number) {
-    std::u16string query(number);
+    std::u16string query(number), candidate;
     sms::FilterDialChars(query);
-    if (query.size() < kMinMatchingTail)
-        return std::nullopt;
-
-    std::size_t best = 0;
-    std::optional<std::size_t> bestContact;
-    std::u16string candidate;
+    std::optional<ContactNameIndex::Match> best;
     for (std::size_t position = 0; position < database.contacts.size(); ++position) {
+        const store::PropArray& contact = database.contacts[position];
         std::size_t score = 0;
         for (const contact_prop::NumberSlot& slot : contact_prop::kNumberSlots) {
-            const std::u16string* stored =
-                store::FindPropString(database.contacts[position], slot.property);
-            if (stored == nullptr)
-                continue;
-            candidate = *stored;
-            sms::FilterDialChars(candidate);
-            score = std::max(score, CountCommonTail(query, candidate));
+            if (const std::u16string* stored = store::FindPropString(contact, slot.property)) {
+                sms::FilterDialChars(candidate = *stored);
+                score = std::max(score, CountCommonTail(query, candidate));
+            }
         }
-        if (score > best) {
-            best = score;
-            bestContact = position;
+        if (score >= kMinMatchingTail && (!best || score > best->score)) {
+            best = ContactNameIndex::Match{position, score};
             if (score == query.size())
-                break;
+                break;  // nothing can beat the whole number
         }
     }
-    if (best < kMinMatchingTail)
-        return std::nullopt;
-    return ContactNameIndex::Match{*bestContact, best};
+    return best;
 }
 
 std::u16string ScanContactName(const ContactsDatabase& database, std::u16string_view number) {
-    const std::optional<ContactNameIndex::Match> match = ScanBestMatch(database, number);
-    if (!match)
-        return {};
-    return ContactDisplayName(database.contacts[match->contact], NameOrder::FirstThenLast);
+    const auto match = ScanBestMatch(database, number);
+    return match ? ContactDisplayName(database.contacts[match->contact], NameOrder::FirstThenLast)
+                 : u"";
 }
 
 }  // namespace mivex::contacts::tests

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "contacts/contacts_database.h"
+#include "contacts/phone_kind.h"
 
 namespace mivex::contacts {
 namespace {
@@ -42,9 +43,8 @@ void ExpectRead(const std::string& bytes, const Expected& expected) {
     const VCardReadResult result = ReadVCards(bytes);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "parser warnings must not leak";
     std::vector<std::u16string> cards;
-    for (const ContactCard& card : result.cards) {
+    for (const ContactCard& card : result.cards)
         cards.push_back(Summary(card));
-    }
     EXPECT_EQ(cards, expected.cards);
     EXPECT_EQ(result.problems, expected.problems);
 }
@@ -152,6 +152,34 @@ TEST(VCardText, CutsLongFieldsWithoutSplittingASurrogatePair) {
         const VCardReadResult result = ReadVCards("BEGIN:VCARD\nFN:" + name + "\nEND:VCARD\n");
         ASSERT_EQ(result.cards.size(), 1u) << units;
         EXPECT_EQ(result.cards[0].formattedName.size(), units);
+    }
+}
+
+TEST(PhoneKind, TypesDecideInOrderAndLabelsOnlyWhenTypesNameNothing) {
+    using K = PhoneKind;
+    struct Case {
+        std::vector<std::string> tokens;
+        std::optional<std::string_view> label;
+        PhoneKind expected;
+    };
+    const std::vector<Case> cases = {
+        // clang-format off
+        {{"fax", "home"}, {}, K::HomeFax}, {{"work", "fax"}, {}, K::WorkFax},
+        {{"fax"}, {}, K::WorkFax}, {{"cell", "home", "pref"}, {}, K::Mobile},
+        {{"iphone"}, {}, K::Mobile}, {{"x-mobile"}, {}, K::Mobile},
+        {{"text", "voice", "work"}, {}, K::Mobile}, {{"pager", "work"}, {}, K::Pager},
+        {{"car", "home"}, {}, K::Car}, {{"x-evolution-radio"}, {}, K::Radio},
+        {{"x-evolution-assistant", "work"}, {}, K::Assistant}, {{"voice", "home", "work"}, {}, K::Home},
+        {{"x-evolution-company"}, {}, K::Work}, {{"voice", "pref"}, {}, K::Unknown},
+        {{}, "_$!<Mobile>!$_", K::Mobile}, {{}, "_$!<HomeFAX>!$_", K::HomeFax},
+        {{}, "Work Fax", K::WorkFax}, {{}, "Pager", K::Pager},
+        {{}, "Boat", K::Unknown}, {{"voice"}, "Home", K::Home},
+        {{"work"}, "Mobile", K::Work},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.tokens) + " " + std::string(c.label.value_or("-")));
+        EXPECT_EQ(ClassifyPhone(c.tokens, c.label), c.expected);
     }
 }
 

@@ -4,36 +4,20 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <optional>
-#include <string>
 
 #include "temp_dir.h"
 
 namespace mivex::platform {
 namespace {
 
-// Sets an environment variable (or unsets it, for null) for one test and
-// puts the old value back, so other tests see the environment they started with.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void Set(const char* value) { value ? setenv(name_, value, 1) : unsetenv(name_); }
-
-    const char* name_;
-    std::optional<std::string> old_;
-};
+// Sets an environment variable, or unsets it for null. Nothing here is put
+// back: no other test of this program reads the environment.
+void SetEnv(const char* name, const char* value) {
+    value ? setenv(name, value, 1) : unsetenv(name);
+}
 
 TEST(DefaultDataDirectory, FollowsAnAbsoluteXdgDataHomeElseHome) {
-    ScopedEnv home("HOME", "/home/ann");
+    SetEnv("HOME", "/home/ann");
     const std::pair<const char*, const char*> cases[] = {
         {"/srv/data", "/srv/data/mivex"},
         {nullptr, "/home/ann/.local/share/mivex"},
@@ -41,7 +25,7 @@ TEST(DefaultDataDirectory, FollowsAnAbsoluteXdgDataHomeElseHome) {
         {"relative/dir", "/home/ann/.local/share/mivex"},
     };
     for (const auto& [xdg, directory] : cases) {
-        ScopedEnv set("XDG_DATA_HOME", xdg);
+        SetEnv("XDG_DATA_HOME", xdg);
         EXPECT_EQ(DefaultDataDirectory(), std::filesystem::path(directory))
             << (xdg ? xdg : "unset");
     }

@@ -18,9 +18,7 @@ struct Vector {
     std::string_view name;
     std::string pdu;  // first octet, TP-DCS, TP-UDL and user data
     std::u16string text;
-    std::int32_t partRef = 0;
-    std::int32_t partCount = 0;
-    std::int32_t partSeq = 0;  // 0 for a whole message
+    std::int32_t partRef = 0, partCount = 0, partSeq = 0;  // partSeq 0: a whole message
 };
 
 void ExpectDecoded(const Vector& vector) {
@@ -54,9 +52,8 @@ TEST(DeliverDecoder, DecodesTextAndConcatenation) {
         {"3 of 10 septets", "04 00 0A E8 32 9B", u"hel"},
         {"UCS2 2.5 of 3 characters", "04 08 06 00 48 00 69 00", u"Hi"},
     };
-    for (const Vector& vector : vectors) {
+    for (const Vector& vector : vectors)
         ExpectDecoded(vector);
-    }
 }
 
 TEST(DeliverDecoder, CodingSchemeChoosesTheAlphabet) {

@@ -32,9 +32,8 @@ TEST(HexText, ReadsEitherCaseAndKnowsItsDigits) {
     // A character that is not a hex digit reads as 0 but keeps its place.
     EXPECT_EQ(HexDigitsToInt("aF1g"), 0xAF10U);
     EXPECT_TRUE(IsHexText("09AFaf"));
-    for (const std::string_view hex : {"079", "0/", "0:", "0@", "0G", "0`", "0g"}) {
+    for (const std::string_view hex : {"079", "0/", "0:", "0@", "0G", "0`", "0g"})
         EXPECT_FALSE(IsHexText(hex)) << hex;  // odd, or just outside a range of digits
-    }
 }
 
 TEST(SemiOctets, DigitsGoLowNibbleFirstWithAnFFiller) {
@@ -43,9 +42,8 @@ TEST(SemiOctets, DigitsGoLowNibbleFirstWithAnFFiller) {
         {"21 43 F5", 6, u"12345"}, {"BA DC FE", 6, u"*#abc"}, {"90 21", 3, u"091"},
         {"21 43", 6, u"1234"},     {"21 43", -1, u""},
     };
-    for (const auto& [octets, digits, text] : read) {
+    for (const auto& [octets, digits, text] : read)
         EXPECT_EQ(SemiOctetsToText(Octets(octets), digits), text) << octets << " / " << digits;
-    }
     // Number, digits counted, field afterwards: "+", "p", "w", spaces and upper case
     // never reach the digits, which go behind what the field holds.
     const std::tuple<std::u16string, int, std::string_view> written[] = {
@@ -70,14 +68,11 @@ TEST(DialNumber, FilterKeepsDialCharactersAndServiceCentresNeedAPlus) {
 }
 
 TEST(DialNumber, RecipientNumbersHoldADigitAndNoLetters) {
-    const auto text = [](std::u16string_view typed) { return testing::PrintToString(typed); };
-    for (const std::u16string_view typed : {u"+44 (0)7700-900.123/4", u"*#06#", u"0123p45w6"}) {
-        EXPECT_TRUE(IsUsableRecipientNumber(typed)) << text(typed);
-    }
+    for (const std::u16string_view typed : {u"+44 (0)7700-900.123/4", u"*#06#", u"0123p45w6"})
+        EXPECT_TRUE(IsUsableRecipientNumber(typed)) << testing::PrintToString(typed);
     for (const std::u16string_view typed :
-         {u"+44 77OO 900123", u"+", u"", u"0123P45", u"12\t3", u"\uFF15"}) {
-        EXPECT_FALSE(IsUsableRecipientNumber(typed)) << text(typed);
-    }
+         {u"+44 77OO 900123", u"+", u"", u"0123P45", u"12\t3", u"\uFF15"})
+        EXPECT_FALSE(IsUsableRecipientNumber(typed)) << testing::PrintToString(typed);
 }
 
 TEST(AddressField, DecodesEveryTypeOfNumber) {
@@ -90,9 +85,8 @@ TEST(AddressField, DecodesEveryTypeOfNumber) {
         {"00 F1", u"Reserved Address"},
         {"0B 91 44 77 00 09 10", std::nullopt},
     };
-    for (const auto& [field, text] : vectors) {
+    for (const auto& [field, text] : vectors)
         EXPECT_EQ(DecodeAddressField(Octets(field)), text) << field;
-    }
 }
 
 TEST(TimeStamp, DecodesSwappedDecimalFieldsOrFallsBack) {
@@ -134,9 +128,8 @@ TEST(FileTime, CountsHundredNanosecondsSince1601AndRefusesFieldsOutOfRange) {
         {2004, 6, 1, 24, 0, 0, 0},       {2004, 6, 1, -1, 0, 0, 0},   {2004, 6, 1, 0, 60, 0, 0},
         {2004, 6, 1, 0, 0, 60, 0},       {2004, 6, 1, 0, 0, 0, 1000}, {2004, 6, 1, 0, 0, 0, -1},
     };
-    for (const CalendarTime& calendar : refused) {
+    for (const CalendarTime& calendar : refused)
         EXPECT_EQ(CalendarToFileTime(calendar), std::nullopt) << testing::PrintToString(calendar);
-    }
 }
 
 }  // namespace

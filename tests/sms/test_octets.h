@@ -16,9 +16,8 @@ namespace mivex::sms::test {
 inline std::vector<std::uint8_t> Octets(std::string_view spacedHex) {
     std::istringstream in{std::string(spacedHex)};
     std::vector<std::uint8_t> octets;
-    for (unsigned octet = 0; in >> std::hex >> octet;) {
+    for (unsigned octet = 0; in >> std::hex >> octet;)
         octets.push_back(static_cast<std::uint8_t>(octet));
-    }
     return octets;
 }
 
@@ -26,17 +25,16 @@ inline std::vector<std::uint8_t> Octets(std::string_view spacedHex) {
 inline std::string SpacedHex(std::span<const std::uint8_t> octets) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
-    for (const std::uint8_t octet : octets) {
+    for (const std::uint8_t octet : octets)
         text += {' ', kDigits[octet >> 4], kDigits[octet & 0x0F]};
-    }
     return text.empty() ? text : text.substr(1);
 }
 
-inline std::string Repeat(std::string_view text, int times) {
-    std::string repeated;
-    while (times-- > 0) {
+template <class Char>
+std::basic_string<Char> Repeat(const Char* text, int times) {
+    std::basic_string<Char> repeated;
+    while (times-- > 0)
         repeated += text;
-    }
     return repeated;
 }
 
