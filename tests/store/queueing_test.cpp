@@ -48,7 +48,6 @@ TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
     // what, text, recipient entries, refusal
     const std::tuple<const char*, std::u16string, std::vector<std::u16string>, std::u16string_view>
         cases[] = {
-            // clang-format off
             {"nothing at all", u"", {}, kNoRecipientText},
             {"no text", u"", {u"123"}, kNoMessageText},
             {"10000 units", tooLong, {u"123"}, kMessageTooBigText},
@@ -58,7 +57,6 @@ TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
             {"a plus and no digit", u"hi", {u"Ann,+"}, invalid},
             {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, invalid},
             {"too big before invalid", tooLong, {u"Bob,"}, kMessageTooBigText},
-            // clang-format on
         };
     for (const auto& [what, message, entries, refusal] : cases) {
         SCOPED_TRACE(what);
