@@ -15,40 +15,40 @@ TEST(RowTexts, FollowTheColumnHeadings) {
     EXPECT_EQ(ReplyEntry(u"", u"+447700"), u"+447700");
 }
 
-// Rows kept in memory, counting the redraws asked for after a delete.
-class CountingList final : public platform::ListControl {
-public:
-    std::size_t Count() const override { return rows_.Count(); }
-    void Reset() override { rows_.Reset(); }
-    std::size_t AddRow(std::u16string_view text) override { return rows_.AddRow(text); }
-    void InsertRow(std::size_t index, std::u16string_view text) override {
-        rows_.InsertRow(index, text);
-    }
-    void DeleteRow(std::size_t index) override { rows_.DeleteRow(index); }
-    std::u16string RowText(std::size_t index) const override { return rows_.RowText(index); }
-    std::uint32_t ItemData(std::size_t index) const override { return rows_.ItemData(index); }
-    void SetItemData(std::size_t index, std::uint32_t data) override {
-        rows_.SetItemData(index, data);
-    }
-    bool IsSelected(std::size_t index) const override { return rows_.IsSelected(index); }
-    void SetSelected(std::size_t index, bool on) override { rows_.SetSelected(index, on); }
-    std::size_t SelectedCount() const override { return rows_.SelectedCount(); }
+// The compose view as the hand-overs see it, recording what reaches it.
+struct RecordingCompose final : ComposeTarget {
+    void AddRecipientEntry(std::u16string_view entry) override { entries.emplace_back(entry); }
+    platform::TextControl& MessageText() override { return text; }
+    void MessageTextChanged() override { ++changes; }
+    std::vector<std::u16string> entries;
+    FakeTextControl text;
+    int changes = 0;
+};
+
+// MemoryList is final, so this forwards to one to count the repaints.
+struct CountingList final : platform::ListControl {
+    std::size_t Count() const override { return rows.Count(); }
+    void Reset() override { rows.Reset(); }
+    std::size_t AddRow(std::u16string_view t) override { return rows.AddRow(t); }
+    void InsertRow(std::size_t i, std::u16string_view t) override { rows.InsertRow(i, t); }
+    void DeleteRow(std::size_t i) override { rows.DeleteRow(i); }
+    std::u16string RowText(std::size_t i) const override { return rows.RowText(i); }
+    std::uint32_t ItemData(std::size_t i) const override { return rows.ItemData(i); }
+    void SetItemData(std::size_t i, std::uint32_t d) override { rows.SetItemData(i, d); }
+    bool IsSelected(std::size_t i) const override { return rows.IsSelected(i); }
+    void SetSelected(std::size_t i, bool on) override { rows.SetSelected(i, on); }
+    std::size_t SelectedCount() const override { return rows.SelectedCount(); }
     void RepaintOwner() override { ++repaints; }
-
+    MemoryList rows;
     int repaints = 0;
-
-private:
-    MemoryList rows_;
 };
 
 class Listing : public StoreTest {
 public:
     FolderViewControls View() { return {list, messageText, counter, status, prompter}; }
-    int Inbox(ListOperation operation) { return InboxListOp(View(), compose, operation, *inbox); }
-    int Outbox(ListOperation operation) {
-        return OutboxListOp(View(), compose, operation, *outbox);
-    }
-    int Sent(ListOperation operation) { return SentListOp(View(), compose, operation, *sent); }
+    int Inbox(ListOperation op) { return InboxListOp(View(), compose, op, *inbox); }
+    int Outbox(ListOperation op) { return OutboxListOp(View(), compose, op, *outbox); }
+    int Sent(ListOperation op) { return SentListOp(View(), compose, op, *sent); }
     ObjectId AddInbox(std::u16string number, std::u16string name, std::u16string text,
                       sms::FileTime time, int unread = 1) {
         return Write(*inbox,
@@ -94,15 +94,14 @@ TEST_F(Listing, InboxFillSkipsWrongShapesAndShowingMarksRead) {
     const ObjectId older = AddInbox(u"+1", u"+1", u"Old", At(2026, 1, 2, 3, 4), 0);
 
     EXPECT_EQ(Inbox(ListOperation::Fill), 2);
-    EXPECT_EQ(RowTexts(list),
-              (std::vector<std::u16string>{u"0305  09:07 * Ann Lee", u"0102  03:04    +1"}));
+    EXPECT_EQ(RowTexts(list), (Texts{u"0305  09:07 * Ann Lee", u"0102  03:04    +1"}));
     EXPECT_EQ(list.ItemData(1), older);
     EXPECT_EQ(counter.text, u"2");
 
     Select({0});
     EXPECT_EQ(Inbox(ListOperation::ShowSelected), 1);
     EXPECT_EQ(messageText.text, u"Hello");
-    EXPECT_EQ(status.Texts(), std::vector<std::u16string>{u"+4477"});
+    EXPECT_EQ(status.Texts(), Texts{u"+4477"});
     EXPECT_EQ(status.lines.at(0).colour, platform::StatusColour::Blue);
     EXPECT_EQ(list.RowText(0), u"0305  09:07    Ann Lee");
     EXPECT_EQ(list.ItemData(0), newer);
@@ -115,9 +114,8 @@ TEST_F(Listing, OutboxFillSelectsTheMarkedRowsOnce) {
     Queue(u"Meet at six", {u"Ann,+441", u"+442"}, SendNow::No);
 
     EXPECT_EQ(Outbox(ListOperation::Fill), 4);
-    EXPECT_EQ(RowTexts(list),
-              (std::vector<std::u16string>{u"0305  09:08  Ann", u"0305  09:08  +442",
-                                           u"0305  09:07  Ann", u"0305  09:07  +442"}));
+    EXPECT_EQ(RowTexts(list), (Texts{u"0305  09:08  Ann", u"0305  09:08  +442", u"0305  09:07  Ann",
+                                     u"0305  09:07  +442"}));
     EXPECT_TRUE(list.SelectedCount() == 2 && list.IsSelected(2) && list.IsSelected(3));
     EXPECT_EQ(Outbox(ListOperation::Fill), 4);
     EXPECT_EQ(list.SelectedCount(), 0u);
@@ -138,12 +136,11 @@ TEST_F(Listing, DeleteRemovesTheSelectedRowsAfterYes) {
     EXPECT_EQ(prompter.seen.at(0).icon, platform::PromptIcon::Exclamation);
 
     EXPECT_EQ(Sent(ListOperation::DeleteSelected), 1);
-    EXPECT_EQ(RowTexts(list),
-              (std::vector<std::u16string>{u"0305  09:03  Ann", u"0305  09:01  Ann", u"stale"}));
+    EXPECT_EQ(RowTexts(list), (Texts{u"0305  09:03  Ann", u"0305  09:01  Ann", u"stale"}));
     EXPECT_EQ(counter.text, u"3");
     EXPECT_EQ(messageText.text, u"");
     EXPECT_EQ(list.repaints, 1);
-    EXPECT_EQ(status.Texts(), std::vector<std::u16string>{u""});  // once for the Sent view
+    EXPECT_EQ(status.Texts(), Texts{u""});  // once for the Sent view
     EXPECT_EQ(ReadAll(*sent).size(), 2u);
 
     // The Inbox view clears the status for every row it deletes.
@@ -152,7 +149,7 @@ TEST_F(Listing, DeleteRemovesTheSelectedRowsAfterYes) {
     ASSERT_EQ(Inbox(ListOperation::Fill), 2);
     Select({0, 1});
     EXPECT_EQ(Inbox(ListOperation::DeleteSelected), 1);
-    EXPECT_EQ(status.Texts(), (std::vector<std::u16string>{u"", u"", u""}));
+    EXPECT_EQ(status.Texts(), (Texts{u"", u"", u""}));
 }
 
 TEST_F(Listing, HandOversTakeTheFirstSelectedMessage) {
@@ -161,7 +158,7 @@ TEST_F(Listing, HandOversTakeTheFirstSelectedMessage) {
     ASSERT_EQ(Inbox(ListOperation::Fill), 2);
     Select({0, 1});
     EXPECT_EQ(Inbox(ListOperation::Reply), 1);
-    EXPECT_EQ(compose.entries, std::vector<std::u16string>{u"+4477"});
+    EXPECT_EQ(compose.entries, Texts{u"+4477"});
     EXPECT_EQ(compose.text.text, u"Re message:-\r\nline one\r\nline two");
     EXPECT_EQ(compose.changes, 1);
 
@@ -204,7 +201,7 @@ TEST_F(Listing, EditGroupTakesBackOneQueueingOnly) {
     list.SetSelected(0, false);
     Select({1, 2, 3});
     EXPECT_EQ(Outbox(ListOperation::EditGroup), 1);
-    EXPECT_EQ(compose.entries, (std::vector<std::u16string>{u"Ann,+441", u"+442"}));
+    EXPECT_EQ(compose.entries, (Texts{u"Ann,+441", u"+442"}));
     EXPECT_EQ(compose.text.text, u"group text");
     const std::vector<OutboxRecord> left = ReadOutbox(*outbox);
     ASSERT_EQ(left.size(), 1u);

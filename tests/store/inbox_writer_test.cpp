@@ -15,8 +15,7 @@ const std::vector<std::uint8_t> kWhole =
 const std::vector<std::uint8_t> kPart =
     sms::HexToBytes("00440B914477000910F2000040215131508000090500032A02019069");
 
-class InboxWriterTest : public StoreTest {
-protected:
+struct InboxWriterTest : StoreTest {
     FolderHandle inbox = Open(kInboxName, kInboxByDate);
 };
 

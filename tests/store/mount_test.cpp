@@ -8,7 +8,6 @@ namespace {
 
 using platform::PromptAnswer;
 using platform::PromptIcon;
-
 using MountTest = StoreTest;
 
 TEST_F(MountTest, FirstOpenCreatesOwnerOnlyFoldersAndFileWhateverTheUmask) {
@@ -39,8 +38,7 @@ TEST_F(MountTest, EveryMountIsMatchedByOneUnmount) {
     FolderHandle sent = Open(kSentName);
     EXPECT_EQ(store.MountCount(), 3u);
     EXPECT_TRUE(store.CloseFolder(outbox));
-    EXPECT_FALSE(outbox.valid());
-    EXPECT_FALSE(store.CloseFolder(outbox));
+    EXPECT_TRUE(!outbox.valid() && !store.CloseFolder(outbox));
     {
         FolderHandle moved = std::move(sent);
         EXPECT_EQ(store.MountCount(), 2u);
@@ -99,35 +97,29 @@ TEST_F(MountTest, FilesThatAreNotOurVolumeAreLeftExactlyAsTheyWere) {
 
 class ClearDatabaseTest : public StoreTest {
 protected:
-    void SetUp() override {
-        FolderHandle inbox = Open(kInboxName);
-        ASSERT_NE(WriteInbox(*inbox, u"kept", 1), 0u);
-    }
+    using Box = std::pair<std::u16string, PromptIcon>;
 
+    void SetUp() override { ASSERT_NE(WriteInbox(*Open(kInboxName), u"kept", 1), 0u); }
     std::size_t InboxCount() {
         FolderHandle inbox = Open(kInboxName);
         return inbox ? ReadAllIds(*inbox).size() : 0;
     }
-
-    // Clears, answering the question with `answer`; the boxes shown after it.
-    bool Clear(Store& target, std::vector<std::pair<std::u16string, PromptIcon>> told,
-               PromptAnswer answer = PromptAnswer::Yes) {
+    // Clears, answering the question with `answer`; `told` are the boxes shown after it.
+    bool Clear(Store& target, std::vector<Box> told, PromptAnswer answer = PromptAnswer::Yes) {
         prompter.answers = {answer};
         prompter.seen.clear();
         const bool done = target.ClearDatabase(prompter);
         told.insert(told.begin(),
                     {u"Clear all messages and Option settings?", PromptIcon::Exclamation});
-        std::vector<std::pair<std::u16string, PromptIcon>> shown;
+        std::vector<Box> shown;
         for (const auto& box : prompter.seen)
             shown.emplace_back(box.text, box.icon);
         EXPECT_EQ(shown, told);
         return done;
     }
 
-    const std::pair<std::u16string, PromptIcon> cleared{
-        u"Database cleared, please check Option settings", PromptIcon::Information};
-    const std::pair<std::u16string, PromptIcon> failed{u"Error - Failed to clear the database!",
-                                                       PromptIcon::Stop};
+    const Box cleared{u"Database cleared, please check Option settings", PromptIcon::Information};
+    const Box failed{u"Error - Failed to clear the database!", PromptIcon::Stop};
     ScriptedPrompter prompter;
 };
 

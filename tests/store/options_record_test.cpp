@@ -10,8 +10,7 @@ namespace {
 
 using options::Option;
 
-class OptionsRecordTest : public StoreTest {
-protected:
+struct OptionsRecordTest : StoreTest {
     options::StoreOptions settings{store};
 };
 
@@ -56,8 +55,7 @@ TEST_F(OptionsRecordTest, WritesShareOneRecordAndKeepEachOther) {
 
     std::u16string centre;
     std::int32_t value = 0;
-    EXPECT_TRUE(settings.ReadOption(Option::ServiceCentre, centre));
-    EXPECT_EQ(centre, u"+447700900123");
+    EXPECT_TRUE(settings.ReadOption(Option::ServiceCentre, centre) && centre == u"+447700900123");
     EXPECT_TRUE(settings.ReadOption(Option::UsePhoneServiceCentre, value) && value == 1);
     EXPECT_TRUE(settings.ReadOption(Option::BaudRate, value) && value == -5);
     // Read with the other type, an option is not there.

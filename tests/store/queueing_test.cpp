@@ -8,13 +8,11 @@
 namespace mivex::store::tests {
 namespace {
 
+using mivex::testing::PromptSeen;
+
 TEST(RecipientEntry, SplitsIntoNumberAndName) {
-    struct Case {
-        std::u16string entry;
-        std::u16string number;
-        std::u16string name;
-    };
-    const std::vector<Case> cases = {
+    // entry, number, name
+    const std::u16string cases[][3] = {
         {u"Ann Lee,+44 (0)7700-900 123", u"+4407700900123", u"Ann Lee"},
         {u"07700 900123", u"07700900123", u"07700900123"},
         {u"Bob,", u"", u"Bob"},
@@ -24,10 +22,10 @@ TEST(RecipientEntry, SplitsIntoNumberAndName) {
         {u"no digits", u"", u""},
         {u"", u"", u""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.entry.begin(), c.entry.end()));
-        EXPECT_EQ(RecipientNumberOf(c.entry), c.number);
-        EXPECT_EQ(RecipientNameOf(c.entry), c.name);
+    for (const auto& [entry, number, name] : cases) {
+        SCOPED_TRACE(std::string(entry.begin(), entry.end()));
+        EXPECT_EQ(RecipientNumberOf(entry), number);
+        EXPECT_EQ(RecipientNameOf(entry), name);
     }
 }
 
@@ -45,41 +43,34 @@ protected:
 };
 
 TEST_F(Queueing, RefusesInTheOrderOfItsChecksAndWritesNothing) {
-    struct Case {
-        const char* what;
-        std::u16string text;
-        std::vector<std::u16string> entries;
-        std::u16string_view refusal;
-    };
-    const std::u16string longest(9999, u'x');
-    const std::vector<Case> cases = {
-        {"nothing at all", u"", {}, kNoRecipientText},
-        {"no text", u"", {u"123"}, kNoMessageText},
-        {"10000 units", longest + u"x", {u"123"}, kMessageTooBigText},
-        {"name without number", u"hi", {u"123", u"Bob,"}, kInvalidRecipientText},
-        {"a letter O for a zero", u"hi", {u"+44 77OO 900123"}, kInvalidRecipientText},
-        {"a contact's number with a letter",
-         u"hi",
-         {u"Ann,+44 7700 90012x"},
-         kInvalidRecipientText},
-        {"a plus and no digit", u"hi", {u"Ann,+"}, kInvalidRecipientText},
-        {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, kInvalidRecipientText},
-        {"too big before invalid", longest + u"x", {u"Bob,"}, kMessageTooBigText},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        text.SetText(c.text);
+    const std::u16string tooLong(10000, u'x');
+    const std::u16string_view invalid = kInvalidRecipientText;
+    // what, text, recipient entries, refusal
+    const std::tuple<const char*, std::u16string, std::vector<std::u16string>, std::u16string_view>
+        cases[] = {
+            {"nothing at all", u"", {}, kNoRecipientText},
+            {"no text", u"", {u"123"}, kNoMessageText},
+            {"10000 units", tooLong, {u"123"}, kMessageTooBigText},
+            {"name without number", u"hi", {u"123", u"Bob,"}, invalid},
+            {"a letter O for a zero", u"hi", {u"+44 77OO 900123"}, invalid},
+            {"a contact's number with a letter", u"hi", {u"Ann,+44 7700 90012x"}, invalid},
+            {"a plus and no digit", u"hi", {u"Ann,+"}, invalid},
+            {"200-unit entry", u"hi", {u"1" + std::u16string(199, u'2')}, invalid},
+            {"too big before invalid", tooLong, {u"Bob,"}, kMessageTooBigText},
+        };
+    for (const auto& [what, message, entries, refusal] : cases) {
+        SCOPED_TRACE(what);
+        text.SetText(message);
         recipients.Reset();
-        for (const std::u16string& entry : c.entries)
+        for (const std::u16string& entry : entries)
             recipients.AddRow(entry);
         prompter.seen.clear();
-
         EXPECT_EQ(Queue(), 0);
         ASSERT_EQ(prompter.seen.size(), 1u);
-        EXPECT_EQ(prompter.seen[0].text, c.refusal);
-        EXPECT_EQ(prompter.seen[0].caption, u"Mivex");
-        EXPECT_EQ(prompter.seen[0].buttons, platform::PromptButtons::Ok);
-        EXPECT_EQ(prompter.seen[0].icon, platform::PromptIcon::None);
+        const PromptSeen& box = prompter.seen[0];
+        EXPECT_EQ(box.text, refusal);
+        EXPECT_TRUE(box.caption == u"Mivex" && box.buttons == platform::PromptButtons::Ok &&
+                    box.icon == platform::PromptIcon::None);
         EXPECT_TRUE(ReadAll(*outbox).empty());
     }
 }
@@ -115,21 +106,21 @@ TEST_F(Queueing, WritesAllRecipientsOrNone) {
 TEST_F(Queueing, CopyToOutboxCopiesTheSelectedSentRecords) {
     FolderHandle sent = Open(kSentName, kSentByDate);
     MemoryList rows;
-    const auto addSent = [&](const PropArray& props, bool selected) {
-        const std::size_t row = rows.AddRow(u"row");
-        rows.SetItemData(row, Write(*sent, props));
-        rows.SetSelected(row, selected);
+    const auto addRow = [&](ObjectId id, bool selected) {
+        rows.SetItemData(rows.AddRow(u"row"), id);
+        rows.SetSelected(rows.Count() - 1, selected);
     };
-    const sms::FileTime earlier = At(2025, 1, 2, 3, 4);
-    addSent(ToProps(SentRecord{u"+1", u"Ann", earlier, u"first", u"k"}), true);
-    addSent(ToProps(SentRecord{u"+2", u"Bob", earlier, u"second", u"k"}), false);
-    PropArray four = ToProps(SentRecord{u"+3", u"Cy", earlier, u"x", u"k"});
-    four.pop_back();
-    addSent(four, true);
-    addSent(ToProps(SentRecord{u"+4", u"Di", earlier, u"fourth", u"k"}), true);
-    const std::size_t gone = rows.AddRow(u"deleted meanwhile");
-    rows.SetItemData(gone, 9999);
-    rows.SetSelected(gone, true);
+    const auto addSent = [&](const char16_t* number, const char16_t* name, const char16_t* body,
+                             bool selected, std::size_t propCount = 5) {
+        PropArray props = ToProps(SentRecord{number, name, At(2025, 1, 2, 3, 4), body, u"k"});
+        props.resize(propCount);
+        addRow(Write(*sent, props), selected);
+    };
+    addSent(u"+1", u"Ann", u"first", true);
+    addSent(u"+2", u"Bob", u"second", false);
+    addSent(u"+3", u"Cy", u"x", true, 4);
+    addSent(u"+4", u"Di", u"fourth", true);
+    addRow(9999, true);  // deleted meanwhile
 
     EXPECT_EQ(CopyToOutbox(rows, *sent, *outbox, SendNow::Yes, clock), 2);
     const sms::FileTime created = At(2026, 3, 5, 9, 7, 30);

@@ -53,17 +53,15 @@ TEST(RecordCodec, DamagedBytesDecodeAsFailure) {
         SCOPED_TRACE(length);
         EXPECT_FALSE(DecodeRecord({stored.data(), length}, sink));
     }
-    auto damaged = [&stored](std::size_t at, std::uint8_t value) {
+    // An unknown format, more properties than bytes, the first id's type unknown.
+    for (const auto& [at, value] :
+         {std::pair<std::size_t, std::uint8_t>{0, 2}, {2, 0xFF}, {3, 7}}) {
         std::vector<std::uint8_t> copy = stored;
         copy[at] = value;
-        return copy;
-    };
-    EXPECT_FALSE(DecodeRecord(damaged(0, 2), sink));     // unknown format
-    EXPECT_FALSE(DecodeRecord(damaged(2, 0xFF), sink));  // more properties than bytes
-    EXPECT_FALSE(DecodeRecord(damaged(3, 0x07), sink));  // first id's type unknown
-    std::vector<std::uint8_t> longer = stored;
-    longer.push_back(0);
-    EXPECT_FALSE(DecodeRecord(longer, sink));  // bytes after the last property
+        EXPECT_FALSE(DecodeRecord(copy, sink)) << at;
+    }
+    stored.push_back(0);
+    EXPECT_FALSE(DecodeRecord(stored, sink));  // bytes after the last property
 
     // A string claiming four thousand million units.
     std::vector<std::uint8_t> huge;
@@ -82,17 +80,14 @@ TEST_F(StoreTest, DamagedStoredRecordFailsToReadWithoutHarmingOthers) {
     const ObjectId damaged = WriteInbox(*inbox, u"b", 2);
     const ObjectId older = WriteInbox(*inbox, u"c", 1);
     store.CloseFolder(inbox);
-
     RunSql(store.VolumePath(),
            "UPDATE records SET props = substr(props, 1, 40) WHERE id = " + std::to_string(damaged));
-
     inbox = Open(kInboxName, kInboxByDate);
     PropArray props;
     inbox->SeekBeginning(0);
     EXPECT_TRUE(inbox->ReadRecord(props).Read(newer));
     const RecordRead read = inbox->ReadRecord(props);
-    EXPECT_TRUE(read.Damaged());
-    EXPECT_EQ(read.id, damaged);
+    EXPECT_TRUE(read.Damaged() && read.id == damaged);
     EXPECT_TRUE(inbox->ReadRecord(props).Read(older));
     const PropId wanted[] = {MakePropId(inbox::kText, PropType::String)};
     inbox->SeekToId(damaged);

@@ -31,25 +31,17 @@ ObjectId Write(Folder& folder, const PropArray& props) {
 
 ObjectId WriteInbox(Folder& inbox, std::u16string_view name, sms::FileTime time,
                     std::u16string_view text) {
-    InboxRecord record;
-    record.SenderNumber = u"+4412345";
-    record.TimeStamp = time;
-    record.Text = text;
-    record.SenderName = name;
-    record.SortKey = name.empty() ? std::u16string() : MakeSortKey(name, time);
-    return inbox.WriteRecord(0, ToProps(record));
+    const std::u16string key = name.empty() ? u"" : MakeSortKey(name, time);
+    return inbox.WriteRecord(0, ToProps(InboxRecord{u"+4412345", time, std::u16string(text), 0, 0,
+                                                    0, 0, 1, std::u16string(name), key}));
 }
 
-namespace {
-
 template <typename Each>
-void ForEachRecord(Folder& folder, Each each) {
+static void ForEachRecord(Folder& folder, Each each) {
     PropArray props;
     folder.SeekBeginning(0);
     (void)ScanRecords(folder, props, each);
 }
-
-}  // namespace
 
 std::vector<PropArray> ReadAll(Folder& folder) {
     std::vector<PropArray> records;
@@ -61,6 +53,23 @@ std::vector<ObjectId> ReadAllIds(Folder& folder) {
     std::vector<ObjectId> ids;
     ForEachRecord(folder, [&](ObjectId id, const PropArray&) { ids.push_back(id); });
     return ids;
+}
+
+template <typename Record>
+static std::vector<Record> ReadRecords(Folder& folder,
+                                       std::optional<Record> (*as)(std::span<const PropVal>)) {
+    std::vector<Record> records;
+    for (const PropArray& props : ReadAll(folder)) {
+        if (std::optional<Record> record = as(props))
+            records.push_back(*record);
+    }
+    return records;
+}
+std::vector<InboxRecord> ReadInbox(Folder& folder) {
+    return ReadRecords(folder, AsInboxRecord);
+}
+std::vector<OutboxRecord> ReadOutbox(Folder& folder) {
+    return ReadRecords(folder, AsOutboxRecord);
 }
 
 std::vector<std::u16string> ReadAllTexts(Folder& folder, std::uint16_t number) {

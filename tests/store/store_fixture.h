@@ -12,7 +12,6 @@
 #include "fake_clock.h"
 #include "fake_controls.h"
 #include "platform/memory_controls.h"
-#include "store/compose_target.h"
 #include "store/message_records.h"
 #include "store/store.h"
 #include "temp_dir.h"
@@ -25,8 +24,10 @@ using mivex::testing::FakeTextControl;
 using mivex::testing::RecordingStatusSink;
 using mivex::testing::RowTexts;
 using mivex::testing::ScriptedPrompter;
-
 using mivex::testing::TempDir;
+
+using Texts = std::vector<std::u16string>;
+using Ids = std::vector<ObjectId>;
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -60,22 +61,8 @@ std::vector<ObjectId> ReadAllIds(Folder& folder);
 std::vector<std::u16string> ReadAllTexts(Folder& folder, std::uint16_t number);
 
 // The records of the right shape.
-template <typename Record>
-std::vector<Record> ReadRecords(Folder& folder,
-                                std::optional<Record> (*as)(std::span<const PropVal>)) {
-    std::vector<Record> records;
-    for (const PropArray& props : ReadAll(folder)) {
-        if (std::optional<Record> record = as(props))
-            records.push_back(*record);
-    }
-    return records;
-}
-inline std::vector<InboxRecord> ReadInbox(Folder& folder) {
-    return ReadRecords(folder, AsInboxRecord);
-}
-inline std::vector<OutboxRecord> ReadOutbox(Folder& folder) {
-    return ReadRecords(folder, AsOutboxRecord);
-}
+std::vector<InboxRecord> ReadInbox(Folder& folder);
+std::vector<OutboxRecord> ReadOutbox(Folder& folder);
 
 // The permission bits of the file, 0 when there is none.
 unsigned ModeOf(const std::filesystem::path& file);
@@ -89,17 +76,5 @@ void RunSql(const std::filesystem::path& file, const std::string& sql);
 // insert, as a store that has run out of room would. A trigger added through
 // a second connection, so it follows the volume's schema by name.
 void FailInsertsAfter(const std::filesystem::path& volumeFile, int allowed);
-
-// The compose view as the hand-overs see it, recording what reaches it.
-class RecordingCompose final : public ComposeTarget {
-public:
-    void AddRecipientEntry(std::u16string_view entry) override { entries.emplace_back(entry); }
-    platform::TextControl& MessageText() override { return text; }
-    void MessageTextChanged() override { ++changes; }
-
-    std::vector<std::u16string> entries;
-    FakeTextControl text;
-    int changes = 0;
-};
 
 }  // namespace mivex::store::tests

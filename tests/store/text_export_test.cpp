@@ -18,29 +18,23 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ReplaceAll, ReplacesForwardAndStopsShortOfTheLimit) {
-    struct Case {
-        std::u16string text;
-        std::size_t limit;
-        std::u16string search;
-        std::u16string replacement;
-        std::u16string result;
-    };
-    const std::vector<Case> cases = {
-        {u"aaa", 100, u"aa", u"b", u"ba"},
-        {u"xax", 100, u"a", u"aa", u"xaax"},
-        // Growing to 6 would reach the limit of 6: the rest stays as it was.
-        {u"a-b-c", 6, u"-", u"--", u"a-b-c"},
-        {u"a-b-c", 7, u"-", u"--", u"a--b-c"},
-        // Same-length replacements never meet the limit.
-        {u"a-b", 1, u"-", u"+", u"a+b"},
-        {u"abc", 100, u"", u"x", u"abc"},
-        {u"", 100, u"a", u"b", u""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-        std::u16string text = c.text;
-        EXPECT_EQ(ReplaceAll(text, c.limit, c.search, c.replacement), c.result.size());
-        EXPECT_EQ(text, c.result);
+    // text, limit, search, replacement, result
+    const std::tuple<std::u16string, std::size_t, std::u16string, std::u16string, std::u16string>
+        cases[] = {
+            {u"aaa", 100, u"aa", u"b", u"ba"},
+            {u"xax", 100, u"a", u"aa", u"xaax"},
+            // Growing to 6 would reach the limit of 6: the rest stays as it was.
+            {u"a-b-c", 6, u"-", u"--", u"a-b-c"},
+            {u"a-b-c", 7, u"-", u"--", u"a--b-c"},
+            // Same-length replacements never meet the limit.
+            {u"a-b", 1, u"-", u"+", u"a+b"},
+            {u"abc", 100, u"", u"x", u"abc"},
+            {u"", 100, u"a", u"b", u""},
+        };
+    for (auto [text, limit, search, replacement, result] : cases) {
+        SCOPED_TRACE(std::string(text.begin(), text.end()));
+        EXPECT_EQ(ReplaceAll(text, limit, search, replacement), result.size());
+        EXPECT_EQ(text, result);
     }
 }
 
@@ -50,19 +44,16 @@ TEST(FlattenLineBreaks, MakesEveryKindOfBreakOneSpace) {
         {u"one\n\rtwo", u"one two"}, {u"a\r\n\r\nb", u"a  b"},       {u"\r\n\n\r\r\n", u"   "},
         {u"a\n\r\nb", u"a  b"},      {u"tab\tstays", u"tab\tstays"},
     };
-    for (const auto& [input, flat] : cases) {
-        SCOPED_TRACE(std::string(input.begin(), input.end()));
-        std::u16string text = input;
+    for (auto [text, flat] : cases) {
+        SCOPED_TRACE(std::string(text.begin(), text.end()));
         EXPECT_EQ(FlattenLineBreaks(text), flat.size());
         EXPECT_EQ(text, flat);
     }
     std::u16string field = u"a\tb\r\nc";
-    EXPECT_EQ(FlattenField(field), 5u);
-    EXPECT_EQ(field, u"a b c");
+    EXPECT_TRUE(FlattenField(field) == 5u && field == u"a b c");
 }
 
-class Export : public StoreTest {
-protected:
+struct Export : StoreTest {
     std::u16string ReadBack() const {
         const std::string bytes = ReadFileBytes(target);
         EXPECT_EQ(bytes.size() % 2, 0u);
@@ -153,23 +144,17 @@ TEST_F(Export, WritesIntoAPipeOrDeviceAndNeverReplacesIt) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     fs::create_symlink("/dev/null", dir.path() / "null");
     fs::create_symlink("/dev/full", dir.path() / "full");
-    struct Case {
-        const char* what;
-        fs::path target;
-        std::optional<ExportCounts> lines = std::nullopt;
+    // what it is, the path, the export's result
+    const std::tuple<const char*, fs::path, std::optional<ExportCounts>> cases[] = {
+        {"a device that takes everything", dir.path() / "null", ExportCounts{}},
+        {"a device that is always full", dir.path() / "full", std::nullopt},
+        {"a FIFO with no reader", pipe, std::nullopt},
     };
-    const Case cases[] = {
-        {.what = "a device that takes everything",
-         .target = dir.path() / "null",
-         .lines = ExportCounts{}},
-        {.what = "a device that is always full", .target = dir.path() / "full"},
-        {.what = "a FIFO with no reader", .target = pipe},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const fs::file_type type = fs::status(c.target).type();
-        EXPECT_EQ(ExportMessagesOrFail(store, c.target), c.lines);
-        EXPECT_EQ(fs::status(c.target).type(), type);
+    for (const auto& [what, path, lines] : cases) {
+        SCOPED_TRACE(what);
+        const fs::file_type type = fs::status(path).type();
+        EXPECT_EQ(ExportMessagesOrFail(store, path), lines);
+        EXPECT_EQ(fs::status(path).type(), type);
     }
 
     // With a reader the export goes through the FIFO.

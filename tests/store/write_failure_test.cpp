@@ -18,63 +18,54 @@ namespace {
 // write-ahead log fail with SQLITE_FULL, as on a full disk, and the next read
 // of the database file fails as a disk error, which SQLite answers by rolling
 // back the whole transaction.
-class FaultyDiskVfs {
-public:
+struct FaultyDiskVfs {
     FaultyDiskVfs() {
-        real_ = sqlite3_vfs_find(nullptr);
-        vfs_ = *real_;
-        vfs_.zName = "mivex-faulty-disk";
-        vfs_.pNext = nullptr;
-        vfs_.xOpen = &Open;
-        sqlite3_vfs_register(&vfs_, 1);
+        vfs.zName = "mivex-faulty-disk";
+        vfs.pNext = nullptr;
+        vfs.xOpen = &Open;
+        sqlite3_vfs_register(&vfs, 1);
     }
     ~FaultyDiskVfs() {
-        sqlite3_vfs_unregister(&vfs_);
-        sqlite3_vfs_register(real_, 1);
+        sqlite3_vfs_unregister(&vfs);
+        sqlite3_vfs_register(real, 1);
         logFull = failNextRead = false;
     }
 
-    static inline bool logFull = false;
-    static inline bool failNextRead = false;
-
-private:
     static int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out) {
-        const int rc = real_->xOpen(real_, name, file, flags, out);
-        if (file->pMethods != nullptr) {
-            realMethods_ = file->pMethods;
-            const bool log = (flags & SQLITE_OPEN_MAIN_DB) == 0;
-            sqlite3_io_methods& methods = log ? logMethods_ : databaseMethods_;
-            methods = *file->pMethods;
-            if (log)
-                methods.xWrite = &WriteLog;
-            else
-                methods.xRead = &ReadDatabase;
-            file->pMethods = &methods;
-        }
+        const int rc = real->xOpen(real, name, file, flags, out);
+        if (file->pMethods == nullptr)
+            return rc;
+        realMethods = file->pMethods;
+        const bool log = (flags & SQLITE_OPEN_MAIN_DB) == 0;
+        sqlite3_io_methods& methods = log ? logMethods : databaseMethods;
+        methods = *file->pMethods;
+        if (log)
+            methods.xWrite = &WriteLog;
+        else
+            methods.xRead = &ReadDatabase;
+        file->pMethods = &methods;
         return rc;
     }
     static int WriteLog(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
         sqlite3_int64 size = 0;
-        realMethods_->xFileSize(file, &size);
-        if (logFull && offset + amount > size)  // rewriting what is there works
-            return SQLITE_FULL;
-        return realMethods_->xWrite(file, data, amount, offset);
+        realMethods->xFileSize(file, &size);
+        // Rewriting what is there works.
+        return logFull && offset + amount > size ? SQLITE_FULL
+                                                 : realMethods->xWrite(file, data, amount, offset);
     }
     static int ReadDatabase(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset) {
-        if (std::exchange(failNextRead, false))
-            return SQLITE_IOERR_READ;
-        return realMethods_->xRead(file, data, amount, offset);
+        return std::exchange(failNextRead, false) ? SQLITE_IOERR_READ
+                                                  : realMethods->xRead(file, data, amount, offset);
     }
 
-    static inline sqlite3_vfs* real_ = nullptr;
-    static inline const sqlite3_io_methods* realMethods_ = nullptr;
-    static inline sqlite3_io_methods logMethods_{};
-    static inline sqlite3_io_methods databaseMethods_{};
-    sqlite3_vfs vfs_{};
+    static inline bool logFull = false, failNextRead = false;
+    static inline sqlite3_vfs* real = sqlite3_vfs_find(nullptr);
+    static inline const sqlite3_io_methods* realMethods = nullptr;
+    static inline sqlite3_io_methods logMethods{}, databaseMethods{};
+    sqlite3_vfs vfs = *real;
 };
 
-class WriteFailureTest : public StoreTest {
-protected:
+struct WriteFailureTest : StoreTest {
     void SetUp() override {
         FolderHandle inbox = Open(kInboxName, kInboxByDate);
         for (int i = 1; i <= 3; ++i)
@@ -82,10 +73,7 @@ protected:
         before = ReadAll(*inbox);
     }
 
-    void ExpectUntouched() {
-        FolderHandle inbox = Open(kInboxName, kInboxByDate);
-        EXPECT_EQ(ReadAll(*inbox), before);
-    }
+    void ExpectUntouched() { EXPECT_EQ(ReadAll(*Open(kInboxName, kInboxByDate)), before); }
 
     std::vector<ObjectId> ids;
     std::vector<PropArray> before;
@@ -154,7 +142,7 @@ TEST_F(WriteFailureTest, StepWhoseTransactionSqliteRolledBackStoresNothing) {
     }));
     EXPECT_NE(first, 0u);
     EXPECT_EQ(firstAfterLoss, 0u) << "only the statement was rolled back";
-    EXPECT_EQ(later, (std::vector<ObjectId>{0, 0}));
+    EXPECT_EQ(later, (Ids{0, 0}));
     EXPECT_FALSE(laterDeleted);
     store.CloseFolder(inbox);
     ASSERT_EQ(store.MountCount(), 0u);
@@ -194,7 +182,7 @@ TEST_F(StoreTest, JoinKeepsThePartsOfAMessageItCannotStore) {
     EXPECT_EQ(JoinParts(*inbox), 1);
     std::vector<std::u16string> texts = ReadAllTexts(*inbox, inbox::kText);
     std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts, (std::vector<std::u16string>{u"a1a2", u"b1", u"b2"}));
+    EXPECT_EQ(texts, (Texts{u"a1a2", u"b1", u"b2"}));
 }
 
 }  // namespace
