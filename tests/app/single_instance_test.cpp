@@ -58,8 +58,8 @@ TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstAndACrashedCopyBlocksNothin
     first->kill();
     ASSERT_TRUE(first->waitForFinished(10'000));
     std::unique_ptr<QProcess> third = Start();
+    // Only the third can answer now.
     EXPECT_TRUE(WaitUntilListening());
-    EXPECT_FALSE(third->waitForFinished(500));
     third->kill();
     third->waitForFinished();
 }
