@@ -21,7 +21,7 @@
 #include "app_fixture.h"
 #include "phonesim/deliver_builder.h"
 #include "phonesim/simulated_phone.h"
-#include "store/queueing.h"
+#include "store/folder_listing.h"
 #include "transfer/ui/status_strip.h"
 
 namespace mivex::app {
