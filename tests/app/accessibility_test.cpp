@@ -57,32 +57,31 @@ class AccessibilityTest : public ::testing::Test, public testing::AppFixture {};
 
 TEST_F(AccessibilityTest, EveryControlOfEachWindowHasAName) {
     ComposeView compose(window, context);
-    window.PushPage(&compose);
+    InboxView inbox(window, context);
+    OutboxView outbox(window, context);
+    SentView sent(window, context);
     window.show();
-    const Controls view = Walk(window);
-    EXPECT_EQ(view.unnamed, QStringList());
-    for (const char* name : {"Message", "Contacts", "Number or contact", "To", "Delete",
-                             "Delete all", "Add", "Add all", "View", "Actions", "New", "Inbox",
-                             "Outbox", "Sent", "Send + Receive", "160/1", "0"}) {
-        EXPECT_TRUE(view.named.contains(QString::fromUtf8(name))) << name;
+    // What each view offers, its toolbar first: a name the walk misses is a
+    // control hidden or gone.
+    const QStringList toolbar = {"View",   "Actions", "New",           "Inbox",
+                                 "Outbox", "Sent",    "Send + Receive"};
+    const std::pair<ViewPage*, QStringList> views[] = {
+        {&compose,
+         {"Message", "Contacts", "Number or contact", "To", "Delete", "Delete all", "Add",
+          "Add all", "160/1", "0"}},
+        {&inbox, {"Message", "Messages", "0"}},
+        {&outbox, {"Message", "Messages", "0"}},
+        {&sent, {"Message", "Messages", "0"}},
+    };
+    for (const auto& [page, names] : views) {
+        SCOPED_TRACE(page->metaObject()->className());
+        window.PushPage(page);
+        const Controls view = Walk(window);
+        EXPECT_EQ(view.unnamed, QStringList());
+        for (const QString& name : toolbar + names)
+            EXPECT_TRUE(view.named.contains(name)) << name.toStdString();
+        window.RemovePage(page);
     }
-
-    for (int kind = 0; kind < 3; ++kind) {
-        SCOPED_TRACE(kind);
-        std::unique_ptr<FolderView> folder;
-        if (kind == 0)
-            folder = std::make_unique<InboxView>(window, context);
-        else if (kind == 1)
-            folder = std::make_unique<OutboxView>(window, context);
-        else
-            folder = std::make_unique<SentView>(window, context);
-        window.PushPage(folder.get());
-        const Controls controls = Walk(window);
-        EXPECT_EQ(controls.unnamed, QStringList());
-        EXPECT_TRUE(controls.named.contains(QStringLiteral("Messages")));
-        window.RemovePage(folder.get());
-    }
-
     AboutDialog about(&window);
     about.show();
     const Controls dialog = Walk(about);

@@ -44,14 +44,22 @@ void AppFixture::WriteContacts(std::string_view name, std::string_view vcards) {
     std::ofstream(folder / name, std::ios::binary) << vcards;
 }
 
-std::size_t AppFixture::OutboxCount() {
-    store::FolderHandle outbox =
-        context.Store().OpenFolder(store::kOutboxName, store::kOutboxByDate);
+std::size_t AppFixture::Count(std::u16string_view folder) {
+    // Outbox and Sent share their date property.
+    store::FolderHandle handle = context.Store().OpenFolder(
+        folder, folder == store::kInboxName ? store::kInboxByDate : store::kSentByDate);
     std::size_t count = 0;
-    for (auto id = outbox->SeekBeginning(); id != 0; id = outbox->SeekForward())
+    for (auto id = handle->SeekBeginning(); id != 0; id = handle->SeekForward())
         ++count;
-    context.Store().CloseFolder(outbox);
+    context.Store().CloseFolder(handle);
     return count;
+}
+
+QStringList AppFixture::Texts(const QListWidget& list) {
+    QStringList rows;
+    for (int row = 0; row < list.count(); ++row)
+        rows << list.item(row)->text();
+    return rows;
 }
 
 }  // namespace mivex::testing

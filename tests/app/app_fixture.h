@@ -5,6 +5,7 @@
 // save dialog are answered through their test hooks, so no test waits.
 
 #include <QCoreApplication>
+#include <QListWidget>
 #include <QTest>
 #include <atomic>
 #include <deque>
@@ -46,8 +47,9 @@ public:
 
     // Writes a .vcf file into the contacts folder of the data directory.
     void WriteContacts(std::string_view name, std::string_view vcards);
-    // Messages in the Outbox, in its sort order.
-    [[nodiscard]] std::size_t OutboxCount();
+    // Messages in one of the three folders.
+    [[nodiscard]] std::size_t Count(std::u16string_view folder);
+    [[nodiscard]] static QStringList Texts(const QListWidget& list);
 
     void Answer(std::deque<platform::PromptAnswer> answers) {
         app::QtPrompter::AnswerNextBoxes(std::move(answers));

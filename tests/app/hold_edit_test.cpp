@@ -14,13 +14,9 @@ namespace {
 class HoldEditTest : public ::testing::Test {
 protected:
     HoldEditTest() : hold_(new HoldEdit(edit_)), held_(hold_, &HoldEdit::held) {
-        edit_.setPlainText(QStringLiteral("The quick brown fox jumps over the lazy dog\nline two"));
         edit_.resize(400, 200);
         edit_.show();
-        caretAtEnd_ = static_cast<int>(edit_.toPlainText().size());
-        QTextCursor cursor = edit_.textCursor();
-        cursor.setPosition(caretAtEnd_);
-        edit_.setTextCursor(cursor);
+        edit_.moveCursor(QTextCursor::End);
     }
 
     QWidget* Viewport() { return edit_.viewport(); }
@@ -29,10 +25,10 @@ protected:
     void Release(QPoint point) { QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, point); }
     int Caret() const { return edit_.textCursor().position(); }
 
-    QPlainTextEdit edit_;
+    QPlainTextEdit edit_{QStringLiteral("The quick brown fox jumps over the lazy dog\nline two")};
     HoldEdit* hold_;
     QSignalSpy held_;
-    int caretAtEnd_ = 0;
+    const int caretAtEnd_ = static_cast<int>(edit_.toPlainText().size());
 };
 
 const QPoint kTap(30, 8);
@@ -53,9 +49,7 @@ TEST_F(HoldEditTest, PressReachesTheEditOnReleaseOrAFivePixelMove) {
     };
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.name);
-        QTextCursor cursor = edit_.textCursor();
-        cursor.setPosition(caretAtEnd_);
-        edit_.setTextCursor(cursor);
+        edit_.moveCursor(QTextCursor::End);
         Press(kTap);
         EXPECT_TRUE(hold_->PressPending());
         EXPECT_EQ(Caret(), caretAtEnd_);
