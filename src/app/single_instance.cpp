@@ -62,7 +62,12 @@ bool SingleInstance::Claim() {
     // Holding the lock, any socket of that name is a crashed copy's.
     QLocalServer::removeServer(serverName_);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    return server_.listen(serverName_) || true;
+    // The lock alone makes this the running copy. Without the socket a second
+    // copy cannot raise this one and says so; that is no reason not to run.
+    if (!server_.listen(serverName_))
+        qWarning("mivex: other copies cannot reach this one: %s",
+                 qPrintable(server_.errorString()));
+    return true;
 }
 
 bool SingleInstance::AskRunningCopyToRaise() {
