@@ -89,9 +89,7 @@ void ScriptedDevice::Close() {
 std::unique_ptr<platform::SerialDevice> ScriptedOpener::Open(std::u16string_view portName) {
     line_.opened.emplace_back(portName);
     line_.openTimes.push_back(line_.clock.NowMs());
-    if (line_.refuseOpen)
-        return nullptr;
-    return std::make_unique<ScriptedDevice>(line_);
+    return line_.refuseOpen ? nullptr : std::make_unique<ScriptedDevice>(line_);
 }
 
 }  // namespace mivex::phone::test

@@ -55,8 +55,7 @@ struct ScriptedLine {
     std::vector<std::uint64_t> configureTimes;
     std::vector<WriteSeen> writes;
     std::vector<std::uint32_t> readTimeouts;
-    int purges = 0;
-    int closes = 0;
+    int purges = 0, closes = 0;
 };
 
 class ScriptedDevice final : public platform::SerialDevice {

@@ -9,42 +9,36 @@ namespace {
 
 using RecordList = std::vector<TraceRecord>;
 
-class SerialLine : public LinkTest {};
+using SerialLine = LinkTest;
 
 TEST_F(SerialLine, ReadUntilMatchesWithTheRestartRule) {
-    struct Case {
-        std::string_view answer;
-        std::string_view terminator;
-        bool result;
-        std::string_view kept;  // what the buffer holds afterwards
-        bool thenLineFails = false;
-    };
-    const Case cases[] = {
+    // answer, terminator, result, what the buffer holds afterwards, line fails after the answer
+    const std::tuple<std::string_view, std::string_view, bool, std::string_view, bool> cases[] = {
         // The third byte breaks "\r\nOK" but, being a CR, restarts the count at 1.
-        {"\r\n\r\nOK\r\nrest", "\r\nOK\r\n", true, "\r\n\r\nOK\r\n"},
-        {"\r\r\n> ", "\r\n> ", true, "\r\r\n> "},
+        {"\r\n\r\nOK\r\nrest", "\r\nOK\r\n", true, "\r\n\r\nOK\r\n", false},
+        {"\r\r\n> ", "\r\n> ", true, "\r\r\n> ", false},
         // After a mismatch only the first character is tried again: "aaab"
         // never completes "aab", so the read runs into its time-out.
-        {"aaab", "aab", false, "aaab"},
+        {"aaab", "aab", false, "aaab", false},
         // "ERROR" anywhere fails the read, even with OK behind it.
-        {"\r\n+CMS ERROR: 500\r\n", "\r\nOK\r\n", false, "\r\n+CMS ERROR"},
-        {"\r\nERROR\r\n\r\nOK\r\n", "\r\nOK\r\n", false, "\r\nERROR"},
+        {"\r\n+CMS ERROR: 500\r\n", "\r\nOK\r\n", false, "\r\n+CMS ERROR", false},
+        {"\r\nERROR\r\n\r\nOK\r\n", "\r\nOK\r\n", false, "\r\nERROR", false},
         // A byte completing both patterns is a success: the terminator comes first.
-        {"ERROR", "OR", true, "ERROR"},
+        {"ERROR", "OR", true, "ERROR", false},
         // A failed line keeps what came before it too.
         {"\r\n+CM", "\r\nOK\r\n", false, "\r\n+CM", true},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(test.answer)));
+    for (const auto& [bytes, terminator, result, kept, lineFails] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(bytes)));
         line.incoming.clear();
         PortHandle port = OpenScriptedPort();
-        line.ArriveIn(test.answer, 10);
+        line.ArriveIn(bytes, 10);
         line.failReadsAt.reset();
-        if (test.thenLineFails)
+        if (lineFails)
             line.failReadsAt = clock.NowMs() + 20;
         ResponseBuffer answer;
-        EXPECT_EQ(SerialReadUntil(port, answer, test.terminator, 2000), test.result);
-        EXPECT_EQ(answer.Text(), test.kept);
+        EXPECT_EQ(SerialReadUntil(port, answer, terminator, 2000), result);
+        EXPECT_EQ(answer.Text(), kept);
     }
 }
 
@@ -118,24 +112,19 @@ TEST_F(SerialLine, AnEarlyEmptyWaitPausesAndReadsAgain) {
 }
 
 TEST_F(SerialLine, WriteReportsFailuresAndShortWrites) {
-    struct Case {
-        WriteBehaviour behaviour;
-        int result;
-        RecordList records;
-    };
-    const Case cases[] = {
+    const std::tuple<WriteBehaviour, int, RecordList> cases[] = {
         {WriteBehaviour::Whole, 5, {{'T', "ATE0\r"}}},
         {WriteBehaviour::Fail, -1, {{'T', "ATE0\r"}, {'T', "Send Error"}}},
         {WriteBehaviour::Short, -1, {{'T', "ATE0\r"}, {'T', "Send Timed Out"}}},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(static_cast<int>(test.behaviour));
+    for (const auto& [behaviour, result, records] : cases) {
+        SCOPED_TRACE(static_cast<int>(behaviour));
         StartTrace();
-        line.writeBehaviour = test.behaviour;
+        line.writeBehaviour = behaviour;
         PortHandle port = OpenScriptedPort();
-        EXPECT_EQ(SerialWrite(port, "ATE0\r", 1000), test.result);
+        EXPECT_EQ(SerialWrite(port, "ATE0\r", 1000), result);
         EXPECT_EQ(line.writes.back().timeoutMs, 1000u);
-        EXPECT_EQ(Records(), test.records);
+        EXPECT_EQ(Records(), records);
     }
 }
 
