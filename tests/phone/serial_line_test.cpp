@@ -9,7 +9,17 @@ namespace {
 
 using RecordList = std::vector<TraceRecord>;
 
-using SerialLine = LinkTest;
+// Trace mode on and a port open on the scripted line.
+class SerialLine : public LinkTest {
+protected:
+    void SetUp() override {
+        StartTrace();
+        port = OpenScriptedPort();
+    }
+
+    PortHandle port;
+    ResponseBuffer answer;
+};
 
 TEST_F(SerialLine, ReadUntilMatchesWithTheRestartRule) {
     // answer, terminator, result, what the buffer holds afterwards, line fails after the answer
@@ -31,24 +41,21 @@ TEST_F(SerialLine, ReadUntilMatchesWithTheRestartRule) {
     for (const auto& [bytes, terminator, result, kept, lineFails] : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::string(bytes)));
         line.incoming.clear();
-        PortHandle port = OpenScriptedPort();
+        port = OpenScriptedPort();
         line.ArriveIn(bytes, 10);
         line.failReadsAt.reset();
         if (lineFails)
             line.failReadsAt = clock.NowMs() + 20;
-        ResponseBuffer answer;
-        EXPECT_EQ(SerialReadUntil(port, answer, terminator, 2000), result);
-        EXPECT_EQ(answer.Text(), kept);
+        ResponseBuffer buffer;
+        EXPECT_EQ(SerialReadUntil(port, buffer, terminator, 2000), result);
+        EXPECT_EQ(buffer.Text(), kept);
     }
 }
 
 TEST_F(SerialLine, ErrorDrainsTheNextHundredMilliseconds) {
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
     line.ArriveIn("\r\nERROR", 10);
     line.ArriveIn("\r\n", 50);
     line.ArriveIn("LATE", 300);
-    ResponseBuffer answer;
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
     EXPECT_EQ(answer.Text(), "\r\nERROR");
     EXPECT_EQ(line.Pending(), "LATE");
@@ -57,10 +64,6 @@ TEST_F(SerialLine, ErrorDrainsTheNextHundredMilliseconds) {
 }
 
 TEST_F(SerialLine, FullBufferFailsOnItsLastByte) {
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
-    ResponseBuffer answer;
-
     // 494 bytes and the terminator: 500 bytes, the terminator arriving last.
     line.ArriveIn(std::string(494, 'x') + "\r\nOK\r\n", 10);
     EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
@@ -74,9 +77,6 @@ TEST_F(SerialLine, FullBufferFailsOnItsLastByte) {
 }
 
 TEST_F(SerialLine, TheDeadlineIsLookedAtOnlyAfterAnEmptyWait) {
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
-    ResponseBuffer answer;
     // A silent line: one whole wait, then the time-out.
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
     EXPECT_EQ(line.readTimeouts, (std::vector<std::uint32_t>{2000}));
@@ -99,9 +99,7 @@ TEST_F(SerialLine, TheDeadlineIsLookedAtOnlyAfterAnEmptyWait) {
 TEST_F(SerialLine, AnEarlyEmptyWaitPausesAndReadsAgain) {
     // A driver whose reads give up after 500 ms, well before the deadline.
     line.waitCapMs = 500;
-    PortHandle port = OpenScriptedPort();
     line.ArriveIn("\r\nOK\r\n", 1250);
-    ResponseBuffer answer;
     EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
     EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{100, 100}));
 
@@ -121,7 +119,6 @@ TEST_F(SerialLine, WriteReportsFailuresAndShortWrites) {
         SCOPED_TRACE(static_cast<int>(behaviour));
         StartTrace();
         line.writeBehaviour = behaviour;
-        PortHandle port = OpenScriptedPort();
         EXPECT_EQ(SerialWrite(port, "ATE0\r", 1000), result);
         EXPECT_EQ(line.writes.back().timeoutMs, 1000u);
         EXPECT_EQ(Records(), records);
@@ -130,8 +127,6 @@ TEST_F(SerialLine, WriteReportsFailuresAndShortWrites) {
 
 TEST_F(SerialLine, FlushEndsOnANeverSilentLineAndReportsAFailedRead) {
     // What a flush discards, and how it traces it, the ERROR drain shows.
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
     line.ArriveIn(std::string(1000, 'z'), 0, 10);
     EXPECT_TRUE(SerialFlush(port, 100));
     EXPECT_FALSE(line.Pending().empty());
@@ -141,14 +136,12 @@ TEST_F(SerialLine, FlushEndsOnANeverSilentLineAndReportsAFailedRead) {
 }
 
 TEST_F(SerialLine, ClosingReleasesTheDeviceOnce) {
-    PortHandle port = OpenScriptedPort();
     ClosePort(port);
     EXPECT_FALSE(port.isValid());
     ClosePort(port);
     EXPECT_EQ(line.closes, 1);
     { PortHandle dropped = OpenScriptedPort(); }
     EXPECT_EQ(line.closes, 2);  // a handle that dies open closes its device
-    ResponseBuffer answer;
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 100));
     EXPECT_EQ(SerialWrite(port, "AT\r", 100), -1);
 }

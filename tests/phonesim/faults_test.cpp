@@ -7,12 +7,7 @@
 namespace mivex::phonesim {
 namespace {
 
-using test::Fault;
-using test::kHiDeliver;
-using test::kHiSubmit;
-using test::Phone;
-using test::Plan;
-using test::StoresWith;
+using namespace test;
 
 TEST(FaultPlan, PatternsMatchCommandNamesAndWholeArguments) {
     // pattern, command line, matches

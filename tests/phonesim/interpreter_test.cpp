@@ -109,6 +109,20 @@ const Script kScripts[] = {
         {"AT+CMGL=0\r", "\r\nOK\r\n"},
         {"AT+CMGL=4\r", "\r\n+CMGL: 2,1,,21\r\n" + kHi + "\r\n+CMGL: 5,1,,21\r\n" + kHi + "\r\n\r\nOK\r\n"},
         {"AT+CMGL=5\r", "\r\nERROR\r\n"}}},
+    {"AT+CMGW writes to the write memory; AT+CMGD flags choose by status", {1, 2}, {
+        {"AT+CMGR=1\r", "\r\n+CMGR: 0,,21\r\n" + kHi + "\r\n\r\nOK\r\n"},
+        {"AT+CPMS=\"ME\",\"ME\"\r", "\r\n+CPMS: 2,30,2,30,2,30\r\n\r\nOK\r\n"},
+        {"AT+CMGW=16\r", "\r\n> "},
+        {kSubmit + "\x1a", "\r\n+CMGW: 3\r\n\r\nOK\r\n"},
+        {"AT+CMGW=16,3\r", "\r\n> "},
+        {kSubmit + "\x1a", "\r\n+CMGW: 4\r\n\r\nOK\r\n"},
+        {"AT+CMGL=2\r", "\r\n+CMGL: 3,2,,16\r\n" + kSubmit + "\r\n\r\nOK\r\n"},
+        {"AT+CMGL=3\r", "\r\n+CMGL: 4,3,,16\r\n" + kSubmit + "\r\n\r\nOK\r\n"},
+        {"AT+CMGD=1,2\r", "\r\nOK\r\n"},  // read and sent
+        {"AT+CMGL=4\r", "\r\n+CMGL: 2,0,,21\r\n" + kHi + "\r\n+CMGL: 3,2,,16\r\n" + kSubmit + "\r\n\r\nOK\r\n"},
+        {"AT+CMGD=0,4\r", "\r\nOK\r\n"},
+        {"AT+CMGL=4\r", "\r\nOK\r\n"},
+        {"AT+CMGD=31\r", "\r\nERROR\r\n"}}},
 };
 // clang-format on
 

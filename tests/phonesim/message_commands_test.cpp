@@ -7,10 +7,7 @@
 namespace mivex::phonesim {
 namespace {
 
-using test::kHiDeliver;
-using test::kHiSubmit;
-using test::Phone;
-using test::StoresWith;
+using namespace test;
 
 constexpr std::string_view kCtrlZ = "\x1a";
 constexpr std::string_view kOwnNumber = "+447700900123";
@@ -99,27 +96,6 @@ TEST(MessageCommands, OwnNumberMessageGoesToSimWhenPhoneIsFullAndIsAnnounced) {
     (void)phone("AT+CMEE=1\r");
     EXPECT_EQ(phone("AT+CMGW=16\r"), "\r\n> ");
     EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMS ERROR: 322\r\n");
-}
-
-TEST(MessageCommands, WriteStoresInTheWriteMemoryAndDeleteFlagsChooseByStatus) {
-    Phone phone(StoresWith({{1, kHiDeliver}, {2, kHiDeliver}}));
-    (void)phone("AT+CMGR=1\r");  // slot 1 is read now, slot 2 still unread
-    EXPECT_EQ(phone("AT+CPMS=\"ME\",\"ME\"\r"), "\r\n+CPMS: 2,30,2,30,2,30\r\n\r\nOK\r\n");
-    EXPECT_EQ(phone("AT+CMGW=16\r"), "\r\n> ");
-    EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMGW: 3\r\n\r\nOK\r\n");
-    EXPECT_EQ(phone("AT+CMGW=16,3\r"), "\r\n> ");
-    EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMGW: 4\r\n\r\nOK\r\n");
-    const MessageStore& store = phone.interpreter().Stores().phone;
-    EXPECT_EQ(store.Find(3)->status, MessageStatus::StoredUnsent);
-    EXPECT_EQ(store.Find(4)->status, MessageStatus::StoredSent);
-
-    EXPECT_EQ(phone("AT+CMGD=1,2\r"), "\r\nOK\r\n");  // read and sent
-    EXPECT_EQ(store.Find(1), nullptr);
-    EXPECT_EQ(store.Find(4), nullptr);
-    EXPECT_EQ(store.Used(), 2);
-    EXPECT_EQ(phone("AT+CMGD=0,4\r"), "\r\nOK\r\n");
-    EXPECT_EQ(store.Used(), 0);
-    EXPECT_EQ(phone("AT+CMGD=31\r"), "\r\nERROR\r\n");
 }
 
 }  // namespace
