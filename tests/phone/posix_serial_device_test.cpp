@@ -39,8 +39,7 @@ protected:
         return settings;
     }
 
-    int master_ = -1;
-    int slave_ = -1;
+    int master_ = -1, slave_ = -1;
     std::u16string portName_;
     PosixSerialOpener opener_;
     std::unique_ptr<platform::SerialDevice> device_;

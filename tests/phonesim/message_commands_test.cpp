@@ -10,11 +10,9 @@ namespace {
 using namespace test;
 
 constexpr std::string_view kCtrlZ = "\x1a";
-constexpr std::string_view kOwnNumber = "+447700900123";
-
 PhoneSettings OwnNumberSettings() {
     PhoneSettings settings;
-    settings.ownNumber = kOwnNumber;
+    settings.ownNumber = "+447700900123";
     return settings;
 }
 
