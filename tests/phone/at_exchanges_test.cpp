@@ -9,12 +9,7 @@
 namespace mivex::phone::test {
 namespace {
 
-class AtExchange : public LinkTest {
-protected:
-    void SetUp() override { port = OpenScriptedPort(); }
-
-    PortHandle port;
-};
+using AtExchange = OpenPortTest;
 
 TEST_F(AtExchange, SelectStorageReadsTheCountsWithinItsTimeOuts) {
     line.answers["AT+CPMS=\"SM\"\r"] = "\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n";

@@ -79,4 +79,15 @@ protected:
     LinkContext link{clock, opener, sounds, nullptr};
 };
 
+// Trace mode on and a port open on the scripted line.
+class OpenPortTest : public LinkTest {
+protected:
+    void SetUp() override {
+        StartTrace();
+        port = OpenScriptedPort();
+    }
+
+    PortHandle port;
+};
+
 }  // namespace mivex::phone::test

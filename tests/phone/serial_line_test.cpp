@@ -9,15 +9,8 @@ namespace {
 
 using RecordList = std::vector<TraceRecord>;
 
-// Trace mode on and a port open on the scripted line.
-class SerialLine : public LinkTest {
+class SerialLine : public OpenPortTest {
 protected:
-    void SetUp() override {
-        StartTrace();
-        port = OpenScriptedPort();
-    }
-
-    PortHandle port;
     ResponseBuffer answer;
 };
 
