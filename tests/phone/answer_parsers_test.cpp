@@ -8,11 +8,8 @@ namespace mivex::phone {
 namespace {
 
 TEST(StorageCounts, ReadsTheFirstPairWithinRange) {
-    struct Case {
-        std::string_view answer;
-        std::optional<std::pair<int, int>> counts;
-    };
-    const Case cases[] = {
+    // answer, used and total read from it
+    const std::pair<std::string_view, std::optional<std::pair<int, int>>> cases[] = {
         {"\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n", std::pair{3, 30}},
         {"\r\n+CPMS: 0,0,0,0\r\n\r\nOK\r\n", std::pair{0, 0}},
         // A capacity below the used count is not believed.
@@ -34,14 +31,11 @@ TEST(StorageCounts, ReadsTheFirstPairWithinRange) {
         {"\r\nOK\r\n", std::nullopt},                  // no digit at all
         {"", std::nullopt},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(test.answer)));
-        const std::optional<StorageCounts> counts = ParseStorageCounts(test.answer);
-        ASSERT_EQ(counts.has_value(), test.counts.has_value());
-        if (counts) {
-            EXPECT_EQ(counts->used, test.counts->first);
-            EXPECT_EQ(counts->total, test.counts->second);
-        }
+    for (const auto& [answer, expected] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(answer)));
+        const std::optional<StorageCounts> counts = ParseStorageCounts(answer);
+        EXPECT_EQ(counts ? std::optional(std::pair(counts->used, counts->total)) : std::nullopt,
+                  expected);
     }
 }
 

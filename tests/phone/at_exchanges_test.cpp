@@ -9,12 +9,7 @@
 namespace mivex::phone::test {
 namespace {
 
-class AtExchange : public LinkTest {
-protected:
-    void SetUp() override { port = OpenScriptedPort(); }
-
-    PortHandle port;
-};
+using AtExchange = OpenPortTest;
 
 TEST_F(AtExchange, SelectStorageReadsTheCountsWithinItsTimeOuts) {
     line.answers["AT+CPMS=\"SM\"\r"] = "\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n";
@@ -30,31 +25,27 @@ TEST_F(AtExchange, SelectStorageReadsTheCountsWithinItsTimeOuts) {
 constexpr std::string_view kHiPdu = "0011000B914477000910F200000B02C834";
 
 TEST_F(AtExchange, SubmitPduSendsThePduOnlyAfterThePrompt) {
-    struct Case {
-        std::string_view promptAnswer, finalAnswer;
-        bool result;
-        std::size_t writes;  // nothing is sent to cancel a failed submission
-    };
-    const Case cases[] = {
+    // answer to AT+CMGS, answer to the PDU, result, writes (nothing cancels a failed submission)
+    const std::tuple<std::string_view, std::string_view, bool, std::size_t> cases[] = {
         {"\r\n> ", "\r\n+CMGS: 4\r\n\r\nOK\r\n", true, 2},
         {"\r\nERROR\r\n", "", false, 1},
         {"\r\n> ", "\r\n+CMS ERROR: 500\r\n", false, 2},
         // Not the PDU's answer: an OK without the result line before it.
         {"\r\n> ", "\r\nOK\r\n", false, 2},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(test.finalAnswer)));
+    for (const auto& [promptAnswer, finalAnswer, result, writes] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(finalAnswer)));
         port = OpenScriptedPort();  // in step, whatever the case before left
         line.writes.clear();
         line.readTimeouts.clear();
         clock.sleeps.clear();
-        line.answers["AT+CMGS=16\r"] = test.promptAnswer;
-        line.answers[std::string(kHiPdu) + "\x1A"] = test.finalAnswer;
-        EXPECT_EQ(SubmitPdu(port, kHiPdu, 16), test.result);
-        ASSERT_EQ(line.writes.size(), test.writes);
+        line.answers["AT+CMGS=16\r"] = promptAnswer;
+        line.answers[std::string(kHiPdu) + "\x1A"] = finalAnswer;
+        EXPECT_EQ(SubmitPdu(port, kHiPdu, 16), result);
+        ASSERT_EQ(line.writes.size(), writes);
         EXPECT_EQ(line.writes[0].bytes, "AT+CMGS=16\r");
         EXPECT_EQ(line.writes[0].timeoutMs, 3000u);
-        if (test.writes == 2) {
+        if (writes == 2) {
             EXPECT_EQ(line.writes[1].bytes, std::string(kHiPdu) + "\x1A");
             EXPECT_EQ(line.writes[1].timeoutMs, 10000u);
             // The answer to the PDU is given its own, longer time-out.

@@ -54,8 +54,7 @@ TEST_F(PhoneLink, APhoneThatTakesOnlyOneCommandStillLinksUp) {
          {"ATV1\r", "AT+CMEE=0\r", "AT+CSCS=\"GSM\"\r", "AT+CMGF=0\r"})
         line.answers[std::string(command)] = "\r\nERROR\r\n";
     line.answers.erase("AT+CGMI\r");
-    PortHandle port = Connect();
-    EXPECT_TRUE(port.isValid());
+    EXPECT_TRUE(Connect().isValid());
     EXPECT_EQ(status.Texts().back(), u"Initializing .2... OK");
     EXPECT_EQ(status.lines.size(), 8u);  // no line for a maker that did not answer
 }
@@ -64,13 +63,11 @@ TEST_F(PhoneLink, APhoneThatAnswersNothingIsReportedInRed) {
     // Once the line cannot be brought back into step after the first
     // silence, nothing more is sent: the maker is never asked.
     line.answers["AT+CGMI\r"] = "\r\nACME\r\n\r\nOK\r\n";
-    PortHandle port = Connect();
-    EXPECT_FALSE(port.isValid());
+    EXPECT_FALSE(Connect().isValid());
     EXPECT_EQ(line.closes, 1);
     const testing::StatusLine& last = status.lines.back();
     EXPECT_EQ(last.text, u"Failed setup - Check options and phone settings!  ");
-    EXPECT_EQ(last.colour, StatusColour::Red);
-    EXPECT_EQ(last.beep, StatusBeep::Stop);
+    EXPECT_EQ(std::pair(last.colour, last.beep), std::pair(StatusColour::Red, StatusBeep::Stop));
     EXPECT_EQ(status.lines[status.lines.size() - 2].text, u"Initializing .....");
     EXPECT_EQ(line.writes.size(), 1u + kStepAttempts);
 }
@@ -85,8 +82,8 @@ TEST_F(PhoneLink, APortThatWillNotOpenIsReportedAfterTheSettleWait) {
         sounds.startSounds = 0;
         EXPECT_FALSE(Connect().isValid());
         EXPECT_EQ(status.Texts(), (Texts{u"Opening COM1:", std::u16string(kFailedConnectText)}));
-        EXPECT_EQ(status.lines.back().colour, StatusColour::Red);
-        EXPECT_EQ(status.lines.back().beep, soundsOff ? StatusBeep::None : StatusBeep::Stop);
+        EXPECT_EQ(std::pair(status.lines.back().colour, status.lines.back().beep),
+                  std::pair(StatusColour::Red, soundsOff ? StatusBeep::None : StatusBeep::Stop));
         EXPECT_EQ(sounds.startSounds, soundsOff ? 0 : 1);
         // The failure is shown after the settle second, then a pause.
         EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{1000, 1000}));
@@ -94,11 +91,9 @@ TEST_F(PhoneLink, APortThatWillNotOpenIsReportedAfterTheSettleWait) {
 }
 
 TEST_F(PhoneLink, TraceModeShowsTheLineSettingsASecondEach) {
-    struct Case {
-        std::int32_t baud, dataBits, stopBits, flowControl;
-        std::u16string_view speed, flow;
-    };
-    const Case cases[] = {
+    // options: baud rate, data bits, stop bits, flow control; the two lines shown
+    using Int = std::int32_t;
+    const std::tuple<Int, Int, Int, Int, std::u16string, std::u16string> cases[] = {
         {0, 0, 0, 0, u"Speed 19200 Data 8 Stop 1", u"Flow Control - None"},
         {115200, 7, 1, 1, u"Speed 115200 Data 7 Stop 1.5", u"Flow Control - Hardware"},
         {9600, 8, 2, 2, u"Speed 9600 Data 8 Stop 2", u"Flow Control - Software"},
@@ -106,23 +101,21 @@ TEST_F(PhoneLink, TraceModeShowsTheLineSettingsASecondEach) {
     };
     StartTrace();
     AnswerEverything();
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.baud);
-        options.integers = {{Option::BaudRate, test.baud},
-                            {Option::DataBits, test.dataBits},
-                            {Option::StopBits, test.stopBits},
-                            {Option::FlowControl, test.flowControl}};
+    for (const auto& [baud, dataBits, stopBits, flow, speedText, flowText] : cases) {
+        SCOPED_TRACE(baud);
+        options.integers = {{Option::BaudRate, baud},
+                            {Option::DataBits, dataBits},
+                            {Option::StopBits, stopBits},
+                            {Option::FlowControl, flow}};
         status.lines.clear();
         const std::uint64_t start = clock.NowMs();
-        PortHandle port = Connect();
-        ASSERT_TRUE(port.isValid());
+        ASSERT_TRUE(Connect().isValid());
         const Texts texts = status.Texts();
-        EXPECT_EQ(Texts(texts.begin() + 1, texts.begin() + 3),
-                  (Texts{std::u16string(test.speed), std::u16string(test.flow)}));
+        EXPECT_EQ(Texts(texts.begin() + 1, texts.begin() + 3), (Texts{speedText, flowText}));
         // The port gets the settings read from the options, not the defaults.
-        EXPECT_EQ(line.configured.back().baudRate, test.baud == 0 ? 19200 : test.baud);
-        EXPECT_EQ(line.configured.back().dataBits, test.dataBits == 0 ? 8 : test.dataBits);
-        EXPECT_EQ(static_cast<int>(line.configured.back().flowControl), test.flowControl);
+        const platform::LineSettings& set = line.configured.back();
+        EXPECT_EQ(std::tuple(set.baudRate, set.dataBits, static_cast<Int>(set.flowControl)),
+                  std::tuple(baud == 0 ? 19200 : baud, dataBits == 0 ? 8 : dataBits, flow));
         // The three seconds shown cover the settle wait: configured as soon as opened.
         EXPECT_EQ(line.openTimes.back(), start + 3000);
         EXPECT_EQ(line.configureTimes.back(), start + 3000);

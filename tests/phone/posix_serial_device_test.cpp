@@ -39,8 +39,7 @@ protected:
         return settings;
     }
 
-    int master_ = -1;
-    int slave_ = -1;
+    int master_ = -1, slave_ = -1;
     std::u16string portName_;
     PosixSerialOpener opener_;
     std::unique_ptr<platform::SerialDevice> device_;
@@ -59,35 +58,31 @@ TEST_F(PseudoTerminal, OpensForOneUserOnlyAndOnlyTerminals) {
 TEST_F(PseudoTerminal, ConfiguresARawLine) {
     EXPECT_TRUE(device_->Configure({115200, 8, StopBits::Two, FlowControl::Hardware}));
     termios settings = Settings();
-    EXPECT_EQ(cfgetospeed(&settings), B115200);
     EXPECT_EQ(cfgetispeed(&settings), B115200);
-    EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_NE(settings.c_cflag & CSTOPB, 0u);
-    EXPECT_EQ(settings.c_cflag & PARENB, 0u);
-    EXPECT_NE(settings.c_cflag & CLOCAL, 0u);
-    EXPECT_NE(settings.c_cflag & CREAD, 0u);
+    const tcflag_t cflags = CSIZE | CSTOPB | PARENB | CLOCAL | CREAD;
+    EXPECT_EQ(settings.c_cflag & cflags, static_cast<tcflag_t>(CS8 | CSTOPB | CLOCAL | CREAD));
     // Bytes pass unchanged: no echo, no line editing, no CR/LF translation.
     EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(settings.c_iflag & (ICRNL | INLCR | IGNCR | IXON), 0u);
     EXPECT_EQ(settings.c_oflag & OPOST, 0u);
 
-    // 1.5 stop bits become 2; a speed the kernel has no constant for stays.
-    EXPECT_TRUE(device_->Configure({12345, 8, StopBits::OneAndHalf, FlowControl::None}));
-    settings = Settings();
-    EXPECT_EQ(cfgetospeed(&settings), B115200);
-    EXPECT_NE(settings.c_cflag & CSTOPB, 0u);
-    EXPECT_TRUE(device_->Configure({19200, 8, StopBits::One, FlowControl::None}));
-    settings = Settings();
-    EXPECT_EQ(cfgetospeed(&settings), B19200);
-    EXPECT_EQ(settings.c_cflag & CSTOPB, 0u);
+    // speed asked for, speed the line has, stop bits asked for, CSTOPB set
+    const std::tuple<std::int32_t, speed_t, StopBits, bool> cases[] = {
+        {12345, B115200, StopBits::OneAndHalf, true},  // no constant: the speed stays; 1.5 is 2
+        {19200, B19200, StopBits::One, false},
+    };
+    for (const auto& [baud, speed, stopBits, twoStopBits] : cases) {
+        SCOPED_TRACE(baud);
+        EXPECT_TRUE(device_->Configure({baud, 8, stopBits, FlowControl::None}));
+        settings = Settings();
+        EXPECT_EQ(cfgetospeed(&settings), speed);
+        EXPECT_EQ((settings.c_cflag & CSTOPB) != 0, twoStopBits);
+    }
 }
 
 TEST_F(PseudoTerminal, SetsTheHandshakeByFlowControlCode) {
-    struct Case {
-        std::int32_t code;
-        bool rtsCtsBefore, rtsCts, xonXoff;
-    };
-    const Case cases[] = {
+    // flow control code, RTS/CTS before, RTS/CTS after, XON/XOFF after
+    const std::tuple<std::int32_t, bool, bool, bool> cases[] = {
         {0, true, false, false},
         {1, false, true, false},
         {2, true, false, true},
@@ -96,19 +91,16 @@ TEST_F(PseudoTerminal, SetsTheHandshakeByFlowControlCode) {
         {7, false, false, false},
         {-1, true, true, false},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::Message() << test.code << " from " << test.rtsCtsBefore);
+    for (const auto& [code, rtsCtsBefore, rtsCts, xonXoff] : cases) {
+        SCOPED_TRACE(::testing::Message() << code << " from " << rtsCtsBefore);
         termios before = Settings();
-        before.c_cflag =
-            test.rtsCtsBefore ? (before.c_cflag | CRTSCTS) : (before.c_cflag & ~CRTSCTS);
+        before.c_cflag = rtsCtsBefore ? (before.c_cflag | CRTSCTS) : (before.c_cflag & ~CRTSCTS);
         before.c_iflag |= IXON | IXOFF;
         ASSERT_EQ(tcsetattr(slave_, TCSANOW, &before), 0);
-        EXPECT_TRUE(
-            device_->Configure({19200, 8, StopBits::One, static_cast<FlowControl>(test.code)}));
+        EXPECT_TRUE(device_->Configure({19200, 8, StopBits::One, static_cast<FlowControl>(code)}));
         const termios after = Settings();
-        EXPECT_EQ((after.c_cflag & CRTSCTS) != 0, test.rtsCts);
-        EXPECT_EQ((after.c_iflag & IXON) != 0, test.xonXoff);
-        EXPECT_EQ((after.c_iflag & IXOFF) != 0, test.xonXoff);
+        EXPECT_EQ((after.c_cflag & CRTSCTS) != 0, rtsCts);
+        EXPECT_EQ(after.c_iflag & (IXON | IXOFF), xonXoff ? (IXON | IXOFF) : 0u);
     }
 }
 

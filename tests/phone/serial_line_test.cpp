@@ -9,52 +9,46 @@ namespace {
 
 using RecordList = std::vector<TraceRecord>;
 
-class SerialLine : public LinkTest {};
+class SerialLine : public OpenPortTest {
+protected:
+    ResponseBuffer answer;
+};
 
 TEST_F(SerialLine, ReadUntilMatchesWithTheRestartRule) {
-    struct Case {
-        std::string_view answer;
-        std::string_view terminator;
-        bool result;
-        std::string_view kept;  // what the buffer holds afterwards
-        bool thenLineFails = false;
-    };
-    const Case cases[] = {
+    // answer, terminator, result, what the buffer holds afterwards, line fails after the answer
+    const std::tuple<std::string_view, std::string_view, bool, std::string_view, bool> cases[] = {
         // The third byte breaks "\r\nOK" but, being a CR, restarts the count at 1.
-        {"\r\n\r\nOK\r\nrest", "\r\nOK\r\n", true, "\r\n\r\nOK\r\n"},
-        {"\r\r\n> ", "\r\n> ", true, "\r\r\n> "},
+        {"\r\n\r\nOK\r\nrest", "\r\nOK\r\n", true, "\r\n\r\nOK\r\n", false},
+        {"\r\r\n> ", "\r\n> ", true, "\r\r\n> ", false},
         // After a mismatch only the first character is tried again: "aaab"
         // never completes "aab", so the read runs into its time-out.
-        {"aaab", "aab", false, "aaab"},
+        {"aaab", "aab", false, "aaab", false},
         // "ERROR" anywhere fails the read, even with OK behind it.
-        {"\r\n+CMS ERROR: 500\r\n", "\r\nOK\r\n", false, "\r\n+CMS ERROR"},
-        {"\r\nERROR\r\n\r\nOK\r\n", "\r\nOK\r\n", false, "\r\nERROR"},
+        {"\r\n+CMS ERROR: 500\r\n", "\r\nOK\r\n", false, "\r\n+CMS ERROR", false},
+        {"\r\nERROR\r\n\r\nOK\r\n", "\r\nOK\r\n", false, "\r\nERROR", false},
         // A byte completing both patterns is a success: the terminator comes first.
-        {"ERROR", "OR", true, "ERROR"},
+        {"ERROR", "OR", true, "ERROR", false},
         // A failed line keeps what came before it too.
         {"\r\n+CM", "\r\nOK\r\n", false, "\r\n+CM", true},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::string(test.answer)));
+    for (const auto& [bytes, terminator, result, kept, lineFails] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(bytes)));
         line.incoming.clear();
-        PortHandle port = OpenScriptedPort();
-        line.ArriveIn(test.answer, 10);
+        port = OpenScriptedPort();
+        line.ArriveIn(bytes, 10);
         line.failReadsAt.reset();
-        if (test.thenLineFails)
+        if (lineFails)
             line.failReadsAt = clock.NowMs() + 20;
-        ResponseBuffer answer;
-        EXPECT_EQ(SerialReadUntil(port, answer, test.terminator, 2000), test.result);
-        EXPECT_EQ(answer.Text(), test.kept);
+        ResponseBuffer buffer;
+        EXPECT_EQ(SerialReadUntil(port, buffer, terminator, 2000), result);
+        EXPECT_EQ(buffer.Text(), kept);
     }
 }
 
 TEST_F(SerialLine, ErrorDrainsTheNextHundredMilliseconds) {
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
     line.ArriveIn("\r\nERROR", 10);
     line.ArriveIn("\r\n", 50);
     line.ArriveIn("LATE", 300);
-    ResponseBuffer answer;
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
     EXPECT_EQ(answer.Text(), "\r\nERROR");
     EXPECT_EQ(line.Pending(), "LATE");
@@ -63,10 +57,6 @@ TEST_F(SerialLine, ErrorDrainsTheNextHundredMilliseconds) {
 }
 
 TEST_F(SerialLine, FullBufferFailsOnItsLastByte) {
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
-    ResponseBuffer answer;
-
     // 494 bytes and the terminator: 500 bytes, the terminator arriving last.
     line.ArriveIn(std::string(494, 'x') + "\r\nOK\r\n", 10);
     EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 3000));
@@ -80,9 +70,6 @@ TEST_F(SerialLine, FullBufferFailsOnItsLastByte) {
 }
 
 TEST_F(SerialLine, TheDeadlineIsLookedAtOnlyAfterAnEmptyWait) {
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
-    ResponseBuffer answer;
     // A silent line: one whole wait, then the time-out.
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
     EXPECT_EQ(line.readTimeouts, (std::vector<std::uint32_t>{2000}));
@@ -105,9 +92,7 @@ TEST_F(SerialLine, TheDeadlineIsLookedAtOnlyAfterAnEmptyWait) {
 TEST_F(SerialLine, AnEarlyEmptyWaitPausesAndReadsAgain) {
     // A driver whose reads give up after 500 ms, well before the deadline.
     line.waitCapMs = 500;
-    PortHandle port = OpenScriptedPort();
     line.ArriveIn("\r\nOK\r\n", 1250);
-    ResponseBuffer answer;
     EXPECT_TRUE(SerialReadUntil(port, answer, "\r\nOK\r\n", 2000));
     EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{100, 100}));
 
@@ -118,31 +103,23 @@ TEST_F(SerialLine, AnEarlyEmptyWaitPausesAndReadsAgain) {
 }
 
 TEST_F(SerialLine, WriteReportsFailuresAndShortWrites) {
-    struct Case {
-        WriteBehaviour behaviour;
-        int result;
-        RecordList records;
-    };
-    const Case cases[] = {
+    const std::tuple<WriteBehaviour, int, RecordList> cases[] = {
         {WriteBehaviour::Whole, 5, {{'T', "ATE0\r"}}},
         {WriteBehaviour::Fail, -1, {{'T', "ATE0\r"}, {'T', "Send Error"}}},
         {WriteBehaviour::Short, -1, {{'T', "ATE0\r"}, {'T', "Send Timed Out"}}},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(static_cast<int>(test.behaviour));
+    for (const auto& [behaviour, result, records] : cases) {
+        SCOPED_TRACE(static_cast<int>(behaviour));
         StartTrace();
-        line.writeBehaviour = test.behaviour;
-        PortHandle port = OpenScriptedPort();
-        EXPECT_EQ(SerialWrite(port, "ATE0\r", 1000), test.result);
+        line.writeBehaviour = behaviour;
+        EXPECT_EQ(SerialWrite(port, "ATE0\r", 1000), result);
         EXPECT_EQ(line.writes.back().timeoutMs, 1000u);
-        EXPECT_EQ(Records(), test.records);
+        EXPECT_EQ(Records(), records);
     }
 }
 
 TEST_F(SerialLine, FlushEndsOnANeverSilentLineAndReportsAFailedRead) {
     // What a flush discards, and how it traces it, the ERROR drain shows.
-    StartTrace();
-    PortHandle port = OpenScriptedPort();
     line.ArriveIn(std::string(1000, 'z'), 0, 10);
     EXPECT_TRUE(SerialFlush(port, 100));
     EXPECT_FALSE(line.Pending().empty());
@@ -152,14 +129,12 @@ TEST_F(SerialLine, FlushEndsOnANeverSilentLineAndReportsAFailedRead) {
 }
 
 TEST_F(SerialLine, ClosingReleasesTheDeviceOnce) {
-    PortHandle port = OpenScriptedPort();
     ClosePort(port);
     EXPECT_FALSE(port.isValid());
     ClosePort(port);
     EXPECT_EQ(line.closes, 1);
     { PortHandle dropped = OpenScriptedPort(); }
     EXPECT_EQ(line.closes, 2);  // a handle that dies open closes its device
-    ResponseBuffer answer;
     EXPECT_FALSE(SerialReadUntil(port, answer, "\r\nOK\r\n", 100));
     EXPECT_EQ(SerialWrite(port, "AT\r", 100), -1);
 }

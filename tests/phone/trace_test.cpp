@@ -24,14 +24,15 @@ TEST(TraceStamp, ShowsSecondsAndHundredthsWrappingEveryHundredSeconds) {
     }
 }
 
+unsigned Mode(const fs::path& file) {
+    struct stat status {};
+    EXPECT_EQ(::stat(file.c_str(), &status), 0);
+    return status.st_mode & 0777;
+}
+
 class TraceFile : public ::testing::Test {
 protected:
     [[nodiscard]] std::string Contents() const { return ReadFile(trace.FilePath()); }
-    [[nodiscard]] unsigned Mode() const {
-        struct stat status {};
-        EXPECT_EQ(::stat(trace.FilePath().c_str(), &status), 0);
-        return status.st_mode & 0777;
-    }
 
     testing::FakeClock clock;
     TemporaryDirectory directory;
@@ -59,7 +60,7 @@ TEST_F(TraceFile, WritesEveryRecordByteForByteInAFreshOwnerOnlyFile) {
         "\r\n08.47 R\r\n"
         "\r\n08.47 -- Debug Output End";
     EXPECT_EQ(Contents(), std::string(kExpected, sizeof kExpected - 1));
-    EXPECT_EQ(Mode(), 0600u);
+    EXPECT_EQ(Mode(trace.FilePath()), 0600u);
     // Opening again, even while open, starts afresh.
     ASSERT_TRUE(trace.TraceWrite(TraceKind::Open));
     ASSERT_TRUE(trace.TraceWrite(TraceKind::Transmit, "first"));
@@ -92,9 +93,7 @@ TEST_F(TraceFile, WithoutAFileOfItsOwnSwallowsTheRecords) {
         plant();
         EXPECT_FALSE(trace.TraceWrite(TraceKind::Open));
         EXPECT_EQ(ReadFile(precious), "keep");
-        struct stat status {};
-        ASSERT_EQ(::stat(precious.c_str(), &status), 0);
-        EXPECT_EQ(status.st_mode & 0777, 0644u);
+        EXPECT_EQ(Mode(precious), 0644u);
     }
     EXPECT_TRUE(fs::is_fifo(trace.FilePath()));
 }

@@ -7,20 +7,11 @@
 namespace mivex::phonesim {
 namespace {
 
-using test::Fault;
-using test::kHiDeliver;
-using test::kHiSubmit;
-using test::Phone;
-using test::Plan;
-using test::StoresWith;
+using namespace test;
 
 TEST(FaultPlan, PatternsMatchCommandNamesAndWholeArguments) {
-    struct Case {
-        std::string_view pattern;
-        std::string_view line;
-        bool matches;
-    };
-    const Case cases[] = {
+    // pattern, command line, matches
+    const std::tuple<std::string_view, std::string_view, bool> cases[] = {
         {"+CMGR", "AT+CMGR=3", true},
         {"at+cmgr", "AT+CMGR=3", true},
         {"+CMGR=3", "AT+CMGR=3", true},
@@ -36,9 +27,9 @@ TEST(FaultPlan, PatternsMatchCommandNamesAndWholeArguments) {
         {"PDU", "AT+CMGS=16", false},
         {"+CMGS", "PDU", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
-        EXPECT_EQ(PatternMatches(NormalisePattern(c.pattern), c.line), c.matches);
+    for (const auto& [pattern, line, matches] : cases) {
+        SCOPED_TRACE(std::string(pattern) + " / " + std::string(line));
+        EXPECT_EQ(PatternMatches(NormalisePattern(pattern), line), matches);
     }
 }
 

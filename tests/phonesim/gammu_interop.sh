@@ -2,31 +2,15 @@
 # Another AT client against the simulated phone: gammu identifies it, lists
 # every stored message, and sends one through it to the phone's own number,
 # which then comes back into its store's lowest free slot, as the dump shows.
-#
-#   gammu_interop.sh PHONESIM DATA_DIR
-#
-# The time limits only keep a hung exchange from hanging the test run.
+# Usage: gammu_interop.sh PHONESIM DATA_DIR. The time limits only keep a hung
+# exchange from hanging the test run.
 
 set -u
-phonesim=$1
-data=$2
-own_number=+447700900123
+phonesim=$1 data=$2 own_number=+447700900123
+command -v gammu >/dev/null 2>&1 || { echo "FAIL: gammu is not installed (Debian package gammu)"; exit 1; }
 
-if ! command -v gammu >/dev/null 2>&1; then
-    echo "FAIL: gammu is not installed (Debian package gammu)"
-    exit 1
-fi
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [ -n "$pid" ]; then
-        kill -TERM "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+work=$(mktemp -d) pid=
+trap '[ -n "$pid" ] && { kill -TERM "$pid"; wait "$pid"; } 2>/dev/null; rm -rf "$work"' EXIT
 export HOME="$work" LC_ALL=C.UTF-8
 
 fail() {
@@ -44,8 +28,7 @@ fail() {
 pid=$!
 tries=0
 until [ -s "$work/path.txt" ]; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 200 ] && fail "mivex-phonesim printed no device path"
+    tries=$((tries + 1)) && [ "$tries" -gt 200 ] && fail "mivex-phonesim printed no device path"
     sleep 0.1
 done
 [ "$(readlink "$work/phone")" = "$(cat "$work/path.txt")" ] || fail "the link is not the device"
@@ -79,10 +62,8 @@ run_gammu sendsms TEXT "$own_number" -text "Hello from gammu"
 # "Hello from gammu" in septets from bit 0, as the user data must end.
 line=$(grep -E '^[0-9]+ [0-9A-F]+C8329BFD0699E5EF36E81C6EB7EB$' "$work/sent.txt")
 [ -n "$line" ] || fail "the sent log holds no PDU with the text"
-length=${line%% *}
-hex=${line#* }
-octets=$((${#hex} / 2))
-service_centre=$((0x$(echo "$hex" | cut -c1-2)))
+length=${line%% *} hex=${line#* }
+octets=$((${#hex} / 2)) service_centre=$((0x$(echo "$hex" | cut -c1-2)))
 [ "$length" -eq $((octets - 1 - service_centre)) ] ||
     fail "AT+CMGS length $length does not match the PDU's $octets octets"
 
@@ -90,10 +71,8 @@ run_gammu getallsms
 grep -qF "Hello from gammu" "$work/out.txt" || fail "the message to the own number did not come back"
 grep -q '^ME 2 ' "$work/dump.txt" || fail "the message back is not in slot 2, the lowest free one"
 
-kill -TERM "$pid"
-wait "$pid"
-status=$?
-pid=
+kill -TERM "$pid" && wait "$pid"
+status=$? pid=
 [ "$status" -eq 0 ] || fail "mivex-phonesim exited with status $status"
 [ -e "$work/phone" ] && fail "the device link was left behind"
 echo "PASS"

@@ -37,27 +37,22 @@ TEST(LinePacer, IdleTimeEarnsNoCreditButABusyLineKeepsItsPace) {
 }
 
 TEST(LinePacer, BatchesABurstButSendsItsLastByteWhenDue) {
-    struct Case {
-        int baudRate;
-        std::size_t sent;     // bytes of the burst already gone
-        std::size_t waiting;  // bytes queued behind them
-        Clock::duration wait;
-    };
-    const Case cases[] = {
+    // baud rate, bytes of the burst already gone, bytes queued behind them, wait
+    const std::tuple<int, std::size_t, std::size_t, Clock::duration> cases[] = {
         {1000, 0, 5, 0ms},              // the first byte goes at once
         {1000, 1, 1, 10ms},             // a lone last byte goes exactly when due
         {1000, 1, 5, 11ms},             // byte 1 is due at 10 ms, then one batch interval
         {115200, 1, 100, 1'086'805ns},  // 86.8 us a byte: a millisecond's worth at a time
         {115200, 1, 5, 434'027ns},      // the last byte is due before the batch interval ends
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(::testing::Message() << test.baudRate << " baud, " << test.sent << " sent, "
-                                          << test.waiting << " waiting");
-        LinePacer pacer(test.baudRate);
+    for (const auto& [baudRate, sent, waiting, wait] : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << baudRate << " baud, " << sent << " sent, " << waiting << " waiting");
+        LinePacer pacer(baudRate);
         const Clock::time_point start{};
         pacer.Start(start);
-        pacer.Sent(test.sent);
-        EXPECT_EQ(pacer.WaitBeforeBatch(start, test.waiting), test.wait);
+        pacer.Sent(sent);
+        EXPECT_EQ(pacer.WaitBeforeBatch(start, waiting), wait);
     }
 }
 

@@ -26,10 +26,9 @@ inline PhoneStores StoresWith(std::initializer_list<std::pair<int, std::string_v
                               std::initializer_list<std::pair<int, std::string_view>> sim = {},
                               int capacity = 30) {
     PhoneStores stores{MessageStore(capacity), MessageStore(capacity)};
-    for (const auto& [slot, hex] : phone)
-        EXPECT_TRUE(stores.phone.Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread}));
-    for (const auto& [slot, hex] : sim)
-        EXPECT_TRUE(stores.sim.Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread}));
+    for (auto [store, slots] : {std::pair{&stores.phone, phone}, std::pair{&stores.sim, sim}})
+        for (const auto& [slot, hex] : slots)
+            EXPECT_TRUE(store->Put(slot, {sms::HexToBytes(hex), MessageStatus::ReceivedUnread}));
     return stores;
 }
 

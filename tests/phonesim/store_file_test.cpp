@@ -31,11 +31,8 @@ TEST(StoreFile, LoadsSlotsAndNextFreeSlotsSkippingCommentsAndBlanks) {
 
 TEST(StoreFile, NamesFileAndLineOfABadLine) {
     const std::string hi(kHiDeliver);
-    struct Case {
-        std::string text;
-        std::string error;
-    };
-    const Case cases[] = {
+    // file text, error
+    const std::pair<std::string, std::string> cases[] = {
         {"\n\nXYZ\n", "f.txt:3: \"XYZ\" is not an even number of hex digits"},
         {hi + "0\n",
          "f.txt:1: \"" + hi.substr(0, 40) + "...\" is not an even number of hex digits"},
@@ -48,12 +45,12 @@ TEST(StoreFile, NamesFileAndLineOfABadLine) {
         {"1 " + std::string(2 * (kMaxPduOctets + 1), 'A'),
          "f.txt:1: the PDU has 177 octets, more than 176"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto& [text, error] : cases) {
+        SCOPED_TRACE(text);
         MessageStore store(2);
-        const LoadResult result = LoadStoreText(c.text, "f.txt", store);
+        const LoadResult result = LoadStoreText(text, "f.txt", store);
         EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(result.error, error);
     }
 }
 

@@ -9,6 +9,11 @@
 namespace mivex::phonesim {
 namespace {
 
+std::vector<std::uint8_t> Octets(std::string hex) {
+    std::erase(hex, ' ');
+    return sms::HexToBytes(hex);
+}
+
 TEST(SubmitParser, ValidityFormatDecidesHowManyOctetsFollowTheCoding) {
     // First octet, TP-MR, TP-DA "0123" (national), PID, DCS, TP-VP, UDL 2 "Hi".
     const std::pair<std::string, std::size_t> cases[] = {
@@ -19,9 +24,7 @@ TEST(SubmitParser, ValidityFormatDecidesHowManyOctetsFollowTheCoding) {
     };
     for (const auto& [spaced, validityOctets] : cases) {
         SCOPED_TRACE(spaced);
-        std::string hex = spaced;
-        std::erase(hex, ' ');
-        const SubmitParseResult result = ParseSubmitPdu(sms::HexToBytes(hex));
+        const SubmitParseResult result = ParseSubmitPdu(Octets(spaced));
         ASSERT_TRUE(result.parsed()) << DescribeSubmitStatus(result.status);
         EXPECT_EQ(result.submit.validityPeriod.size(), validityOctets);
         EXPECT_EQ(result.submit.destination, "0123");
@@ -49,9 +52,7 @@ TEST(SubmitParser, RefusesBrokenPdusWithTheirReason) {
     };
     for (const auto& [spaced, status] : cases) {
         SCOPED_TRACE(spaced);
-        std::string hex(spaced);
-        std::erase(hex, ' ');
-        EXPECT_EQ(ParseSubmitPdu(sms::HexToBytes(hex)).status, status);
+        EXPECT_EQ(ParseSubmitPdu(Octets(std::string(spaced))).status, status);
     }
 }
 
