@@ -56,6 +56,21 @@ TEST_F(AtExchange, SubmitPduSendsThePduOnlyAfterThePrompt) {
     }
 }
 
+TEST_F(AtExchange, ABareOkWithMoreBehindItPutsTheLineOutOfStep) {
+    // A slow phone may say OK to a slot before its message follows; that
+    // message must not be taken for the next command's answer.
+    for (const bool more : {false, true}) {
+        port = OpenScriptedPort();
+        line.answers["AT+CMGR=1\r"] = "\r\nOK\r\n";
+        line.onWrite = [&](std::string_view bytes) {
+            if (more && bytes == "AT+CMGR=1\r")
+                line.ArriveIn("\r\n+CMGR: 0,,0\r\n", 21);
+        };
+        EXPECT_TRUE(ReadStoredMessage(port, 1).empty());
+        EXPECT_EQ(port.InStep(), !more) << more;
+    }
+}
+
 TEST_F(AtExchange, RefusesBadArgumentsWithoutSendingAnything) {
     for (const std::string_view store : {"me", "M", "MEM", "M\"", "\r\n", ""}) {
         SCOPED_TRACE(::testing::PrintToString(std::string(store)));
