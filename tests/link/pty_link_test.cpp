@@ -111,24 +111,22 @@ const std::vector<std::u16string> kTexts = {u"First message", u"Second message, 
                                             u"Third"};
 
 phonesim::PhoneStores ThreeMessages() {
-    return Stores({{1, DeliverPdus(kTexts[0])[0]},
-                   {2, DeliverPdus(kTexts[1])[0]},
-                   {3, DeliverPdus(kTexts[2])[0]}});
+    std::map<int, Octets> slots;
+    for (int slot = 1; slot <= 3; ++slot)
+        slots[slot] = DeliverPdus(kTexts[slot - 1])[0];
+    return Stores(slots);
 }
 
 TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
     // New-message indications carry a colon, digits, quotes and a comma of
     // their own, all of which the answers' readers look for.
     const std::string newInSim = " +CMTI: \"SM\",7";
-    ASSERT_NO_FATAL_FAILURE(
-        StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Unsolicited, "+CPMS" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CSCA" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CMGR=1 RING"),
-                                          Fault(FaultKind::Unsolicited, "+CMGR=2" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CMGR=2 RING"),
-                                          Fault(FaultKind::Unsolicited, "+CMGS RING"),
-                                          Fault(FaultKind::Unsolicited, "PDU" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CMGD" + newInSim)})));
+    std::vector<phonesim::CommandFault> faults;
+    for (const std::string exchange : {"+CPMS", "+CSCA", "+CMGR=2", "PDU", "+CMGD"})
+        faults.push_back(Fault(FaultKind::Unsolicited, exchange + newInSim));
+    for (const std::string exchange : {"+CMGR=1", "+CMGR=2", "+CMGS"})
+        faults.push_back(Fault(FaultKind::Unsolicited, exchange + " RING"));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), Plan(faults)));
     PortHandle port = OpenQuickly();
 
     const std::optional<StorageCounts> counts = SelectStorage(port, "ME");
@@ -162,11 +160,9 @@ TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
         (void)SerialWrite(port, "AT+CMGR=1\r", kStoreTimeouts.writeMs);
         EXPECT_FALSE(SerialReadUntil(port, answer, kOkTerminator, 50));
         EXPECT_EQ(answer.Size(), 0u);
-        expected.insert(expected.end(), {{'T', "AT+CMGR=1\r"},
-                                         {'R', ""},
-                                         {'R', "No Bytes received!"},
-                                         {'R', ""},
-                                         {'R', "Receive Timeout!"}});
+        // clang-format off
+        expected.insert(expected.end(), {{'T', "AT+CMGR=1\r"}, {'R', ""}, {'R', "No Bytes received!"}, {'R', ""}, {'R', "Receive Timeout!"}});
+        // clang-format on
     }
     ClosePort(port);
 
@@ -199,11 +195,9 @@ TEST_F(LineFaults, LineCutInTheMiddleOfAnAnswerFailsAtOnce) {
                                    std::to_string(second.size() - 1 - second[0]) + "\r\n" +
                                    sms::BytesToHex(second);
     const std::vector<TraceRecord> records = StopTrace();
-    const std::vector<TraceRecord> expected = {
-        {'T', "AT+CMGR=2\r"},
-        {'R', fullAnswer.substr(0, kBytesBeforeCut)},
-        {'R', "Receive Error!"},
-    };
+    const std::vector<TraceRecord> expected = {{'T', "AT+CMGR=2\r"},
+                                               {'R', fullAnswer.substr(0, kBytesBeforeCut)},
+                                               {'R', "Receive Error!"}};
     const auto cutRead = std::find(records.begin(), records.end(), expected[0]);
     ASSERT_NE(cutRead, records.end());
     EXPECT_EQ(std::vector<TraceRecord>(cutRead, std::min(cutRead + 3, records.end())), expected);
@@ -232,22 +226,17 @@ TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
     EXPECT_EQ(phone->Stats().pacedBytes, phone->Stats().bytesWritten);
 
     const std::string storedTpduLength = std::to_string(stored.size() - 1 - stored[0]);
+    // clang-format off
     const std::vector<TraceRecord> expected = {
         // Echo is still on while the phone reads the command that ends it.
-        {'T', "ATE0\r"},
-        {'R', "ATE0\r\r\nOK\r\n"},
-        {'T', "AT+CPMS=\"ME\"\r"},
-        {'R', "\r\n+CPMS: 1,30,1,30,1,30\r\n\r\nOK\r\n"},
-        {'T', "AT+CMGR=1\r"},
-        {'R',
-         "\r\n+CMGR: 0,," + storedTpduLength + "\r\n" + sms::BytesToHex(stored) + "\r\n\r\nOK\r\n"},
-        {'T', "AT+CMGR=2\r"},
-        {'R', "\r\nOK\r\n"},
-        {'T', "AT+CMGS=16\r"},
-        {'R', "\r\n> "},
-        {'T', std::string(kHiSubmit) + "\x1a"},
-        {'R', "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
+        {'T', "ATE0\r"}, {'R', "ATE0\r\r\nOK\r\n"},
+        {'T', "AT+CPMS=\"ME\"\r"}, {'R', "\r\n+CPMS: 1,30,1,30,1,30\r\n\r\nOK\r\n"},
+        {'T', "AT+CMGR=1\r"}, {'R', "\r\n+CMGR: 0,," + storedTpduLength + "\r\n" + sms::BytesToHex(stored) + "\r\n\r\nOK\r\n"},
+        {'T', "AT+CMGR=2\r"}, {'R', "\r\nOK\r\n"},
+        {'T', "AT+CMGS=16\r"}, {'R', "\r\n> "},
+        {'T', std::string(kHiSubmit) + "\x1a"}, {'R', "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
     };
+    // clang-format on
     EXPECT_EQ(StopTrace(), expected);
 }
 
