@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
 
 #include "link_fixture.h"
@@ -39,11 +38,13 @@ std::vector<Octets> DeliverPdus(std::u16string_view text) {
     return phonesim::BuildDeliverPdus(text, "+447700900123", kPhoneServiceCentre, FixedTime());
 }
 
-// A phone store of 30 slots holding each PDU unread in its slot, and an empty SIM.
-phonesim::PhoneStores Stores(const std::map<int, Octets>& phone) {
+// A phone store of 30 slots holding the texts unread from slot 1 on, and an empty SIM.
+phonesim::PhoneStores Stores(const std::vector<std::u16string>& texts) {
     phonesim::PhoneStores stores{phonesim::MessageStore(30), phonesim::MessageStore(30)};
-    for (const auto& [slot, pdu] : phone)
-        EXPECT_TRUE(stores.phone.Put(slot, {pdu, phonesim::MessageStatus::ReceivedUnread}));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_TRUE(
+            stores.phone.Put(static_cast<int>(i) + 1,
+                             {DeliverPdus(texts[i])[0], phonesim::MessageStatus::ReceivedUnread}));
     return stores;
 }
 
@@ -110,13 +111,6 @@ class TraceMode : public PhoneOnPty {};
 const std::vector<std::u16string> kTexts = {u"First message", u"Second message, a little longer",
                                             u"Third"};
 
-phonesim::PhoneStores ThreeMessages() {
-    std::map<int, Octets> slots;
-    for (int slot = 1; slot <= 3; ++slot)
-        slots[slot] = DeliverPdus(kTexts[slot - 1])[0];
-    return Stores(slots);
-}
-
 TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
     // New-message indications carry a colon, digits, quotes and a comma of
     // their own, all of which the answers' readers look for.
@@ -126,7 +120,7 @@ TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
         faults.push_back(Fault(FaultKind::Unsolicited, exchange + newInSim));
     for (const std::string exchange : {"+CMGR=1", "+CMGR=2", "+CMGS"})
         faults.push_back(Fault(FaultKind::Unsolicited, exchange + " RING"));
-    ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), Plan(faults)));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores(kTexts), Plan(faults)));
     PortHandle port = OpenQuickly();
 
     const std::optional<StorageCounts> counts = SelectStorage(port, "ME");
@@ -146,7 +140,7 @@ TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
 }
 
 TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
-    ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Silent, "+CMGR")})));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores(kTexts), Plan({Fault(FaultKind::Silent, "+CMGR")})));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
     PortHandle port = OpenQuickly();
 
@@ -174,7 +168,7 @@ TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
 TEST_F(LineFaults, LineCutInTheMiddleOfAnAnswerFailsAtOnce) {
     constexpr int kBytesBeforeCut = 20;
     ASSERT_NO_FATAL_FAILURE(
-        StartPhone(ThreeMessages(),
+        StartPhone(Stores(kTexts),
                    Plan({Fault(FaultKind::Cut, "+CMGR=2 " + std::to_string(kBytesBeforeCut))})));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
     PortHandle port = OpenQuickly();
@@ -209,7 +203,7 @@ TEST_F(LineFaults, LineCutInTheMiddleOfAnAnswerFailsAtOnce) {
 // the bytes that went to the phone and the bytes that came back.
 TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
     const Octets stored = DeliverPdus(std::u16string(160, u'x'))[0];
-    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores({{1, stored}}), {}, 9600));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores({std::u16string(160, u'x')}), {}, 9600));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
 
     PortHandle port = OpenQuickly();

@@ -28,12 +28,8 @@ const std::u16string kTooLongNumber = u"+" + std::u16string(kMaxNumberChars, u'1
 const std::u16string kA = u"alpha";
 const Octets kOwnCentreField = {0x07, 0x91, 0x44, 0x77, 0x00, 0x09, 0x00, 0x00};
 
-std::u16string To(std::u16string_view number) {
-    return u"Sending to " + std::u16string(number);
-}
-std::u16string SegmentOk(int n) {
-    return WithCount(u"Message segment ", n, u" sent OK");
-}
+const auto To = [](std::u16string_view number) { return u"Sending to " + std::u16string(number); };
+const auto SegmentOk = [](int n) { return WithCount(u"Message segment ", n, u" sent OK"); };
 // Letters from the `shift`th on, over and over.
 std::u16string TextOf(std::size_t length, std::size_t shift = 0) {
     std::u16string text;
