@@ -35,12 +35,12 @@ Events Run(Events scan, std::u16string last) {
     scan.insert(scan.end(), {u"Please wait, looking up names..", last});
     return scan;
 }
-Events Completed(const Events& scan, int newMessages) {
-    return Run(scan, WithCount(u"You have ", newMessages, u" new messages.."));
-}
-Events Incomplete(const Events& scan, int received) {
-    return Run(scan, Coloured(1, 2, IncompleteText(received)));
-}
+const auto Completed = [](const Events& scan, int n) {
+    return Run(scan, WithCount(u"You have ", n, u" new messages.."));
+};
+const auto Incomplete = [](const Events& scan, int n) {
+    return Run(scan, Coloured(1, 2, IncompleteText(n)));
+};
 
 std::vector<int> Slots(const phonesim::MessageStore& store) {
     std::vector<int> slots;
