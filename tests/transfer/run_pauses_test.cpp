@@ -7,9 +7,7 @@
 #include <algorithm>
 
 #include "phone/phone_link.h"
-#include "phone_fixtures.h"
 #include "transfer/receive_run.h"
-#include "transfer/send_run.h"
 #include "transfer_fixture.h"
 
 namespace mivex::transfer::test {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include "phone_fixtures.h"
 #include "phonesim/submit_parser.h"
 #include "transfer_fixture.h"
 
