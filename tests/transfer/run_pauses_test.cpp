@@ -7,9 +7,7 @@
 #include <algorithm>
 
 #include "phone/phone_link.h"
-#include "phone_fixtures.h"
 #include "transfer/receive_run.h"
-#include "transfer/send_run.h"
 #include "transfer_fixture.h"
 
 namespace mivex::transfer::test {
@@ -55,20 +53,16 @@ TEST_F(RunPauses, EachFollowsItsText) {
             faults.refusedSubmissions = {1};
         if (row.scenario == ReceiveCut)
             faults = Plan({Fault(phonesim::FaultKind::Cut, "+CMGR=2 20")});
-        ASSERT_NO_FATAL_FAILURE(StartPhone(
-            Stores(5,
-                   sends ? std::map<int, Octets>{}
-                         : std::map<int, Octets>{{1, Delivered(u"a")[0]}, {2, Delivered(u"b")[0]}}),
-            faults));
+        const std::map<int, Octets> two = {{1, Delivered(u"a")[0]}, {2, Delivered(u"b")[0]}};
+        ASSERT_NO_FATAL_FAILURE(
+            StartPhone(Stores(5, sends ? std::map<int, Octets>{} : two), faults));
         if (row.scenario == NoPort)
             options.strings[options::Option::Port] = u"/nonexistent/port:";
         store->SetReadOnly(row.scenario == SendUnfiled);
-        if (sends) {
+        if (sends)
             (void)Send();
-        } else {
-            store::FolderHandle inbox = Open(store::kInboxName);
-            (void)ReceiveMessages(context, *inbox, nullptr);
-        }
+        else
+            (void)ReceiveMessages(context, *Open(store::kInboxName), nullptr);
         phone->Stop();
 
         const auto at = std::find(log.events.begin(), log.events.end(), row.after);

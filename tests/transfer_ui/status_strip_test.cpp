@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "fake_controls.h"
 
@@ -25,13 +26,10 @@ QString RotatedLeft(const std::u16string& text, std::size_t steps) {
 // Whether the text area shows a pixel of this colour (fully inked glyphs do).
 bool Shows(StatusStrip& strip, const QColor& colour) {
     const QImage image = strip.grab().toImage();
-    for (int y = 1; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y) == colour) {
+    for (int y = 1; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
                 return true;
-            }
-        }
-    }
     return false;
 }
 
@@ -63,6 +61,7 @@ TEST_F(StatusStripTest, MarqueeStandsStillThenScrollsAndClicksToggleIt) {
         std::size_t steps;
         int delayAfter;
     };
+    // text, events, steps it has scrolled, delay left after them
     const std::vector<Case> cases = {
         {kLong.substr(0, 30), std::string(200, 't'), 0, 10},
         {kLong, std::string(10, 't'), 0, 0},
@@ -74,6 +73,10 @@ TEST_F(StatusStripTest, MarqueeStandsStillThenScrollsAndClicksToggleIt) {
         {kLong, "tttdt", 1, 0},
         {kLong, "tttcdt", 0, 99999},
         {kLong, "rt", 0, 9},
+        // At most 499 characters are kept.
+        {std::u16string(499, u'x'), "", 0, 10},
+        {std::u16string(500, u'x'), "", 0, 10},
+        {std::u16string(1200, u'x'), "", 0, 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.text.size() << " characters, " << c.events);
@@ -89,19 +92,15 @@ TEST_F(StatusStripTest, MarqueeStandsStillThenScrollsAndClicksToggleIt) {
                 QTest::mouseClick(&strip, event == 'c' ? Qt::LeftButton : Qt::RightButton);
             }
         }
-        EXPECT_EQ(StatusStrip::SharedText(), RotatedLeft(c.text, c.steps));
+        EXPECT_EQ(StatusStrip::SharedText(), RotatedLeft(c.text.substr(0, 499), c.steps));
         EXPECT_EQ(StatusStrip::ScrollDelay(), c.delayAfter);
     }
 }
 
 TEST_F(StatusStripTest, ShowsEachTextInItsColourWithItsBeep) {
-    struct Case {
-        StatusColour code;
-        StatusBeep beep;
-        QColor colour;
-    };
     const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255);
-    const std::vector<Case> cases = {
+    // An unknown colour code keeps the colour, as Keep does.
+    const std::tuple<StatusColour, StatusBeep, QColor> cases[] = {
         {StatusColour::Red, StatusBeep::Stop, red},
         {StatusColour::Keep, StatusBeep::None, red},
         {StatusColour::Green, StatusBeep::Default, green},
@@ -109,20 +108,12 @@ TEST_F(StatusStripTest, ShowsEachTextInItsColourWithItsBeep) {
         {StatusColour::Blue, StatusBeep::Asterisk, blue},
         {static_cast<StatusColour>(-1), StatusBeep::Question, blue},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.code));
-        strip.ShowStatus(u"\u2588\u2588 HH", c.beep, c.code);
-        EXPECT_EQ(StatusStrip::SharedColour(), c.colour);
-        EXPECT_TRUE(Shows(strip, c.colour));
-        EXPECT_EQ(sounds.statusBeeps.back(), c.beep);
-    }
-}
-
-TEST_F(StatusStripTest, KeepsAtMost499Characters) {
-    for (std::size_t length : {499u, 500u, 1200u}) {
-        SCOPED_TRACE(length);
-        strip.ShowStatus(std::u16string(length, u'x'), StatusBeep::None, StatusColour::Blue);
-        EXPECT_EQ(StatusStrip::SharedText().size(), 499);
+    for (const auto& [code, beep, colour] : cases) {
+        SCOPED_TRACE(static_cast<int>(code));
+        strip.ShowStatus(u"\u2588\u2588 HH", beep, code);
+        EXPECT_EQ(StatusStrip::SharedColour(), colour);
+        EXPECT_TRUE(Shows(strip, colour));
+        EXPECT_EQ(sounds.statusBeeps.back(), beep);
     }
 }
 
