@@ -25,8 +25,10 @@ build: configure
 # every fuzz target for a bounded time under clang's libFuzzer and sanitizers.
 check: test fuzz
 
+# A test without a limit of its own gets five minutes, so a hang fails the run
+# instead of stalling it.
 test: build
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 300 -j $(JOBS)
 
 fuzz: deps
 	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
