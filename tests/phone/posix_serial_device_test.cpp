@@ -127,6 +127,12 @@ TEST_F(PseudoTerminal, CarriesBytesBothWaysAndPurgesWhatIsWaiting) {
     while (received.size() < answer.size() && device_->ReadByte(byte, 5000) == ReadResult::Byte)
         received += static_cast<char>(byte);
     EXPECT_EQ(received, answer);
+    // A shorter answer after a buffer read to its end starts the buffer afresh.
+    ASSERT_EQ(::write(master_, "OK", 2), 2);
+    received.clear();
+    while (received.size() < 2 && device_->ReadByte(byte, 5000) == ReadResult::Byte)
+        received += static_cast<char>(byte);
+    EXPECT_EQ(received, "OK");
 }
 
 }  // namespace
