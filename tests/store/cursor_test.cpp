@@ -112,11 +112,14 @@ TEST_F(CursorTest, AtomicStepsLandWholeOrNotAtAll) {
     }));
     EXPECT_EQ(ReadTexts(), (Texts{u"50", u"40", u"30", u"20", u"10", u"b", u"a"}));
 
-    // Taking back a step also takes the cursor back to where it was.
+    // Taking back a step also takes the cursor back to where it was, even
+    // when the step moved it.
     PropArray props;
     outbox->SeekBeginning(2);
-    EXPECT_FALSE(outbox->Atomically(
-        [&] { return outbox->DeleteRecord(ids[0]) && outbox->DeleteRecord(ids[1]) && false; }));
+    EXPECT_FALSE(outbox->Atomically([&] {
+        return outbox->DeleteRecord(ids[0]) && outbox->DeleteRecord(ids[1]) &&
+               outbox->SeekBeginning(4) && false;
+    }));
     EXPECT_TRUE(outbox->ReadRecord(props).Read(ids[2]));
     EXPECT_EQ(ReadAllIds(*outbox).size(), 7u);
 }
