@@ -21,7 +21,6 @@ protected:
 
     QWidget* Viewport() { return edit_.viewport(); }
     void Press(QPoint point) { QTest::mousePress(Viewport(), Qt::LeftButton, {}, point); }
-    void Move(QPoint point) { QTest::mouseMove(Viewport(), point); }
     void Release(QPoint point) { QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, point); }
     int Caret() const { return edit_.textCursor().position(); }
 
@@ -51,7 +50,7 @@ TEST_F(HoldEditTest, PressReachesTheEditOnReleaseOrAFivePixelMove) {
         EXPECT_TRUE(hold_->PressPending());
         EXPECT_EQ(Caret(), caretAtEnd_);
         if (!entry.moveBy.isNull())
-            Move(kTap + entry.moveBy);
+            QTest::mouseMove(Viewport(), kTap + entry.moveBy);
         if (entry.release)
             Release(kTap);
         EXPECT_EQ(hold_->TimerRunning(), entry.timerAfter);

@@ -98,22 +98,19 @@ Shown ShownIn(QWidget& dialog) {
 // As a user would: types into edits (an editable list's too) before a tick
 // can turn them off, ticks what differs, picks the items of the other lists.
 void Choose(QWidget& dialog, const Shown& choice) {
+    const auto value = [&](QWidget* control) { return choice.find(control->accessibleName()); };
     for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
-        if (const auto value = choice.find(edit->accessibleName()); value != choice.end()) {
+        if (value(edit) != choice.end()) {
             edit->clear();
-            QTest::keyClicks(edit, value->second);
+            QTest::keyClicks(edit, value(edit)->second);
         }
     }
-    for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
-        const auto value = choice.find(box->accessibleName());
-        if (value != choice.end() && box->isChecked() != (value->second == "on"))
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        if (value(box) != choice.end() && box->isChecked() != (value(box)->second == "on"))
             box->click();
-    }
-    for (QComboBox* list : dialog.findChildren<QComboBox*>()) {
-        const auto value = choice.find(list->accessibleName());
-        if (value != choice.end() && !list->isEditable())
-            list->setCurrentText(value->second);
-    }
+    for (QComboBox* list : dialog.findChildren<QComboBox*>())
+        if (value(list) != choice.end() && !list->isEditable())
+            list->setCurrentText(value(list)->second);
 }
 
 void LeaveBy(QDialog& dialog, Leave leave) {
