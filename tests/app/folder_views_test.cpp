@@ -92,10 +92,6 @@ protected:
         context.SetViews(&views);
         qApp->installEventFilter(&follower);
     }
-    ~FolderViewsTest() override {
-        if (phone)
-            phone->Stop();
-    }
 
     // The phone holds `texts` from Ann Lee, one message each.
     void StartPhone(const std::vector<std::u16string>& texts = {}, phonesim::FaultPlan faults = {},
@@ -237,8 +233,6 @@ TEST_F(FolderViewsTest, FailedConnectionsLeaveTheFoldersAlone) {
         }));
         EXPECT_EQ(Count(store::kInboxName), 0u);
         EXPECT_EQ(Count(store::kOutboxName), 1u);
-        if (phone)
-            phone->Stop();
         phone.reset();
     }
 }

@@ -155,8 +155,7 @@ protected:
     mivex::testing::ScriptedPrompter prompter;
     DialogChrome chrome;
     FakePortTree ports;
-    int helpShown = 0;
-    int refills = 0;
+    int helpShown = 0, refills = 0;
 };
 
 TEST_F(OptionDialogsTest, ShowTheDefaultsAndStoreNothingUnlessOk) {
