@@ -188,10 +188,7 @@ TEST_F(ComposeViewTest, QuitSavesTheChosenCategoryWindowCloseDoesNot) {
         QComboBox& category = View().CategoryBox();
         category.setCurrentIndex(category.findText(QStringLiteral("Friends")));
         QTimer::singleShot(0, &window, [this, quit] {
-            if (quit)
-                View().PostCommand(cmd::Quit);
-            else
-                window.close();
+            quit ? View().PostCommand(cmd::Quit) : void(window.close());
         });
         View().Run();
         std::u16string saved;
