@@ -4,7 +4,6 @@
 // directory, with virtual time and counted sounds. Message boxes and the
 // save dialog are answered through their test hooks, so no test waits.
 
-#include <QCoreApplication>
 #include <QListWidget>
 #include <QTest>
 #include <atomic>

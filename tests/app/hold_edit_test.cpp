@@ -6,8 +6,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app_fixture.h"
-
 namespace mivex::app {
 namespace {
 
