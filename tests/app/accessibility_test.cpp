@@ -34,15 +34,12 @@ struct Controls {
 void Collect(QAccessibleInterface* node, Controls& controls) {
     if (node == nullptr || node->state().invisible)
         return;
-    if (kControlRoles.count(node->role()) != 0) {
-        const QString name = node->text(QAccessible::Name);
-        if (name.isEmpty()) {
-            controls.unnamed << QString::number(node->role(), 16) + QLatin1Char(' ') +
-                                    QString::fromLatin1(node->object()->metaObject()->className());
-        } else {
-            controls.named << name;
-        }
-    }
+    const QString name = node->text(QAccessible::Name);
+    if (kControlRoles.count(node->role()) != 0 && !name.isEmpty())
+        controls.named << name;
+    else if (kControlRoles.count(node->role()) != 0)
+        controls.unnamed << QString::number(node->role(), 16) + QLatin1Char(' ') +
+                                QString::fromLatin1(node->object()->metaObject()->className());
     for (int child = 0; child < node->childCount(); ++child)
         Collect(node->child(child), controls);
 }

@@ -9,24 +9,16 @@
 namespace mivex::testing {
 
 std::uint64_t RunClock::NowMs() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint64_t>(
-               std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
-           skippedMs.load();
-}
-
-void RunClock::SleepMs(std::uint32_t milliseconds) {
-    skippedMs += milliseconds;
+    using namespace std::chrono;
+    const auto now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    return static_cast<std::uint64_t>(now.count()) + skippedMs.load();
 }
 
 platform::LocalTime RunClock::Local() {
     static const std::uint64_t start = NowMs();
-    const std::uint64_t passed = NowMs() - start;
-    platform::LocalTime time{2026, 3, 5, 9, 0, 0, 0};
-    time.millisecond = static_cast<int>(passed % 1000);
-    time.second = static_cast<int>(passed / 1000 % 60);
-    time.minute = static_cast<int>(passed / 60'000 % 60);
-    time.hour += static_cast<int>(passed / 3'600'000 % 12);
+    const auto ms = static_cast<int>((NowMs() - start) % 43'200'000);
+    platform::LocalTime time{2026, 3, 5, 9 + ms / 3'600'000, ms / 60'000 % 60, ms / 1000 % 60};
+    time.millisecond = ms % 1000;
     return time;
 }
 
@@ -35,8 +27,6 @@ AppFixture::AppFixture() : context(dir.path() / "data", {clock, sounds, serialOp
     app::QtPrompter::ClearShownBoxes();
     context.Prompter().SetOwner(&window);
 }
-
-AppFixture::~AppFixture() = default;
 
 void AppFixture::WriteContacts(std::string_view name, std::string_view vcards) {
     const std::filesystem::path folder = contacts::ContactsFolderIn(context.DataDirectory());

@@ -51,13 +51,11 @@ public:
         stalled.start();
         bool timedOut = false;
         QObject::connect(&timer, &QTimer::timeout, [&] {
-            if (steps_.empty() || TransferRunner::Busy())
+            if (steps_.empty() || timedOut || TransferRunner::Busy())
                 return;
-            if (stalled.elapsed() > 30'000) {
-                timedOut = true;
-                steps_.clear();
+            if ((timedOut = stalled.elapsed() > 30'000))
                 window.close();
-            } else if (steps_.front().first()) {
+            else if (steps_.front().first()) {
                 const std::function<void()> act = std::move(steps_.front().second);
                 steps_.erase(steps_.begin());
                 stalled.restart();
@@ -66,7 +64,7 @@ public:
         });
         timer.start(10);
         compose.Run();
-        return steps_.empty() && !timedOut;
+        return steps_.empty();
     }
 
 private:
@@ -93,10 +91,6 @@ protected:
     FolderViewsTest() : views(window, context) {
         context.SetViews(&views);
         qApp->installEventFilter(&follower);
-    }
-    ~FolderViewsTest() override {
-        if (phone)
-            phone->Stop();
     }
 
     // The phone holds `texts` from Ann Lee, one message each.
@@ -211,17 +205,14 @@ TEST_F(FolderViewsTest, FailedConnectionsLeaveTheFoldersAlone) {
     phonesim::FaultPlan silent;
     silent.commandFaults.push_back(
         {.kind = phonesim::FaultKind::Silent, .pattern = "*", .text = {}, .count = 0});
-    const struct {
-        const char* name;
-        bool phone;
-        int command;
-        const char* text;
-    } cases[] = {
+    // clang-format off
+    const struct { const char* name; bool phone; int command; const char* text; } cases[] = {
         // A silent phone costs every time-out in real time: only the receive.
         {"silent phone, receive", true, cmd::Receive, "Failed setup - Check options"},
         {"no port, receive", false, cmd::Receive, "Failed connect - Check options"},
         {"no port, send", false, cmd::SendSelected, "Failed connect - Check options"},
     };
+    // clang-format on
     ComposeView compose(window, context);
     Queue(compose, "Stays queued", {"+447700900555"});
     for (const auto& row : cases) {
@@ -230,11 +221,9 @@ TEST_F(FolderViewsTest, FailedConnectionsLeaveTheFoldersAlone) {
             StartPhone({u"Never read"}, silent);
         else
             SetPort("/dev/mivex-no-such-port:");
-        std::unique_ptr<FolderView> view;
-        if (row.command == cmd::Receive)
-            view = std::make_unique<InboxView>(window, context);
-        else
-            view = std::make_unique<OutboxView>(window, context);
+        const std::unique_ptr<FolderView> view(
+            row.command == cmd::Receive ? static_cast<FolderView*>(new InboxView(window, context))
+                                        : new OutboxView(window, context));
         view->List().selectAll();
         QSignalSpy texts(&view->Strip(), &StatusStrip::shown);
         view->OnCommand(row.command);
@@ -244,8 +233,6 @@ TEST_F(FolderViewsTest, FailedConnectionsLeaveTheFoldersAlone) {
         }));
         EXPECT_EQ(Count(store::kInboxName), 0u);
         EXPECT_EQ(Count(store::kOutboxName), 1u);
-        if (phone)
-            phone->Stop();
         phone.reset();
     }
 }

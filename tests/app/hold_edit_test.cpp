@@ -6,8 +6,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app_fixture.h"
-
 namespace mivex::app {
 namespace {
 
@@ -21,7 +19,6 @@ protected:
 
     QWidget* Viewport() { return edit_.viewport(); }
     void Press(QPoint point) { QTest::mousePress(Viewport(), Qt::LeftButton, {}, point); }
-    void Move(QPoint point) { QTest::mouseMove(Viewport(), point); }
     void Release(QPoint point) { QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, point); }
     int Caret() const { return edit_.textCursor().position(); }
 
@@ -36,17 +33,14 @@ const QPoint kTap(30, 8);
 // A press is held back until the edit knows it is no hold: a release or a
 // move of 5 pixels delivers it (the caret moves), 4 pixels do not.
 TEST_F(HoldEditTest, PressReachesTheEditOnReleaseOrAFivePixelMove) {
-    const struct {
-        const char* name;
-        QPoint moveBy;  // (0,0): no move
-        bool release;
-        bool timerAfter;
-        bool delivered;
-    } cases[] = {
-        {"press only", {}, false, true, false},         {"quick tap", {}, true, false, true},
-        {"4 pixels", {3, 1}, false, true, false},       {"5 pixels", {3, 2}, false, false, true},
+    // clang-format off
+    // moveBy (0,0): no move
+    const struct { const char* name; QPoint moveBy; bool release; bool timerAfter; bool delivered; } cases[] = {
+        {"press only", {}, false, true, false},     {"quick tap", {}, true, false, true},
+        {"4 pixels", {3, 1}, false, true, false},   {"5 pixels", {3, 2}, false, false, true},
         {"5 pixels back", {-5, 0}, false, false, true},
     };
+    // clang-format on
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.name);
         edit_.moveCursor(QTextCursor::End);
@@ -54,7 +48,7 @@ TEST_F(HoldEditTest, PressReachesTheEditOnReleaseOrAFivePixelMove) {
         EXPECT_TRUE(hold_->PressPending());
         EXPECT_EQ(Caret(), caretAtEnd_);
         if (!entry.moveBy.isNull())
-            Move(kTap + entry.moveBy);
+            QTest::mouseMove(Viewport(), kTap + entry.moveBy);
         if (entry.release)
             Release(kTap);
         EXPECT_EQ(hold_->TimerRunning(), entry.timerAfter);

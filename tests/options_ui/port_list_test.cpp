@@ -21,27 +21,25 @@ const std::string kHuawei =
 
 TEST(ListPorts, ListsRealSerialDevicesWithTheirMakerAndModel) {
     FakePortTree tree;
+    // clang-format off
+    // name, major:minor, serial port type, udev record, in /dev
     const std::vector<FakeTty> ttys = {
-        {.name = "ttyS0", .majorMinor = "4:64", .type = "4"},
+        {"ttyS0", "4:64", "4"},
         // The 8250 driver's placeholders without a UART behind them.
-        {.name = "ttyS1", .majorMinor = "4:65", .type = "0"},
-        {.name = "ttyS2", .majorMinor = "4:66"},
-        {.name = "ttyUSB10", .majorMinor = "188:10", .udev = kHuawei},
-        {.name = "ttyUSB2",
-         .majorMinor = "188:2",
-         .udev = "E:ID_VENDOR=FTDI\nE:ID_MODEL=FT232R_USB_UART\n"},
-        // Only the device's own strings, one of them escaped, one a repeat
-        // of the maker.
-        {.name = "ttyACM0",
-         .majorMinor = "166:0",
-         .udev = "E:ID_VENDOR_ENC=Sierra\\x20Wireless\nE:ID_MODEL_ENC=Sierra\\x0aMC7304\n"},
-        {.name = "rfcomm0", .majorMinor = "216:0"},
+        {"ttyS1", "4:65", "0"},
+        {"ttyS2", "4:66"},
+        {"ttyUSB10", "188:10", "", kHuawei},
+        {"ttyUSB2", "188:2", "", "E:ID_VENDOR=FTDI\nE:ID_MODEL=FT232R_USB_UART\n"},
+        // Only the device's own strings, one of them escaped, one a repeat of the maker.
+        {"ttyACM0", "166:0", "", "E:ID_VENDOR_ENC=Sierra\\x20Wireless\nE:ID_MODEL_ENC=Sierra\\x0aMC7304\n"},
+        {"rfcomm0", "216:0"},
         // Unplugged a moment ago: sysfs still has it, /dev no longer.
-        {.name = "ttyUSB3", .majorMinor = "188:3", .udev = kHuawei, .node = false},
+        {"ttyUSB3", "188:3", "", kHuawei, false},
         // Consoles and pseudo-terminals are no phone ports.
-        {.name = "tty1", .majorMinor = "4:1"},
-        {.name = "ttyUSBx", .majorMinor = "188:99"},
+        {"tty1", "4:1"},
+        {"ttyUSBx", "188:99"},
     };
+    // clang-format on
     for (const FakeTty& tty : ttys)
         tree.Add(tty);
 
@@ -57,7 +55,7 @@ TEST(ListPorts, ListsRealSerialDevicesWithTheirMakerAndModel) {
 
 TEST(ListPorts, OffersTheTwoFixedPortsWhenNothingIsFound) {
     FakePortTree tree;
-    tree.Add({.name = "ttyS0", .majorMinor = "4:64", .type = "0"});
+    tree.Add({"ttyS0", "4:64", "0"});
     const std::vector<std::u16string> fixed = {u"COM1:", u"COM2:"};
     EXPECT_EQ(ListPorts(tree.Roots()), fixed);
     EXPECT_EQ(ListPorts({.sysClassTty = "/nonexistent", .dev = "/nonexistent"}), fixed);
@@ -66,7 +64,7 @@ TEST(ListPorts, OffersTheTwoFixedPortsWhenNothingIsFound) {
 TEST(ListPorts, CutsAFriendlyNameThatAnOptionCouldNotHold) {
     FakePortTree tree;
     const std::string longModel(150, 'M');
-    tree.Add({.name = "ttyUSB0", .majorMinor = "188:0", .udev = "E:ID_MODEL=" + longModel + "\n"});
+    tree.Add({"ttyUSB0", "188:0", "", "E:ID_MODEL=" + longModel + "\n"});
     const std::vector<std::u16string> ports = ListPorts(tree.Roots());
     ASSERT_EQ(ports.size(), 1U);
     EXPECT_EQ(ports[0].size(), kMaxOptionChars);
