@@ -6,9 +6,7 @@
 # The time limits only keep a hung exchange from hanging the test run.
 
 set -u
-cli=$1
-phonesim=$2
-own_number=+447700900123
+cli=$1 phonesim=$2 own_number=+447700900123
 
 command -v gammu >/dev/null || { echo "FAIL: gammu is not installed (Debian package gammu)"; exit 1; }
 
@@ -25,7 +23,7 @@ fail() {
 }
 
 mixed="Привет 你好 😀 € [x] {y}"
-texts_file="$work/texts.txt"
+texts_file=$work/texts.txt
 {
     echo "$mixed"
     echo "$mixed $mixed $mixed $mixed"
@@ -39,12 +37,8 @@ texts_file="$work/texts.txt"
 "$phonesim" --link "$work/phone" --own-number "$own_number" --sent-log "$work/sent.txt" \
     >"$work/path.txt" 2>"$work/err.txt" &
 pid=$!
-tries=0
-until [ -s "$work/path.txt" ]; do
-    tries=$((tries + 1))
-    [ "$tries" -gt 200 ] && fail "mivex-phonesim printed no device path"
-    sleep 0.1
-done
+for _ in $(seq 200); do [ -s "$work/path.txt" ] && break; sleep 0.1; done
+[ -s "$work/path.txt" ] || fail "mivex-phonesim printed no device path"
 
 mivex() {
     timeout 120 "$cli" --data-dir "$work/data" "$@" >"$work/out.txt" 2>&1 ||

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,10 +21,12 @@ struct ToolRun {
 
     friend bool operator==(const ToolRun&, const ToolRun&) = default;
     friend void PrintTo(const ToolRun& run, std::ostream* os) {
-        *os << "exit status " << run.exitStatus << ", out \"" << run.out << "\", err \"" << run.err
-            << '"';
+        *os << '{' << run.exitStatus << ", \"" << run.out << "\", \"" << run.err << "\"}";
     }
 };
+
+// The whole of a file as bytes; empty when it cannot be read.
+[[nodiscard]] std::string ReadFile(const std::string& path);
 
 // A program left running while the test talks to it; killed if still running
 // when the object goes.
@@ -34,30 +37,23 @@ public:
     RunningTool(const RunningTool&) = delete;
     RunningTool& operator=(const RunningTool&) = delete;
 
-    // The first line of output without its line feed; what there is when the
-    // program ended first or a safety limit passed.
-    [[nodiscard]] std::string FirstLine();
+    // Safe from another thread while this one waits.
     void Signal(int number) const;
     // The exit status once the program has ended; -1 as in ToolRun.
     int Wait();
-    [[nodiscard]] std::string Out() const;
-    [[nodiscard]] std::string Err() const;
+    [[nodiscard]] std::string Out() const { return ReadFile(outPath_); }
+    [[nodiscard]] std::string Err() const { return ReadFile(errPath_); }
 
 private:
-    // Reaps the child if it has ended, without waiting; true once it has.
-    bool Ended();
-
-    std::string outPath_;
-    std::string errPath_;
+    std::string outPath_, errPath_;
     pid_t pid_ = -1;
+    // Once the child is reaped its pid may be another process's: Signal() must know.
+    mutable std::mutex mutex_;
     std::optional<int> exitStatus_;
 };
 
 // Runs `program` to its end and collects what it wrote.
 [[nodiscard]] ToolRun RunTool(const std::string& program,
                               const std::vector<std::string>& arguments);
-
-// The whole of a file as bytes; empty when it cannot be read.
-[[nodiscard]] std::string ReadFile(const std::string& path);
 
 }  // namespace mivex::tools
