@@ -70,6 +70,7 @@
 #include "platform/memory_controls.h"
 #include "platform/sounds.h"
 #include "platform/status_sink.h"
+#include "store/discarding_compose_target.h"
 #include "store/folder_listing.h"
 #include "store/message_records.h"
 #include "store/store.h"
@@ -648,16 +649,6 @@ void InboxOpen(benchmark::State& state) {
     pairs.Report(state, "view", "bare", "ms", 1e3);
 }
 
-class NoComposeTarget final : public store::ComposeTarget {
-public:
-    void AddRecipientEntry(std::u16string_view) override {}
-    platform::TextControl& MessageText() override { return text_; }
-    void MessageTextChanged() override {}
-
-private:
-    platform::MemoryText text_;
-};
-
 class NoStatus final : public platform::StatusSink {
 public:
     void ShowStatus(std::u16string_view, platform::StatusBeep, platform::StatusColour) override {}
@@ -674,7 +665,7 @@ void InboxCoreFill(benchmark::State& state) {
     platform::MemoryText counter;
     NoStatus status;
     app::QtPrompter prompter;
-    NoComposeTarget compose;
+    store::DiscardingComposeTarget compose;
     const store::FolderViewControls controls{list, text, counter, status, prompter};
     for (auto _ : state) {
         store::FolderHandle inbox = volume.OpenFolder(store::kInboxName, store::kInboxByDate);
@@ -951,6 +942,37 @@ double CliTransfer(phonesim::SimulatedPhone& phone, const fs::path& data, const 
     return run.ok ? run.seconds : -1;
 }
 
+// Times the window's run against mivex-cli's `command` on a fresh data folder
+// with `outbox` queued, in pairs; `stored` says whether the cli's run left its
+// folder as it should.
+template <class Window, class Stored>
+void PairWithCli(benchmark::State& state, phonesim::SimulatedPhone& phone,
+                 const std::vector<std::u16string>& outbox, const char* command,
+                 const char* failure, const Window& window, const Stored& stored) {
+    PairedRuns runs;
+    for (auto _ : state) {
+        bool windowOk = false;
+        bool cliOk = false;
+        double windowSeconds = 0;
+        double cliSeconds = 0;
+        const auto runWindow = [&] { windowSeconds = window(windowOk); };
+        const auto runCli = [&] {
+            const fs::path data = TransferDirectory(phone, outbox);
+            cliSeconds = CliTransfer(phone, data, command);
+            cliOk = cliSeconds > 0 && stored(data);
+            RemoveDirectory(data);
+        };
+        runs.InTurn(runWindow, runCli);
+        if (!windowOk || !cliOk) {
+            state.SkipWithError(failure);
+            return;
+        }
+        state.SetIterationTime(windowSeconds);
+        runs.Add(windowSeconds, cliSeconds);
+    }
+    runs.Report(state);
+}
+
 void TransferReceive(benchmark::State& state) {
     const int messages = static_cast<int>(state.range(0));
     mivex::bench::PhoneFill fill = mivex::bench::ReceiveStores(messages);
@@ -961,29 +983,13 @@ void TransferReceive(benchmark::State& state) {
         state.SkipWithError(("failed: " + error).c_str());
         return;
     }
-    PairedRuns runs;
-    for (auto _ : state) {
-        bool windowOk = false;
-        bool cliOk = false;
-        double window = 0;
-        double cli = 0;
-        const auto runWindow = [&] { window = WindowReceive(*phone, fill.texts, windowOk); };
-        const auto runCli = [&] {
-            const fs::path data = TransferDirectory(*phone, {});
-            cli = CliTransfer(*phone, data, "receive");
-            cliOk = cli > 0 && CountRecords(data, store::kInboxName, store::kInboxByDate) ==
-                                   static_cast<std::size_t>(fill.texts);
-            RemoveDirectory(data);
-        };
-        runs.InTurn(runWindow, runCli);
-        if (!windowOk || !cliOk) {
-            state.SkipWithError("failed: a receive run did not store every message");
-            return;
-        }
-        state.SetIterationTime(window);
-        runs.Add(window, cli);
-    }
-    runs.Report(state);
+    PairWithCli(
+        state, *phone, {}, "receive", "failed: a receive run did not store every message",
+        [&](bool& ok) { return WindowReceive(*phone, fill.texts, ok); },
+        [&](const fs::path& data) {
+            return CountRecords(data, store::kInboxName, store::kInboxByDate) ==
+                   static_cast<std::size_t>(fill.texts);
+        });
     state.counters["texts"] = fill.texts;
 }
 
@@ -1021,29 +1027,12 @@ void TransferSend(benchmark::State& state) {
         state.SkipWithError(("failed: " + error).c_str());
         return;
     }
-    PairedRuns runs;
-    for (auto _ : state) {
-        bool ok = false;
-        bool cliOk = false;
-        double window = 0;
-        double cli = 0;
-        const auto runWindow = [&] { window = WindowSend(*phone, texts, ok); };
-        const auto runCli = [&] {
-            const fs::path data = TransferDirectory(*phone, texts);
-            cli = CliTransfer(*phone, data, "send");
-            cliOk =
-                cli > 0 && CountRecords(data, store::kSentName, store::kSentByDate) == texts.size();
-            RemoveDirectory(data);
-        };
-        runs.InTurn(runWindow, runCli);
-        if (!ok || !cliOk) {
-            state.SkipWithError("failed: a send run did not send every message");
-            return;
-        }
-        state.SetIterationTime(window);
-        runs.Add(window, cli);
-    }
-    runs.Report(state);
+    PairWithCli(
+        state, *phone, texts, "send", "failed: a send run did not send every message",
+        [&](bool& ok) { return WindowSend(*phone, texts, ok); },
+        [&](const fs::path& data) {
+            return CountRecords(data, store::kSentName, store::kSentByDate) == texts.size();
+        });
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "fake_controls.h"
 #include "inbox_maintenance_oracle.h"
 #include "platform/memory_controls.h"
+#include "store/discarding_compose_target.h"
 #include "store/folder_listing.h"
 #include "store/inbox_maintenance.h"
 #include "store/message_records.h"
@@ -169,12 +170,7 @@ void InboxFill(benchmark::State& state) {
     mivex::testing::FakeTextControl counter;
     mivex::testing::RecordingStatusSink status;
     mivex::testing::ScriptedPrompter prompter;
-    struct NoCompose final : mivex::store::ComposeTarget {
-        void AddRecipientEntry(std::u16string_view) override {}
-        mivex::platform::TextControl& MessageText() override { return text; }
-        void MessageTextChanged() override {}
-        mivex::testing::FakeTextControl text;
-    } compose;
+    mivex::store::DiscardingComposeTarget compose;
     const mivex::store::FolderViewControls view{list, text, counter, status, prompter};
     for (auto _ : state) {
         benchmark::DoNotOptimize(

@@ -6,7 +6,6 @@
 #include "console_output.h"
 #include "contacts/contacts_directory.h"
 #include "contacts/name_lookup.h"
-#include "no_compose_view.h"
 #include "options/options_record.h"
 #include "phone/posix_serial_device.h"
 #include "phone/trace.h"
@@ -15,6 +14,7 @@
 #include "platform/sounds.h"
 #include "port_override.h"
 #include "sms/submit_encoder.h"
+#include "store/discarding_compose_target.h"
 #include "store/folder_listing.h"
 #include "store/store.h"
 #include "store_failure.h"
@@ -129,7 +129,7 @@ ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
     platform::MemoryText messageText;
     platform::MemoryText counter;
     ConsolePrompter prompter(out, err);
-    NoComposeView compose;
+    store::DiscardingComposeTarget compose;
     const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
     (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
     list.SelectAll();

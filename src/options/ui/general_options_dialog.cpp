@@ -14,16 +14,6 @@
 
 namespace mivex::options {
 
-namespace {
-
-QCheckBox* NewCheckBox(const QString& text, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setAccessibleName(text);
-    return box;
-}
-
-}  // namespace
-
 GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogChrome& chrome,
                                            std::function<void()> contactsChanged,
                                            const PortRoots& ports, QWidget* owner)

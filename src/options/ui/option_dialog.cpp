@@ -1,5 +1,6 @@
 #include "options/ui/option_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -92,6 +93,12 @@ bool OptionDialog::CloseWhenStored(const OptionWrites& writes) {
     if (chrome_.prompter != nullptr)
         chrome_.prompter->Tell(u"The settings could not be saved.", platform::PromptIcon::Stop);
     return false;
+}
+
+QCheckBox* NewCheckBox(const QString& text, QWidget* parent) {
+    auto* box = new QCheckBox(text, parent);
+    box->setAccessibleName(text);
+    return box;
 }
 
 std::int32_t ReadInteger(StoreOptions& options, Option option) {

@@ -13,6 +13,7 @@
 
 #include "options/option_ids.h"
 
+class QCheckBox;
 class QVBoxLayout;
 
 namespace mivex::platform {
@@ -78,6 +79,9 @@ private:
     QVBoxLayout* body_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
 };
+
+// A check box named for screen readers by its own text.
+[[nodiscard]] QCheckBox* NewCheckBox(const QString& text, QWidget* parent);
 
 // An integer option as the dialogs use it: 0 when absent.
 [[nodiscard]] std::int32_t ReadInteger(StoreOptions& options, Option option);

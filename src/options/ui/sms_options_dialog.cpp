@@ -7,16 +7,6 @@
 
 namespace mivex::options {
 
-namespace {
-
-QCheckBox* NewCheckBox(const QString& text, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setAccessibleName(text);
-    return box;
-}
-
-}  // namespace
-
 SmsOptionsDialog::SmsOptionsDialog(StoreOptions& options, const DialogChrome& chrome,
                                    QWidget* owner)
     : OptionDialog(chrome, owner, QStringLiteral(":/artwork/title-sms-options.svg"),
