@@ -1,5 +1,5 @@
-// The SIM PIN dialog as a user meets it: only digits go in, OK waits for 4
-// to 8 of them, the tries left are shown and the last one is warned of.
+// The SIM PIN dialog as a user meets it: only digits go in, masked, and OK
+// waits for 4 to 8 of them.
 
 #include "app/pin_dialog.h"
 
@@ -33,18 +33,6 @@ TEST(PinDialog, TakesFourToEightDigitsOnly) {
         EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled(),
                   c.ok);
     }
-}
-
-TEST(PinDialog, ShowsTheTriesLeftAndWarnsOfTheLast) {
-    EXPECT_EQ(PinDialog::TriesText(std::nullopt), QString());
-    EXPECT_EQ(PinDialog::TriesText(3), QStringLiteral("3 tries left"));
-    EXPECT_TRUE(PinDialog::TriesText(1).startsWith(QStringLiteral("Last try:")));
-
-    PinDialog dialog({1});
-    QTest::keyClicks(dialog.findChild<QLineEdit*>(), QStringLiteral("4321"));
-    dialog.findChild<QCheckBox*>()->setChecked(true);
-    const platform::PinEntry entry = dialog.Entry();
-    EXPECT_EQ(std::pair(entry.digits, entry.remember), std::pair(std::string("4321"), true));
 }
 
 }  // namespace
