@@ -1,6 +1,7 @@
 #include "pin_entry.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -50,20 +51,38 @@ std::string RefusalOf(int fd) {
     return {};
 }
 
+// The terminal's settings while its echo is off, for the signal handler.
+termios g_savedTerminal{};
+
+// Ctrl-C at the prompt must not leave the user's terminal without echo.
+extern "C" void RestoreEchoAndDie(int signal) {
+    (void)tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+    (void)::signal(signal, SIG_DFL);
+    (void)raise(signal);
+}
+
 // The line typed on the terminal with its echo off; echo comes back after.
 std::optional<std::string> ReadHidden(std::istream& in) {
-    termios saved{};
-    const bool terminal = tcgetattr(STDIN_FILENO, &saved) == 0;
+    const bool terminal = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;
+    struct sigaction restore {};
+    struct sigaction oldInterrupt {};
+    struct sigaction oldTerminate {};
     if (terminal) {
-        termios quiet = saved;
+        restore.sa_handler = RestoreEchoAndDie;
+        (void)sigaction(SIGINT, &restore, &oldInterrupt);
+        (void)sigaction(SIGTERM, &restore, &oldTerminate);
+        termios quiet = g_savedTerminal;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
         (void)tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
     std::string line;
     const bool read = static_cast<bool>(std::getline(in, line));
-    if (terminal)
-        (void)tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    if (terminal) {
+        (void)tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+        (void)sigaction(SIGINT, &oldInterrupt, nullptr);
+        (void)sigaction(SIGTERM, &oldTerminate, nullptr);
+    }
     if (!read)
         return std::nullopt;
     std::string pin = FirstLineTrimmed(line);
