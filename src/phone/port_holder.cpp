@@ -100,9 +100,8 @@ std::u16string BusyPortText(const std::string& devicePath, platform::ModemDirect
         std::u16string text = u"ModemManager is using " + device;
         if (!modem->name.empty())
             text += u" (" + modem->name.substr(0, kMaxShownBytes) + u")";
-        return text +
-               u" - let it ignore the modem or pick another port; Help has the steps under "
-               u"\"A port ModemManager holds\"";
+        return text + u" - stop it or let it ignore the modem: see \"A port ModemManager holds\" " +
+               u"in Help (Mivex.htm#" + std::u16string(kModemManagerHelpAnchor) + u")";
     }
     if (const std::optional<HoldingProcess> holder = FindHoldingProcess(devicePath, procRoot)) {
         return u"The port " + device + u" is in use by " + Shown(holder->program) + u" (pid " +

@@ -36,9 +36,10 @@ struct HoldingProcess {
 [[nodiscard]] std::optional<platform::ManagedModem> FindHoldingModem(
     const std::string& devicePath, platform::ModemDirectory& modems);
 
-// "ModemManager is using /dev/ttyUSB2 (Quectel EC25) - ..." when a listed
-// modem holds the port, "The port /dev/ttyUSB2 is in use by minicom (pid
-// 4242) - ..." when a process of this user's does, else kPortInUseText.
+// "ModemManager is using /dev/ttyUSB2 (Quectel EC25) - ..." with the help
+// section to read (kModemManagerHelpAnchor) when a listed modem holds the
+// port, "The port /dev/ttyUSB2 is in use by minicom (pid 4242) - ..." when a
+// process of this user's does, else kPortInUseText.
 [[nodiscard]] std::u16string BusyPortText(const std::string& devicePath,
                                           platform::ModemDirectory& modems,
                                           const std::filesystem::path& procRoot = "/proc");

@@ -43,8 +43,8 @@ TEST(BusyPort, NamesWhoHoldsIt) {
         {"ModemManager first",
          {other, ec25},
          true,
-         u"ModemManager is using /dev/null (Quectel EC25) - let it ignore the modem or pick "
-         u"another port; Help has the steps under \"A port ModemManager holds\""},
+         u"ModemManager is using /dev/null (Quectel EC25) - stop it or let it ignore the modem: "
+         u"see \"A port ModemManager holds\" in Help (Mivex.htm#ModemManager)"},
         {"a program of this user's",
          {other},
          true,
