@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "text/utf8.h"
 
@@ -59,6 +62,28 @@ std::string ProgramName(const fs::path& processFolder) {
     return name.empty() ? std::string("a program") : name;
 }
 
+// The processes /proc/locks shows holding a lock on the device's inode:
+// "1: FLOCK  ADVISORY  WRITE 4242 00:18:5 0 EOF".
+std::vector<std::int64_t> LockingProcesses(const fs::path& procRoot, const std::string& device) {
+    struct stat info {};
+    std::vector<std::int64_t> pids;
+    if (::stat(device.c_str(), &info) != 0)
+        return pids;
+    const std::string inode = ":" + std::to_string(info.st_ino);
+    std::ifstream locks(procRoot / "locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::vector<std::string> words{std::istream_iterator<std::string>(fields), {}};
+        if (words.size() >= 6 && words[1] == "->")
+            words.erase(words.begin() + 1);  // a waiting lock
+        if (words.size() < 6 || !words[5].ends_with(inode))
+            continue;
+        if (const std::optional<std::int64_t> pid = ProcessId(words[4]))
+            pids.push_back(*pid);
+    }
+    return pids;
+}
+
 }  // namespace
 
 std::optional<HoldingProcess> FindHoldingProcess(const std::string& devicePath,
@@ -67,17 +92,27 @@ std::optional<HoldingProcess> FindHoldingProcess(const std::string& devicePath,
     if (!device)
         return std::nullopt;
     const std::int64_t self = ::getpid();
+    std::vector<std::pair<std::int64_t, fs::path>> holders;
     std::error_code error;
     for (fs::directory_iterator entry(procRoot, error), end; !error && entry != end;
          entry.increment(error)) {
         const std::optional<std::int64_t> pid = ProcessId(entry->path().filename().string());
-        if (!pid || *pid == self)
-            continue;
         // Another user's fd folder cannot be read; it is skipped.
-        if (HoldsDevice(entry->path() / "fd", *device))
-            return HoldingProcess{ProgramName(entry->path()), *pid};
+        if (pid && *pid != self && HoldsDevice(entry->path() / "fd", *device))
+            holders.emplace_back(*pid, entry->path());
     }
-    return std::nullopt;
+    if (holders.empty())
+        return std::nullopt;
+    std::sort(holders.begin(), holders.end());  // the oldest first, as the fallback
+    // Of several programs with the device open (a terminal server keeps its
+    // own end open too), the one with a lock on it is the one in the way.
+    const std::vector<std::int64_t> locking = LockingProcesses(procRoot, devicePath);
+    auto chosen = std::find_if(holders.begin(), holders.end(), [&](const auto& holder) {
+        return std::find(locking.begin(), locking.end(), holder.first) != locking.end();
+    });
+    if (chosen == holders.end())
+        chosen = holders.begin();
+    return HoldingProcess{ProgramName(chosen->second), chosen->first};
 }
 
 std::optional<platform::ManagedModem> FindHoldingModem(const std::string& devicePath,

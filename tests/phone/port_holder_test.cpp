@@ -4,6 +4,7 @@
 #include "phone/port_holder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -27,6 +28,12 @@ void AddProcess(const fs::path& proc, int pid, const std::string& program,
     fs::create_directories(folder / "fd");
     std::ofstream(folder / "comm") << program << '\n';
     fs::create_symlink(device, folder / "fd" / "5");
+}
+
+ino_t Inode(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0);
+    return info.st_ino;
 }
 
 TEST(BusyPort, NamesWhoHoldsIt) {
@@ -56,8 +63,14 @@ TEST(BusyPort, NamesWhoHoldsIt) {
         testing::TempDir proc;
         fs::create_directories(proc.path() / "self" / "fd");
         AddProcess(proc.path(), 17, "bash", "/dev/zero");
-        if (c.processHolds)
+        if (c.processHolds) {
+            // Of two programs with the port open, the one with the lock holds it.
+            AddProcess(proc.path(), 4000, "pty-server", device);
             AddProcess(proc.path(), 4242, "minicom", device);
+            std::ofstream(proc.path() / "locks")
+                << "1: POSIX  ADVISORY  WRITE 4000 00:18:9 0 EOF\n"
+                << "2: FLOCK  ADVISORY  WRITE 4242 00:05:" << Inode(device) << " 0 EOF\n";
+        }
         ListedModems modems;
         modems.modems = c.modems;
         EXPECT_EQ(BusyPortText(device, modems, proc.path()), c.expected);
