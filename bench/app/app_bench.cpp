@@ -314,13 +314,14 @@ void Startup(benchmark::State& state) {
 
 struct Session {
     explicit Session(const fs::path& dataDirectory)
-        : context(dataDirectory, {clock, sounds, serialOpener}) {
+        : context(dataDirectory, {clock, sounds, serialOpener, modems}) {
         context.Prompter().SetOwner(&window);
     }
 
     platform::SystemClock clock;
     platform::SilentSounds sounds;
     mivex::phone::PosixSerialOpener serialOpener;
+    platform::NoModems modems;
     app::AppContext context;
     app::MainWindow window;
 };

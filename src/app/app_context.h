@@ -8,11 +8,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/pin_dialog.h"
 #include "app/qt_prompter.h"
 #include "app/shell_state.h"
 #include "contacts/contacts_directory.h"
 #include "options/options_record.h"
 #include "platform/clock.h"
+#include "platform/modem_directory.h"
+#include "platform/pin_prompter.h"
 #include "platform/serial_device.h"
 #include "platform/sounds.h"
 #include "sms/submit_encoder.h"
@@ -38,6 +41,9 @@ struct AppSeams {
     platform::Clock& clock;
     platform::Sounds& sounds;
     platform::SerialOpener& serialOpener;
+    // Which ports ModemManager holds: said when one will not open, marked in
+    // the port list.
+    platform::ModemDirectory& modems;
 };
 
 class AppContext {
@@ -58,6 +64,9 @@ public:
     [[nodiscard]] options::StoreOptions& Options() { return options_; }
     [[nodiscard]] contacts::ContactsDirectory& Contacts() { return contacts_; }
     [[nodiscard]] QtPrompter& Prompter() { return prompter_; }
+    [[nodiscard]] platform::ModemDirectory& Modems() { return seams_.modems; }
+    // Asks for the SIM card's PIN, and keeps it when asked to until the program ends.
+    [[nodiscard]] platform::PinPrompter& Pins() { return rememberedPin_; }
     [[nodiscard]] ShellState& Shell() { return shell_; }
     // The program-wide message references of the sending runs.
     [[nodiscard]] sms::SubmitCounters& Counters() { return counters_; }
@@ -71,6 +80,8 @@ private:
     options::StoreOptions options_;
     contacts::ContactsDirectory contacts_;
     QtPrompter prompter_;
+    QtPinPrompter pinDialog_;
+    platform::RememberedPin rememberedPin_{pinDialog_};
     ShellState shell_;
     sms::SubmitCounters counters_;
     ViewOpener* views_ = nullptr;

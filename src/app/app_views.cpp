@@ -71,7 +71,8 @@ bool AppViews::RunDialog(int command, QWidget& owner) {
             if (ComposeView* compose = context_.Shell().composeWindow)
                 compose->ContactsRefill();
         };
-        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, {}, &owner);
+        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, {}, &owner,
+                                             &context_.Modems());
         dialog.exec();
         return true;
     }

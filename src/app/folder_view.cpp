@@ -206,8 +206,8 @@ int FolderView::RunTransfer(const std::function<int(transfer::TransferContext&)>
         trace.emplace(context_.Clock(), context_.DataDirectory());
         (void)trace->TraceWrite(phone::TraceKind::Open);
     }
-    phone::LinkContext link{context_.Clock(), context_.SerialOpener(), context_.Sounds(),
-                            trace ? &*trace : nullptr};
+    phone::LinkContext link{context_.Clock(),          context_.SerialOpener(), context_.Sounds(),
+                            trace ? &*trace : nullptr, &context_.Pins(),        &context_.Modems()};
     CrossThreadStatus status(*strip_, *strip_);
     transfer::TransferContext transferContext{link, context_.Options(), status};
     TransferRunner runner(Window());

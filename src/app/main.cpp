@@ -133,7 +133,9 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::DesktopSounds sounds;
     phone::PosixSerialOpener serialOpener;
-    app::AppContext context(dataDirectory, {clock, sounds, serialOpener});
+    // Until the ModemManager side is there, no port is known to be its.
+    platform::NoModems modems;
+    app::AppContext context(dataDirectory, {clock, sounds, serialOpener, modems});
 
     app::SingleInstance instance(context.DataDirectory());
     if (!instance.Claim()) {

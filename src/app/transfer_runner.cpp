@@ -65,6 +65,9 @@ bool TransferRunner::eventFilter(QObject* watched, QEvent* event) {
     }
     if (!IsUserInput(event->type()))
         return false;
+    if (const QWidget* modal = QApplication::activeModalWidget();
+        modal != nullptr && modal->property(kTakesInputDuringRun).toBool())
+        return false;
     const bool stripClick = (event->type() == QEvent::MouseButtonPress ||
                              event->type() == QEvent::MouseButtonDblClick ||
                              event->type() == QEvent::MouseButtonRelease) &&

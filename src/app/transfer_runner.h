@@ -17,6 +17,10 @@ namespace mivex::app {
 
 class MainWindow;
 
+// A dialog the run itself opens (the SIM card's PIN) sets this property; it
+// takes input while it is the modal window, which keeps input from the rest.
+inline constexpr char kTakesInputDuringRun[] = "mivexTakesInputDuringRun";
+
 class TransferRunner final : public QObject {
     Q_OBJECT
 

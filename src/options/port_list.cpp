@@ -280,4 +280,25 @@ std::size_t OfferStoredPort(std::vector<std::u16string>& entries, std::u16string
     return static_cast<std::size_t>(added - entries.begin());
 }
 
+void MarkHeldPorts(std::vector<std::u16string>& entries,
+                   const std::vector<platform::ManagedModem>& modems) {
+    for (std::u16string& entry : entries) {
+        const std::size_t colon = entry.find(u':');
+        if (colon == std::u16string::npos || entry.ends_with(kHeldPortMark))
+            continue;
+        const std::string device = text::Utf16ToUtf8(entry.substr(0, colon));
+        const bool held = std::any_of(modems.begin(), modems.end(), [&](const auto& modem) {
+            return std::find(modem.ports.begin(), modem.ports.end(), device) != modem.ports.end();
+        });
+        if (held)
+            entry += kHeldPortMark;
+    }
+}
+
+std::u16string WithoutHeldMark(std::u16string_view entry) {
+    if (entry.ends_with(kHeldPortMark))
+        entry.remove_suffix(kHeldPortMark.size());
+    return std::u16string(entry);
+}
+
 }  // namespace mivex::options

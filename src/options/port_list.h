@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/modem_directory.h"
+
 namespace mivex::options {
 
 // Where the listing looks: the kernel's tty devices, the device folder and
@@ -38,5 +40,18 @@ struct PortRoots {
 // so the match is too. An empty stored port selects the first entry.
 [[nodiscard]] std::size_t OfferStoredPort(std::vector<std::u16string>& entries,
                                           std::u16string_view stored);
+
+// What follows an entry whose device a ModemManager modem holds, so the user
+// knows before choosing it that it will not open while ModemManager runs.
+inline constexpr std::u16string_view kHeldPortMark = u" [in use by ModemManager]";
+
+// Appends kHeldPortMark to each entry whose device (the part before its
+// first colon) is one of the modems' ports.
+void MarkHeldPorts(std::vector<std::u16string>& entries,
+                   const std::vector<platform::ManagedModem>& modems);
+
+// The entry without kHeldPortMark, as the Port option keeps it: the mark
+// says how things stood when the list was made, not which port it is.
+[[nodiscard]] std::u16string WithoutHeldMark(std::u16string_view entry);
 
 }  // namespace mivex::options

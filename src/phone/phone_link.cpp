@@ -4,7 +4,9 @@
 
 #include "phone/at_exchanges.h"
 #include "phone/line_settings.h"
+#include "phone/port_holder.h"
 #include "phone/port_name.h"
+#include "phone/sim_unlock.h"
 #include "sms/response_word.h"
 #include "text/code_point.h"
 
@@ -54,6 +56,25 @@ PortHandle Fail(LinkContext& link, platform::StatusSink& status, const Connectio
                       StatusColour::Red);
     link.clock.SleepMs(kFailurePauseMs);
     return {};
+}
+
+// Who holds a busy port, and what to do about a port this user may not
+// open; the general text for any other failure.
+std::u16string OpenFailureText(LinkContext& link, std::u16string_view portName,
+                               platform::OpenFailure failure) {
+    const std::optional<std::string> path = DevicePathForPort(portName);
+    if (!path)
+        return std::u16string(kFailedConnectText);
+    switch (failure) {
+        case platform::OpenFailure::Busy: {
+            platform::NoModems none;
+            return BusyPortText(*path, link.modems != nullptr ? *link.modems : none);
+        }
+        case platform::OpenFailure::Permission:
+            return NoPermissionText(*path);
+        default:
+            return std::u16string(kFailedConnectText);
+    }
 }
 
 // Sends the five set-up commands, adding a mark per command to `line`.
@@ -110,12 +131,13 @@ PortHandle OpenPhoneLink(LinkContext& link, options::OptionReader& options,
         link.clock.SleepMs(kTraceTextMs);
     }
 
-    PortHandle port = OpenPort(link, portName);
+    platform::OpenFailure failure = platform::OpenFailure::None;
+    PortHandle port = OpenPort(link, portName, &failure);
     const std::uint64_t elapsed = link.clock.NowMs() - start;
     if (elapsed < kSettleMs)
         link.clock.SleepMs(static_cast<std::uint32_t>(kSettleMs - elapsed));
     if (!port.isValid())
-        return Fail(link, status, read, kFailedConnectText);
+        return Fail(link, status, read, OpenFailureText(link, portName, failure));
 
     ConfigurePort(port, read.line);
     std::u16string line(kInitializingText);
@@ -128,6 +150,11 @@ PortHandle OpenPhoneLink(LinkContext& link, options::OptionReader& options,
     }
     line += kLinkUpText;
     ShowProgress(status, line);
+    const SimCheck sim = MakeSimReady(port, link.pins, status);
+    if (!sim.ready()) {
+        ClosePort(port);
+        return Fail(link, status, read, sim.failure);
+    }
     PurgePort(port);
     return port;
 }

@@ -36,11 +36,16 @@ inline constexpr std::u16string_view kFailedSetupText =
 // per command ("1".."5" on OK, "." on failure), then AT+CGMI and the
 // manufacturer's first word, then " OK". Progress texts are blue.
 //
+// Then the SIM card is made ready (see MakeSimReady): asked for its state,
+// unlocked with the PIN the link's prompter gives, waited for.
+//
 // Returns the open, purged port when at least one of the five commands was
-// answered with OK; the caller owns it. Otherwise shows kFailedConnectText
-// (port would not open) or kFailedSetupText (no command answered) in red with
-// the stop beep (no beep with SoundsOff), pauses kFailurePauseMs and returns an
-// invalid handle, the port closed.
+// answered with OK and the SIM is ready; the caller owns it. Otherwise shows
+// in red with the stop beep (no beep with SoundsOff) why: kFailedConnectText
+// when the port would not open (who holds it when it is busy, see
+// BusyPortText; what to do when this user may not open it), kFailedSetupText
+// when no command was answered, or the SIM's text; then pauses
+// kFailurePauseMs and returns an invalid handle, the port closed.
 [[nodiscard]] PortHandle OpenPhoneLink(LinkContext& link, options::OptionReader& options,
                                        platform::StatusSink& status);
 

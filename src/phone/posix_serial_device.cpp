@@ -77,16 +77,30 @@ void RaiseModemLines(int fd) {
 
 }  // namespace
 
-std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path) {
+std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path,
+                                                           platform::OpenFailure* failure) {
+    const auto fail = [failure](platform::OpenFailure why) {
+        if (failure != nullptr)
+            *failure = why;
+        return nullptr;
+    };
     // Non-blocking so that opening a port whose carrier is down returns at
     // once; every read and write waits through poll() instead.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        return fail(OpenFailureOf(errno));
+    if (!isatty(fd)) {
         ::close(fd);
-        return nullptr;
+        return fail(platform::OpenFailure::Other);
     }
+    // A lock another program holds, or an exclusive flag it set, both mean
+    // the port is in use.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return fail(platform::OpenFailure::Busy);
+    }
+    if (failure != nullptr)
+        *failure = platform::OpenFailure::None;
     return std::unique_ptr<PosixSerialDevice>(new PosixSerialDevice(fd));
 }
 
@@ -241,10 +255,33 @@ void PosixSerialDevice::Close() {
 }
 
 std::unique_ptr<platform::SerialDevice> PosixSerialOpener::Open(std::u16string_view portName) {
+    return OpenWithReason(portName).device;
+}
+
+platform::OpenedDevice PosixSerialOpener::OpenWithReason(std::u16string_view portName) {
     const std::optional<std::string> path = DevicePathForPort(portName);
     if (!path)
-        return nullptr;
-    return PosixSerialDevice::Open(*path);
+        return {nullptr, platform::OpenFailure::Absent};
+    platform::OpenedDevice opened;
+    opened.device = PosixSerialDevice::Open(*path, &opened.failure);
+    return opened;
+}
+
+platform::OpenFailure OpenFailureOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+        case ENOTDIR:
+            return platform::OpenFailure::Absent;
+        case EBUSY:
+            return platform::OpenFailure::Busy;
+        case EACCES:
+        case EPERM:
+            return platform::OpenFailure::Permission;
+        default:
+            return platform::OpenFailure::Other;
+    }
 }
 
 }  // namespace mivex::phone

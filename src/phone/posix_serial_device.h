@@ -19,8 +19,10 @@ public:
     // Opens `path` exclusively: TIOCEXCL turns away later opens by other
     // programs, and an flock() held for the device's lifetime turns away a
     // second opener that checks it, root included (TIOCEXCL does not stop
-    // root). Null when the path cannot be opened, is not a terminal or is in use.
-    [[nodiscard]] static std::unique_ptr<PosixSerialDevice> Open(const std::string& path);
+    // root). Null when the path cannot be opened, is not a terminal or is in
+    // use; `failure`, when given, says which.
+    [[nodiscard]] static std::unique_ptr<PosixSerialDevice> Open(
+        const std::string& path, platform::OpenFailure* failure = nullptr);
 
     ~PosixSerialDevice() override;
     PosixSerialDevice(const PosixSerialDevice&) = delete;
@@ -57,6 +59,11 @@ private:
 class PosixSerialOpener final : public platform::SerialOpener {
 public:
     std::unique_ptr<platform::SerialDevice> Open(std::u16string_view portName) override;
+    platform::OpenedDevice OpenWithReason(std::u16string_view portName) override;
 };
+
+// What an errno from open() says about a port: EBUSY busy, EACCES and EPERM
+// no permission, ENOENT, ENXIO, ENODEV and ENOTDIR absent, anything else Other.
+[[nodiscard]] platform::OpenFailure OpenFailureOf(int error);
 
 }  // namespace mivex::phone

@@ -65,11 +65,14 @@ PortHandle::~PortHandle() {
         device_->Close();
 }
 
-PortHandle OpenPort(LinkContext& link, std::u16string_view portName) {
-    std::unique_ptr<platform::SerialDevice> device = link.opener.Open(portName);
-    if (!device)
+PortHandle OpenPort(LinkContext& link, std::u16string_view portName,
+                    platform::OpenFailure* failure) {
+    platform::OpenedDevice opened = link.opener.OpenWithReason(portName);
+    if (failure != nullptr)
+        *failure = opened.failure;
+    if (!opened.device)
         return {};
-    return PortHandle(std::move(device), link.clock, link.trace);
+    return PortHandle(std::move(opened.device), link.clock, link.trace);
 }
 
 void ConfigurePort(PortHandle& port, const platform::LineSettings& settings) {

@@ -17,6 +17,8 @@
 
 #include "phone/trace.h"
 #include "platform/clock.h"
+#include "platform/modem_directory.h"
+#include "platform/pin_prompter.h"
 #include "platform/serial_device.h"
 #include "platform/sounds.h"
 
@@ -32,6 +34,12 @@ struct LinkContext {
     // before the transfer and closes it after; records of a trace whose file
     // could not be created go nowhere.
     Trace* trace = nullptr;
+    // Who is asked for the SIM card's PIN; without one a SIM that wants its
+    // PIN ends the run with a text saying so.
+    platform::PinPrompter* pins = nullptr;
+    // The modems ModemManager holds, to say who holds a busy port; without
+    // one, none are.
+    platform::ModemDirectory* modems = nullptr;
 };
 
 // How a read ended; SerialReadUntil is true only for Terminator.
@@ -56,6 +64,8 @@ public:
     [[nodiscard]] platform::Clock& clock() { return *clock_; }
     // Null outside trace mode.
     [[nodiscard]] Trace* trace() { return trace_; }
+    // For an exchange that writes its own, masked, records (the SIM PIN).
+    void SetTrace(Trace* trace) { trace_ = trace; }
 
     // In step: every answer asked for has been read, so the next answer is the
     // next command's. An exchange that does not end cleanly puts the line out
@@ -105,8 +115,10 @@ private:
 };
 
 // Opens the port named by the option's port part (see CutPortName) through
-// the link's opener. Invalid when it cannot be opened.
-[[nodiscard]] PortHandle OpenPort(LinkContext& link, std::u16string_view portName);
+// the link's opener. Invalid when it cannot be opened; `failure`, when
+// given, then says why.
+[[nodiscard]] PortHandle OpenPort(LinkContext& link, std::u16string_view portName,
+                                  platform::OpenFailure* failure = nullptr);
 
 // Sets the line up and purges it. The line's verdict is not looked at:
 // settings it refused show up as failed exchanges.

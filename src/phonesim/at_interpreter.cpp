@@ -16,6 +16,18 @@ constexpr char kEscape = 27;
 // What the PDU stage of AT+CMGS and AT+CMGW is matched as by faults.
 constexpr std::string_view kPduStage = "PDU";
 
+// The message commands that read or write the SIM's files (stores, service
+// centre); the mode settings work without a SIM.
+bool NeedsSim(std::string_view name) {
+    for (const std::string_view command :
+         {"+CPMS", "+CSCA", "+CMGR", "+CMGL", "+CMGD", "+CMGS", "+CMGW"}) {
+        if (name == command) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 Interpreter::Interpreter(PhoneStores stores, PhoneSettings settings, FaultPlan faults,
@@ -24,7 +36,8 @@ Interpreter::Interpreter(PhoneStores stores, PhoneSettings settings, FaultPlan f
       settings_(std::move(settings)),
       faults_(std::move(faults)),
       clock_(std::move(clock)),
-      muteLine_(faults_.MuteLine()) {}
+      muteLine_(faults_.MuteLine()),
+      sim_(settings_.sim) {}
 
 InterpreterOutput Interpreter::Feed(std::string_view bytes) {
     InterpreterOutput out;
@@ -199,6 +212,12 @@ std::string Interpreter::Execute(std::string_view body) {
 }
 
 Interpreter::Reply Interpreter::Dispatch(const AtCommand& command) {
+    // A locked, missing or starting SIM refuses what needs its files.
+    if (NeedsSim(command.name)) {
+        if (const std::optional<int> error = sim_.MessageCommandError()) {
+            return {{}, Result::Cms(*error)};
+        }
+    }
     for (const auto* handlers : {&GeneralHandlers(), &MessageHandlers()}) {
         const auto found = handlers->find(command.name);
         if (found != handlers->end()) {

@@ -25,6 +25,7 @@
 #include "phonesim/deliver_builder.h"
 #include "phonesim/fault_plan.h"
 #include "phonesim/message_store.h"
+#include "phonesim/sim_lock.h"
 
 namespace mivex::phonesim {
 
@@ -46,6 +47,7 @@ struct PhoneSettings {
     // A message submitted to this number comes back into the stores; empty: none does.
     std::string ownNumber;
     std::string serviceCentre = "+447700900000";  // AT+CSCA?
+    SimSettings sim;
 };
 
 // A PDU the phone accepted with AT+CMGS.
@@ -129,6 +131,7 @@ private:
     Reply SerialNumber(const AtCommand& command);
     Reply SubscriberId(const AtCommand& command);
     Reply PinState(const AtCommand& command);
+    Reply PinRetries(const AtCommand& command);
     Reply SignalQuality(const AtCommand& command);
     Reply Functionality(const AtCommand& command);
     Reply ErrorMode(const AtCommand& command);
@@ -166,6 +169,7 @@ private:
     bool muteLine_;
     Modes modes_;
     std::map<int, int> sRegisters_;
+    SimLock sim_;
     // AT+CPMS <mem1> (read, list, delete), <mem2> (write), <mem3> (receive).
     std::array<StoreId, 3> storage_{StoreId::Phone, StoreId::Phone, StoreId::Phone};
 

@@ -69,6 +69,7 @@ const std::map<std::string, Interpreter::Handler, std::less<>>& Interpreter::Gen
         {"+GSN", &Interpreter::SerialNumber},
         {"+CIMI", &Interpreter::SubscriberId},
         {"+CPIN", &Interpreter::PinState},
+        {"+CPINR", &Interpreter::PinRetries},
         {"+CSQ", &Interpreter::SignalQuality},
         {"+CFUN", &Interpreter::Functionality},
         {"+CMEE", &Interpreter::ErrorMode},
@@ -177,16 +178,50 @@ Interpreter::Reply Interpreter::SubscriberId(const AtCommand& command) {
 }
 
 Interpreter::Reply Interpreter::PinState(const AtCommand& command) {
+    if (!sim_.Present() && command.form != CommandForm::Test) {
+        return {{}, Result::Cme(kCmeSimNotInserted)};
+    }
     switch (command.form) {
         case CommandForm::Read:
-            return {{"+CPIN: READY"}, Result::Ok()};
+            return {{"+CPIN: " + std::string(sim_.Code())}, Result::Ok()};
         case CommandForm::Test:
             return {};
-        case CommandForm::Set:
-            return {{}, Result::Cme(kCmeOperationNotAllowed)};  // no PIN is asked for
+        case CommandForm::Set: {
+            // Only the PIN is taken; unblocking with the PUK is left to a real phone.
+            const auto arguments = SplitArguments(command.arguments);
+            if (sim_.Code() != "SIM PIN" || !arguments || arguments->size() != 1) {
+                return {{}, Result::Cme(kCmeOperationNotAllowed)};
+            }
+            return {{},
+                    sim_.EnterPin(arguments->front().text) ? Result::Ok()
+                                                           : Result::Cme(kCmeIncorrectPassword)};
+        }
         default:
             return {{}, Result::Error()};
     }
+}
+
+Interpreter::Reply Interpreter::PinRetries(const AtCommand& command) {
+    if (!sim_.Present()) {
+        return {{}, Result::Cme(kCmeSimNotInserted)};
+    }
+    const std::string pin =
+        "+CPINR: SIM PIN," + std::to_string(sim_.PinTriesLeft()) + "," + std::to_string(kPinTries);
+    const std::string puk =
+        "+CPINR: SIM PUK," + std::to_string(kPukTries) + "," + std::to_string(kPukTries);
+    if (command.form == CommandForm::Action) {
+        return {{pin, puk}, Result::Ok()};
+    }
+    const auto arguments = SplitArguments(command.arguments);
+    if (command.form != CommandForm::Set || !arguments || arguments->size() != 1) {
+        return {{}, Result::Error()};
+    }
+    const std::string& code = arguments->front().text;
+    if (code == "SIM PIN") {
+        return {{pin}, Result::Ok()};
+    }
+    return {code == "SIM PUK" ? std::vector<std::string>{puk} : std::vector<std::string>{},
+            Result::Ok()};
 }
 
 Interpreter::Reply Interpreter::SignalQuality(const AtCommand& command) {

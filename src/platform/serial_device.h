@@ -58,6 +58,20 @@ public:
     virtual void Close() = 0;
 };
 
+// Why a port did not open, so the user can be told what to do about it.
+enum class OpenFailure {
+    None,        // it opened
+    Absent,      // no such device (unplugged, mistyped)
+    Busy,        // another program holds it
+    Permission,  // this user may not open it (not in the dialout group)
+    Other,       // not a terminal, or any other failure
+};
+
+struct OpenedDevice {
+    std::unique_ptr<SerialDevice> device;  // null when the port did not open
+    OpenFailure failure = OpenFailure::None;
+};
+
 class SerialOpener {
 public:
     virtual ~SerialOpener() = default;
@@ -66,6 +80,14 @@ public:
     // the option, up to and including its first colon ("COM1:",
     // "/dev/ttyUSB0:"). Null when the port cannot be opened or is in use.
     virtual std::unique_ptr<SerialDevice> Open(std::u16string_view portName) = 0;
+
+    // Open, telling why it failed. Openers that cannot tell report Other.
+    virtual OpenedDevice OpenWithReason(std::u16string_view portName) {
+        OpenedDevice opened{Open(portName), OpenFailure::None};
+        if (!opened.device)
+            opened.failure = OpenFailure::Other;
+        return opened;
+    }
 };
 
 }  // namespace mivex::platform

@@ -10,6 +10,7 @@
 #include "app/compose_view.h"
 #include "app/inbox_view.h"
 #include "app/outbox_view.h"
+#include "app/pin_dialog.h"
 #include "app/sent_view.h"
 #include "app_fixture.h"
 
@@ -84,6 +85,13 @@ TEST_F(AccessibilityTest, EveryControlOfEachWindowHasAName) {
     const Controls dialog = Walk(about);
     EXPECT_EQ(dialog.unnamed, QStringList());
     EXPECT_TRUE(dialog.named.contains(QStringLiteral("OK")));
+
+    PinDialog pin({1}, &window);
+    pin.show();
+    const Controls pinControls = Walk(pin);
+    EXPECT_EQ(pinControls.unnamed, QStringList());
+    for (const char* name : {"PIN", "Remember until Mivex ends", "OK", "Cancel"})
+        EXPECT_TRUE(pinControls.named.contains(QString::fromLatin1(name))) << name;
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ platform::LocalTime RunClock::Local() {
     return time;
 }
 
-AppFixture::AppFixture() : context(dir.path() / "data", {clock, sounds, serialOpener}) {
+AppFixture::AppFixture() : context(dir.path() / "data", {clock, sounds, serialOpener, modems}) {
     Answer({});
     app::QtPrompter::ClearShownBoxes();
     context.Prompter().SetOwner(&window);

@@ -60,6 +60,7 @@ public:
     RunClock clock;
     CountingSounds sounds;
     phone::PosixSerialOpener serialOpener;
+    platform::NoModems modems;
     app::AppContext context;
     app::MainWindow window;
 };

@@ -15,6 +15,7 @@
 #include "app/compose_view.h"
 #include "app/inbox_view.h"
 #include "app/outbox_view.h"
+#include "app/pin_dialog.h"
 #include "app/qt_text.h"
 #include "app/sent_view.h"
 #include "app/transfer_runner.h"
@@ -108,6 +109,7 @@ protected:
         setup.faults = std::move(faults);
         setup.baudRate = baudRate;
         setup.settings.ownNumber = "+447700900999";
+        setup.settings.sim = sim;
         phone = std::make_unique<phonesim::SimulatedPhone>(std::move(setup));
         std::string error;
         ASSERT_TRUE(phone->Start(error)) << error;
@@ -138,6 +140,7 @@ protected:
     }
 
     AppViews views;
+    phonesim::SimSettings sim;  // of the next phone started
     std::unique_ptr<phonesim::SimulatedPhone> phone;
     Driver driver;
     StripFollower follower;
@@ -235,6 +238,41 @@ TEST_F(FolderViewsTest, FailedConnectionsLeaveTheFoldersAlone) {
         EXPECT_EQ(Count(store::kOutboxName), 1u);
         phone.reset();
     }
+}
+
+// A locked SIM is unlocked with the PIN the dialog gives; a PIN remembered
+// is used without asking until a SIM refuses it, and then asked for again.
+TEST_F(FolderViewsTest, ALockedSimTakesThePinTheDialogGives) {
+    ComposeView compose(window, context);
+    InboxView inbox(window, context);
+    QtPinPrompter::AnswerNextPins({platform::PinEntry{"2580", true}, platform::PinEntry{"1111"}});
+    const std::size_t askedBefore = QtPinPrompter::AskedQuestions().size();
+    // Each phone's PIN (the last row goes on with the phone before), whether
+    // the user is asked, and how the run ends.
+    const struct {
+        const char* pin;
+        bool asked;
+        const char* last;
+    } phones[] = {
+        {"2580", true, "You have 1 new"},
+        {"2580", false, "You have 0 new"},
+        {"1111", false, "Wrong PIN"},
+        {nullptr, true, "You have 0 new"},
+    };
+    for (const auto& row : phones) {
+        SCOPED_TRACE(row.pin != nullptr ? row.pin : "same phone");
+        if (row.pin != nullptr) {
+            sim.pin = row.pin;
+            StartPhone({u"Locked away"});
+        }
+        const std::size_t asked = QtPinPrompter::AskedQuestions().size();
+        const auto shown = Shown(QLatin1String(row.last));
+        inbox.OnCommand(cmd::Receive);
+        EXPECT_EQ(QtPinPrompter::AskedQuestions().size() - asked, row.asked ? 1u : 0u);
+        EXPECT_EQ(Shown(QLatin1String(row.last)) - shown, 1);
+    }
+    EXPECT_EQ(QtPinPrompter::AskedQuestions().size() - askedBefore, 2u);
+    EXPECT_EQ(QtPinPrompter::AskedQuestions().back().triesLeft, 2);
 }
 
 // The window goes on turning its event loop while a run waits on a slow line.

@@ -71,5 +71,18 @@ TEST(ListPorts, CutsAFriendlyNameThatAnOptionCouldNotHold) {
     EXPECT_TRUE(ports[0].starts_with(u"/dev/ttyUSB0: MMM"));
 }
 
+TEST(ListPorts, MarksThePortsAModemManagerModemHolds) {
+    std::vector<std::u16string> ports = {u"/dev/ttyS0:", u"/dev/ttyUSB2: Quectel EC25",
+                                         u"/dev/ttyUSB20:", u"COM1:"};
+    const std::vector<platform::ManagedModem> modems = {
+        {"1", u"Quectel EC25", {"/dev/cdc-wdm0", "/dev/ttyUSB2"}}};
+    MarkHeldPorts(ports, modems);
+    MarkHeldPorts(ports, modems);  // a second look marks nothing twice
+    const std::u16string held = u"/dev/ttyUSB2: Quectel EC25" + std::u16string(kHeldPortMark);
+    EXPECT_EQ(ports,
+              (std::vector<std::u16string>{u"/dev/ttyS0:", held, u"/dev/ttyUSB20:", u"COM1:"}));
+    EXPECT_EQ(WithoutHeldMark(held), u"/dev/ttyUSB2: Quectel EC25");
+}
+
 }  // namespace
 }  // namespace mivex::options::tests

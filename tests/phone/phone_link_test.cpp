@@ -4,6 +4,7 @@
 
 #include "link_fixture.h"
 #include "phone/at_exchanges.h"
+#include "phone/sim_state.h"
 
 namespace mivex::phone::test {
 namespace {
@@ -24,6 +25,7 @@ protected:
             line.answers[std::string(command)] = "\r\nOK\r\n";
         line.answers["AT+CGMI\r"] = "\r\nACME Phones Ltd\r\n\r\nOK\r\n";
         line.answers[std::string(kStepCommand)] = "\r\n+CMGF: 0\r\n\r\nOK\r\n";
+        line.answers["AT+CPIN?\r"] = "\r\n+CPIN: READY\r\n\r\nOK\r\n";
     }
     PortHandle Connect() { return OpenPhoneLink(link, options, status); }
 
@@ -42,10 +44,54 @@ TEST_F(PhoneLink, ConnectsWithTheDefaultsAfterTheSettleSecond) {
     EXPECT_EQ(line.configureTimes, (std::vector<std::uint64_t>{start + 1000}));
     EXPECT_EQ(line.purges, 2);  // once when configured, once when the link is up
     EXPECT_EQ(sounds.startSounds, 1);
-    ASSERT_EQ(line.writes.size(), 6u);
+    ASSERT_EQ(line.writes.size(), 7u);
     for (std::size_t index = 0; index < 5; ++index)
         EXPECT_EQ(line.writes[index].bytes, kInitCommands[index]);
     EXPECT_EQ(line.writes[5].bytes, "AT+CGMI\r");
+    EXPECT_EQ(line.writes[6].bytes, "AT+CPIN?\r");
+}
+
+// The PIN's answers a simulated phone does not give: none at all, the line
+// failing, and a phone that knows nothing of PINs.
+TEST_F(PhoneLink, APinAnswerThatGoesWrongEndsTheRunAfterOneTry) {
+    struct GivesPin final : platform::PinPrompter {
+        std::optional<platform::PinEntry> AskPin(const platform::PinQuestion&) override {
+            return platform::PinEntry{"1234", false};
+        }
+    } pins;
+    link.pins = &pins;
+    const std::string pinCommand = "AT+CPIN=\"1234\"\r";
+    struct Case {
+        const char* name;
+        std::string pinState;  // the answer to AT+CPIN?
+        bool lineFails;        // the line fails once the PIN is written
+        std::u16string_view failure;
+    };
+    const Case cases[] = {
+        {"no answer", "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n", false, kPinUnansweredText},
+        {"line gone", "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n", true, kPhoneLostText},
+        {"no such command", "\r\nERROR\r\n", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AnswerEverything();
+        line.answers["AT+CPIN?\r"] = c.pinState;
+        line.answers["AT+CPIN=?\r"] = "\r\nERROR\r\n";
+        line.writes.clear();
+        line.failReadsAt.reset();
+        line.onWrite = [&](std::string_view written) {
+            if (c.lineFails && written == pinCommand)
+                line.failReadsAt = clock.NowMs();
+        };
+        PortHandle port = Connect();
+        EXPECT_EQ(port.isValid(), c.failure.empty());
+        if (!c.failure.empty()) {
+            EXPECT_EQ(status.lines.back().text, c.failure);
+        }
+        const auto sent = std::count_if(line.writes.begin(), line.writes.end(),
+                                        [&](const WriteSeen& w) { return w.bytes == pinCommand; });
+        EXPECT_EQ(sent, c.failure.empty() ? 0 : 1);
+    }
 }
 
 TEST_F(PhoneLink, APhoneThatTakesOnlyOneCommandStillLinksUp) {

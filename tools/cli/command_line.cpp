@@ -117,6 +117,10 @@ void DefineCommandLine(CLI::App& app, CliArguments& arguments) {
     app.add_flag("--trace", session.trace,
                  "Trace mode for this run: every byte to and from the phone in MXdebug.txt in "
                  "the data directory.");
+    app.add_option("--pin-file", session.pinFile,
+                   "Where to read the SIM card's PIN, when it asks for one and no terminal is "
+                   "there to type it: a file of your own that only you can read (chmod 600).")
+        ->type_name("FILE");
     app.footer(
         "Progress texts go to stdout, one line each; refusals and failures to stderr.\n"
         "Exit status: 0 done, 1 failed, 2 usage error.");

@@ -25,8 +25,9 @@ enum class Command {
 // What every command may need: where the store is and how to reach the phone.
 struct SessionArguments {
     std::filesystem::path dataDirectory;
-    std::optional<std::string> port;  // replaces the Port option for this run
-    bool trace = false;               // trace mode for this run
+    std::optional<std::string> port;               // replaces the Port option for this run
+    bool trace = false;                            // trace mode for this run
+    std::optional<std::filesystem::path> pinFile;  // the SIM PIN, when no terminal is there
 };
 
 // Texts as given on the command line: UTF-8, not yet checked.

@@ -9,8 +9,10 @@
 #include "options/options_record.h"
 #include "phone/posix_serial_device.h"
 #include "phone/trace.h"
+#include "pin_entry.h"
 #include "platform/clock.h"
 #include "platform/memory_controls.h"
+#include "platform/modem_directory.h"
 #include "platform/sounds.h"
 #include "port_override.h"
 #include "sms/submit_encoder.h"
@@ -34,9 +36,10 @@ constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
 class TransferSetup {
 public:
     TransferSetup(const SessionArguments& session, std::optional<std::u16string> port,
-                  std::ostream& out, std::ostream& err)
+                  std::optional<std::string> pin, std::ostream& out, std::ostream& err)
         : session_(session),
           err_(err),
+          pins_(std::move(pin), err),
           store_(session.dataDirectory, sounds_),
           storedOptions_(store_),
           options_(storedOptions_, std::move(port)),
@@ -74,13 +77,29 @@ private:
     phone::PosixSerialOpener opener_;
     platform::SilentSounds sounds_;
     std::optional<phone::Trace> trace_;
-    phone::LinkContext link_{clock_, opener_, sounds_, nullptr};
+    ConsolePinPrompter pins_;
+    // Until the ModemManager side is there, no port is known to be its.
+    platform::NoModems modems_;
+    phone::LinkContext link_{clock_, opener_, sounds_, nullptr, &pins_, &modems_};
     store::Store store_;
     options::StoreOptions storedOptions_;
     PortOverride options_;
     ConsoleStatus status_;
     transfer::TransferContext context_{link_, options_, status_};
 };
+
+// The PIN of --pin-file, read before anything is sent. False after telling
+// the user when the file is refused.
+bool PinArgument(const SessionArguments& session, std::optional<std::string>& pin,
+                 std::ostream& err) {
+    if (!session.pinFile)
+        return true;
+    std::string error;
+    pin = ReadPinFile(*session.pinFile, error);
+    if (!pin)
+        err << kMessagePrefix << error << '\n';
+    return pin.has_value();
+}
 
 // The port named on the command line, as the Port setting would hold it.
 // False after telling the user when it is no usable name.
@@ -163,7 +182,10 @@ ExitStatus RunReceive(const SessionArguments& session, std::ostream& out, std::o
     std::optional<std::u16string> port;
     if (!PortArgument(session, port, err))
         return ExitStatus::UsageError;
-    TransferSetup setup(session, std::move(port), out, err);
+    std::optional<std::string> pin;
+    if (!PinArgument(session, pin, err))
+        return ExitStatus::Failed;
+    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
     return Receive(setup, session, err);
 }
 
@@ -171,7 +193,10 @@ ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostr
     std::optional<std::u16string> port;
     if (!PortArgument(session, port, err))
         return ExitStatus::UsageError;
-    TransferSetup setup(session, std::move(port), out, err);
+    std::optional<std::string> pin;
+    if (!PinArgument(session, pin, err))
+        return ExitStatus::Failed;
+    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
     return Send(setup, out, err);
 }
 

@@ -22,6 +22,25 @@ struct FaultOption {
     const std::vector<std::string>* requests;
 };
 
+// The SIM card: locked with a PIN, or missing.
+void DefineSimOptions(CLI::App& app, PhonesimArguments& arguments) {
+    const std::string sim = "SIM card";
+    app.add_option("--pin", arguments.pin,
+                   "Lock the SIM with this PIN (4 to 8 digits): message commands fail until "
+                   "AT+CPIN=\"CODE\"; three wrong PINs block it (SIM PUK).")
+        ->group(sim)
+        ->check([](const std::string& pin) {
+            const bool digits = pin.size() >= 4 && pin.size() <= 8 &&
+                                pin.find_first_not_of("0123456789") == std::string::npos;
+            return digits ? std::string() : std::string("a PIN is 4 to 8 digits");
+        })
+        ->type_name("CODE");
+    app.add_flag("--no-sim", arguments.noSim,
+                 "No SIM card: AT+CPIN? and message commands fail with \"SIM not inserted\".")
+        ->group(sim)
+        ->excludes("--pin");
+}
+
 }  // namespace
 
 void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
@@ -94,6 +113,7 @@ void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
     app.add_flag("--empty-slot-error", arguments.emptySlotError,
                  "Answer AT+CMGR of an empty slot with +CMS ERROR: 321 instead of OK.")
         ->group(faults);
+    DefineSimOptions(app, arguments);
     app.footer(
         "Exit status: 0 stopped or line cut as asked, 1 no pseudo-terminal, 2 bad arguments or "
         "files.");
@@ -113,6 +133,8 @@ std::optional<phonesim::PhoneSetup> BuildSetup(const PhonesimArguments& argument
     }
     setup.settings.ownNumber = arguments.ownNumber;
     setup.settings.serviceCentre = arguments.serviceCentre;
+    setup.settings.sim.pin = arguments.pin;
+    setup.settings.sim.present = !arguments.noSim;
 
     setup.stores.phone = phonesim::MessageStore(arguments.capacity);
     setup.stores.sim = phonesim::MessageStore(arguments.capacity);

@@ -16,7 +16,8 @@ namespace mivex::options {
 
 GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogChrome& chrome,
                                            std::function<void()> contactsChanged,
-                                           const PortRoots& ports, QWidget* owner)
+                                           const PortRoots& ports, QWidget* owner,
+                                           platform::ModemDirectory* modems)
     : OptionDialog(chrome, owner, QStringLiteral(":/artwork/title-general-options.svg"),
                    QStringLiteral("General Options"), Help::Answered),
       options_(options),
@@ -61,11 +62,11 @@ GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogCh
     Body().addLayout(portRow);
 
     connect(setup_, &QPushButton::clicked, this, [this] { RunPortSetup(); });
-    Load(ports);
+    Load(ports, modems);
     FinishDress();
 }
 
-void GeneralOptionsDialog::Load(const PortRoots& ports) {
+void GeneralOptionsDialog::Load(const PortRoots& ports, platform::ModemDirectory* modems) {
     nameOrder_->addItems({QStringLiteral("First then Last"), QStringLiteral("Last then First")});
     // The contact lists read anything but 1 as first name first.
     nameOrder_->setCurrentIndex(ReadInteger(options_, Option::NameOrder) == 1 ? 1 : 0);
@@ -78,6 +79,8 @@ void GeneralOptionsDialog::Load(const PortRoots& ports) {
     std::u16string stored;
     (void)options_.ReadOption(Option::Port, stored);
     const std::size_t selected = OfferStoredPort(entries, stored);
+    if (modems != nullptr)
+        MarkHeldPorts(entries, modems->ListModems());
     for (const std::u16string& entry : entries)
         port_->addItem(QString::fromStdU16String(entry));
     port_->setCurrentIndex(static_cast<int>(selected));
@@ -100,7 +103,9 @@ void GeneralOptionsDialog::accept() {
     writes.Write(Option::ShowAllContactNumbers, showAllContactNumbers_->isChecked() ? 1 : 0);
     writes.Write(Option::RemoveNumberTag, removeNumberTag_->isChecked() ? 1 : 0);
     writes.Write(Option::SoundsOff, soundsOff_->isChecked() ? 1 : 0);
-    writes.Write(Option::Port, port_->currentText().trimmed());
+    writes.Write(Option::Port,
+                 QString::fromStdU16String(WithoutHeldMark(port_->currentText().toStdU16String()))
+                     .trimmed());
     if (CloseWhenStored(writes) && contactsChanged_)
         contactsChanged_();
 }
