@@ -5,6 +5,9 @@
 # the keyboard, and a second screenshot once mivex-cli finds the demo phone's
 # messages in the Inbox of the demo's data folder; then Ctrl+Q. It must end with status 0 and leave nothing behind: no
 # process, no lock or socket in the runtime folder, no demo folder.
+# Like a desktop session, it has a D-Bus session bus of its own; without one,
+# libraries would start one by themselves where dbus-x11 is installed, and
+# that bus would outlive the program.
 # Usage: xvfb_smoke.sh MIVEX MIVEX-CLI COMPOSE.png INBOX.png
 set -euo pipefail
 mivex=$1
@@ -15,15 +18,22 @@ inbox_screenshot=$4
 work=$(mktemp -d)
 xvfb_pid=
 mivex_pid=
+bus_pid=
 cleanup() {
   [[ -n $mivex_pid ]] && kill -9 "$mivex_pid" 2>/dev/null || true
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+  [[ -n $bus_pid ]] && kill "$bus_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "xvfb_smoke: $*" >&2; exit 1; }
 
-mkdir -m 700 "$work/run" "$work/tmp"
+mkdir -m 700 "$work/run" "$work/tmp" "$work/bus"
+# The bus keeps its own files apart from the runtime folder checked below.
+bus=$(XDG_RUNTIME_DIR="$work/bus" dbus-daemon --session --fork --print-address=1 --print-pid=1 \
+  --address="unix:path=$work/bus/socket") || fail "no session bus"
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 <<<"$bus")
+bus_pid=$(sed -n 2p <<<"$bus")
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
