@@ -45,7 +45,7 @@ void ViewPage::PostCommand(int id) {
     QMetaObject::invokeMethod(
         this,
         [page = QPointer<ViewPage>(this), id] {
-            if (!page || page->Ended())
+            if (!page || page->Ended() || page->Window().TopPage() != page)
                 return;
             // A command never starts inside a transfer that keeps the window
             // alive: it waits for the run to end, as it would behind a

@@ -1,15 +1,14 @@
 #pragma once
 
 // A view of the program: one page of the main window that runs its own modal
-// loop, so views nest exactly as modal dialogs do. The compose view runs its
-// page for the whole program; the folder views are run by the compose view's
-// command handler, and a switch from one folder view to another ends the
-// current one and has the compose view run the next, one level deeper. An
-// ended view shows no more; its loop returns once the views above it have.
+// loop. The compose view runs its page for the whole program; a folder view
+// runs over it, and a switch from one folder view to another ends the
+// current one before the next is opened (see ViewOpener), so the views never
+// pile up however long the program runs. An ended view shows no more.
 //
 // Commands reach a view through OnCommand: SendCommand calls it at once (the
 // caller waits for it), PostCommand queues it to run after the current
-// handler has returned.
+// handler has returned, and only while the view is the one on top.
 
 #include <QEventLoop>
 #include <QPointer>
