@@ -41,24 +41,47 @@ struct Arguments {
     bool demo = false;
 };
 
-std::optional<Arguments> ParseArguments(QApplication& application, QString& error) {
+// The program's command line. Only --data-dir and --demo are its own.
+struct CommandLine {
+    CommandLine() {
+        parser.setApplicationDescription(QStringLiteral(
+            "Mivex, SMS through a GSM phone or USB modem on a serial line.\n"
+            "Messages and settings are kept in the data directory, by default\n"
+            "$XDG_DATA_HOME/mivex (~/.local/share/mivex); contacts are read from the\n"
+            ".vcf files in its contacts folder."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(dataDir);
+        parser.addOption(demo);
+    }
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Mivex, SMS through a GSM phone or USB modem on a serial line.\n"
-                       "Messages and settings are kept in the data directory, by default\n"
-                       "$XDG_DATA_HOME/mivex (~/.local/share/mivex); contacts are read from the\n"
-                       ".vcf files in its contacts folder."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+    const QCommandLineOption dataDir{QStringLiteral("data-dir"),
                                      QStringLiteral("Keep messages and settings in <dir>."),
-                                     QStringLiteral("dir"));
-    const QCommandLineOption demo(
+                                     QStringLiteral("dir")};
+    const QCommandLineOption demo{
         QStringLiteral("demo"),
         QStringLiteral("Try Mivex with a simulated phone holding sample messages, and sample "
-                       "contacts, in a data directory removed at the end."));
-    parser.addOption(dataDir);
-    parser.addOption(demo);
+                       "contacts, in a data directory removed at the end.")};
+};
+
+// --help and --version print and end the program before anything needs a
+// display, so they work over SSH and in scripts like any other program's.
+bool AsksForHelpOrVersion(int argc, char** argv) {
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    CommandLine commandLine;
+    (void)commandLine.parser.parse(arguments);
+    return commandLine.parser.isSet(QStringLiteral("help")) ||
+           commandLine.parser.isSet(QStringLiteral("version"));
+}
+
+std::optional<Arguments> ParseArguments(QApplication& application, QString& error) {
+    CommandLine commandLine;
+    QCommandLineParser& parser = commandLine.parser;
+    const QCommandLineOption& dataDir = commandLine.dataDir;
+    const QCommandLineOption& demo = commandLine.demo;
     parser.process(application);
 
     if (!parser.positionalArguments().isEmpty()) {
@@ -107,9 +130,16 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("mivex"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(app::kVersion));
+    if (AsksForHelpOrVersion(argc, argv)) {
+        QCoreApplication printer(argc, argv);
+        CommandLine commandLine;
+        commandLine.parser.process(printer);  // prints, and ends the program
+        return kSuccess;
+    }
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("mivex"));
-    QApplication::setApplicationVersion(QString::fromLatin1(app::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("org.mivex.Mivex"));
     // The program ends when the compose view ends, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
