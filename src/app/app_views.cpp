@@ -87,7 +87,10 @@ bool AppViews::RunDialog(int command, QWidget& owner) {
     if (command == cmd::SmsOptions) {
         const options::DialogChrome chrome = OptionDialogChrome(context_);
         options::SmsOptionsDialog dialog(context_.Options(), chrome, &owner);
-        dialog.exec();
+        if (dialog.exec() == QDialog::Accepted) {
+            if (ComposeView* compose = context_.Shell().composeWindow)
+                compose->SmsOptionsSaved();
+        }
         return true;
     }
     if (command == cmd::GeneralOptions) {

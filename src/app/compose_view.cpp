@@ -262,11 +262,10 @@ bool ComposeView::OnCommand(int id) {
 void ComposeView::UpdateCounter() {
     // The counter counts what the message will be sent as: septets left in
     // the GSM alphabet, or UTF-16 units left in UCS2, and the SMS it takes.
-    std::int32_t gsmOnly = 0;
-    (void)context_.Options().ReadOption(Option::GsmAlphabetOnly, gsmOnly);
+    const bool gsmOnly = gsmOnly_.Value(context_.Options()) != 0;
     const sms::TextMeasure measure =
-        sms::MeasureText(messageText_.Text(), gsmOnly != 0 ? sms::AlphabetChoice::GsmOnly
-                                                           : sms::AlphabetChoice::Automatic);
+        sms::MeasureText(messageText_.Text(),
+                         gsmOnly ? sms::AlphabetChoice::GsmOnly : sms::AlphabetChoice::Automatic);
     counter_->setText(QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments));
     counter_->setAccessibleName(counter_->text());
     const QString encoding = measure.encoding == sms::TextEncoding::Ucs2
@@ -279,6 +278,11 @@ void ComposeView::UpdateCounter() {
                                        "\u20AC [ ] { } ~ ^ | \\ count twice");
     counter_->setToolTip(QStringLiteral("Left in this SMS / SMS needed.\n") + encoding);
     counter_->setAccessibleDescription(counter_->toolTip());
+}
+
+void ComposeView::SmsOptionsSaved() {
+    gsmOnly_.Forget();
+    UpdateCounter();
 }
 
 void ComposeView::ShowRecipientCount() {

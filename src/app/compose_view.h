@@ -18,6 +18,7 @@
 #include "app/qt_controls.h"
 #include "app/view_chrome.h"
 #include "app/view_page.h"
+#include "options/options_record.h"
 #include "store/compose_target.h"
 
 namespace mivex::app {
@@ -63,6 +64,8 @@ public:
     // The chosen category, or the settings that shape the contact list,
     // changed: the recipient box's list is filled again.
     void ContactsRefill();
+    // The SMS options were saved: the counter counts as they now say.
+    void SmsOptionsSaved();
 
     // For tests and the accessibility walk.
     [[nodiscard]] QPlainTextEdit& MessageEdit() { return *message_; }
@@ -107,6 +110,8 @@ private:
     QtListControl recipientList_;
     QtComboControl categoryControl_;
     QtComboControl recipientControl_;
+    // Read at every keystroke; kept here, not read from the store each time.
+    options::RememberedOption gsmOnly_{options::Option::GsmAlphabetOnly};
 };
 
 }  // namespace mivex::app

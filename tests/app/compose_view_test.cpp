@@ -9,6 +9,7 @@
 #include "app_fixture.h"
 #include "options/option_ids.h"
 #include "store/queueing.h"
+#include "store/store.h"
 
 namespace mivex::app {
 namespace {
@@ -55,6 +56,10 @@ TEST_F(ComposeViewTest, CounterShowsWhatIsLeftOfTheLastSms) {
         {QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442"), true, "154/1", false},
     };
     // clang-format on
+    // The setting as another program (mivex-cli) writes it: the view keeps
+    // it in memory and must notice.
+    store::Store elsewhere(context.DataDirectory(), sounds);
+    options::StoreOptions otherOptions(elsewhere);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.counter);
         ASSERT_TRUE(
