@@ -41,7 +41,7 @@ QString ControlText(const QString& text) {
 
 }  // namespace
 
-ComposeView::ComposeView(MainWindow& window, AppContext& context)
+ComposeView::ComposeView(MainWindow& window, AppContext& context, ContactsFill fill)
     : ViewPage(window),
       context_(context),
       message_(new QPlainTextEdit(this)),
@@ -66,7 +66,7 @@ ComposeView::ComposeView(MainWindow& window, AppContext& context)
       categoryControl_(*category_),
       recipientControl_(*recipientBox_) {
     BuildControls();
-    Open();
+    Open(fill);
 }
 
 ComposeView::~ComposeView() {
@@ -179,7 +179,7 @@ void ComposeView::BuildControls() {
     recipientBox_->lineEdit()->installEventFilter(this);
 }
 
-void ComposeView::Open() {
+void ComposeView::Open(ContactsFill fill) {
     context_.Shell().composeWindow = this;
     UpdateCounter();
     InputPanelDown();
@@ -187,11 +187,39 @@ void ComposeView::Open() {
         categoryControl_.InsertItem(0, category);
         categoryControl_.SetCurrentIndex(0);
     }
-    SendCommand(cmd::ContactsUpdate);
+    if (fill == ContactsFill::Now) {
+        SendCommand(cmd::ContactsUpdate);
+    } else {
+        recipientBox_->setEditText(ToQString(kSelectContactText));
+        installEventFilter(this);
+    }
+}
+
+void ComposeView::LateContactsUpdate() {
+    if (contactsFilled_)
+        return;
+    QLineEdit& edit = *recipientBox_->lineEdit();
+    const QString typed = edit.text();
+    const int cursor = edit.cursorPosition();
+    ContactsRefill();
+    if (typed != ToQString(kSelectContactText)) {
+        edit.setText(typed);
+        edit.setCursorPosition(cursor);
+    } else {
+        recipientBox_->setEditText(typed);
+    }
+    emit contactsFilled();
 }
 
 bool ComposeView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == this && type == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // Not a posted command: a view opened over this one meanwhile must
+        // not keep the boxes empty.
+        QMetaObject::invokeMethod(
+            this, [this] { LateContactsUpdate(); }, Qt::QueuedConnection);
+    }
     if (watched == title_ && type == QEvent::MouseButtonPress) {
         TraceSwitch();
         return true;
@@ -297,6 +325,7 @@ void ComposeView::ContactsUpdate() {
 }
 
 void ComposeView::ContactsRefill() {
+    contactsFilled_ = true;
     (void)contacts::FillContactCombo(recipientControl_, categoryControl_,
                                      context_.Contacts().Refresh(), context_.Options());
 }
@@ -314,6 +343,7 @@ void ComposeView::AddRecipient() {
 }
 
 void ComposeView::AddAllRecipients() {
+    LateContactsUpdate();
     if (!context_.Prompter().Confirm(kAddAllQuestion))
         return;
     for (std::size_t index = 0; index < recipientControl_.Count(); ++index) {

@@ -183,6 +183,19 @@ TEST_F(ComposeViewTest, ExportTellsTheCountOrTheFailure) {
     EXPECT_EQ(LastSaveDialogRequest().defaultSuffix, QStringLiteral("txt"));
 }
 
+// The program fills the contact boxes after the window's first paint; a
+// number typed before then stays.
+TEST_F(ComposeViewTest, ContactsFilledAfterTheFirstPaintKeepWhatWasTyped) {
+    WriteContacts("friends.vcf", kThreeFriends);
+    ComposeView compose(window, context, ContactsFill::AfterFirstPaint);
+    EXPECT_EQ(compose.RecipientBox().count(), 0);
+    compose.RecipientBox().setEditText(QStringLiteral("+44770"));
+    window.PushPage(&compose);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return compose.RecipientBox().count() == 3; }));
+    EXPECT_EQ(compose.RecipientBox().currentText(), QStringLiteral("+44770"));
+}
+
 // Quit keeps the chosen category for the next start; closing the window
 // ends the program without keeping it.
 TEST_F(ComposeViewTest, QuitSavesTheChosenCategoryWindowCloseDoesNot) {
