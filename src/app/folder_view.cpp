@@ -103,7 +103,7 @@ bool FolderView::OnSharedCommand(int id) {
         case cmd::SortByName:
             if (kind_.byName == 0)
                 return false;
-            Sort(id == cmd::SortByDate ? 0 : 1);
+            Sort(id == cmd::SortByDate ? SortOrder::ByDate : SortOrder::ByName);
             return true;
         case cmd::SendAndReceive:
             if (ConfirmSendAndReceive()) {
@@ -232,8 +232,9 @@ bool FolderView::ConfirmSendAndReceive() {
     return true;
 }
 
-void FolderView::Sort(int order) {
-    store::FolderHandle folder = OpenFolder(kind_.folder, order == 0 ? kind_.byDate : kind_.byName);
+void FolderView::Sort(SortOrder order) {
+    store::FolderHandle folder =
+        OpenFolder(kind_.folder, order == SortOrder::ByDate ? kind_.byDate : kind_.byName);
     if (!folder)
         return;
     const store::FolderViewControls controls = Controls();
@@ -246,9 +247,9 @@ void FolderView::Sort(int order) {
     context_.Store().CloseFolder(folder);
     memory.sortOrder = order;
     if (QAction* date = menuBar_.Item(cmd::SortByDate))
-        date->setChecked(order == 0);
+        date->setChecked(order == SortOrder::ByDate);
     if (QAction* name = menuBar_.Item(cmd::SortByName))
-        name->setChecked(order == 1);
+        name->setChecked(order == SortOrder::ByName);
 }
 
 FolderViewMemory& FolderView::Memory() {
@@ -256,7 +257,7 @@ FolderViewMemory& FolderView::Memory() {
 }
 
 void FolderView::Resort() {
-    SendCommand(Memory().sortOrder == 0 ? cmd::SortByDate : cmd::SortByName);
+    SendCommand(Memory().sortOrder == SortOrder::ByDate ? cmd::SortByDate : cmd::SortByName);
 }
 
 void FolderView::ShowContextMenu(QPoint globalPoint) {

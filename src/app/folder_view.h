@@ -102,9 +102,9 @@ protected:
 
     // "Send and Receive" asked and confirmed: the chain starts.
     bool ConfirmSendAndReceive();
-    // Sorts by date (0) or by name (1), keeping the place when the order
-    // stays, and checks the chosen "Sort by" item.
-    void Sort(int order);
+    // Sorts, keeping the place when the order stays, and checks the chosen
+    // "Sort by" item.
+    void Sort(SortOrder order);
     // Sorts again in the order chosen last in this run, by date the first time.
     void Resort();
     [[nodiscard]] FolderViewMemory& Memory();

@@ -9,11 +9,13 @@ namespace mivex::app {
 
 class ComposeView;
 
+enum class SortOrder { ByDate, ByName };
+
 // A folder view's place in its list and its sort order, kept while the
 // program runs so that reopening the view finds the user where they were.
 struct FolderViewMemory {
     std::size_t selection = 0;  // first selected row at the last selection change
-    int sortOrder = 0;          // 0 by date, 1 by name
+    SortOrder sortOrder = SortOrder::ByDate;
 };
 
 struct ShellState {
