@@ -249,7 +249,7 @@ bool ComposeView::OnCommand(int id) {
             return true;
         case cmd::SendAndReceive:
             if (context_.Prompter().Confirm(kSendAndReceiveQuestion)) {
-                context_.Shell().autoTransfer = true;
+                context_.Shell().sendAndReceive.Start();
                 SendCommand(cmd::Outbox);
             }
             return true;

@@ -228,7 +228,7 @@ void FolderView::Pause(std::uint32_t milliseconds) {
 bool FolderView::ConfirmSendAndReceive() {
     if (!context_.Prompter().Confirm(kSendAndReceiveQuestion))
         return false;
-    context_.Shell().autoTransfer = true;
+    context_.Shell().sendAndReceive.Start();
     return true;
 }
 

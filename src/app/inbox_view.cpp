@@ -27,10 +27,8 @@ const FolderViewKind kInbox{MenuBarId::Inbox,
 InboxView::InboxView(MainWindow& window, AppContext& context)
     : FolderView(window, context, kInbox) {
     Resort();
-    if (Context().Shell().autoTransfer) {
+    if (Context().Shell().sendAndReceive.TakeOver())
         PostCommand(cmd::Receive);
-        Context().Shell().autoTransfer = false;
-    }
 }
 
 bool InboxView::OnViewCommand(int id) {

@@ -4,6 +4,7 @@
 // thread touches it.
 
 #include <cstddef>
+#include <utility>
 
 namespace mivex::app {
 
@@ -18,15 +19,29 @@ struct FolderViewMemory {
     SortOrder sortOrder = SortOrder::ByDate;
 };
 
+// "Send and Receive" across the views: started in any view once the user
+// said Yes, it has the Outbox view send all and switch to the Inbox view,
+// which receives and ends it. A folder that cannot be opened or a failed
+// send ends it in the Outbox view.
+class SendAndReceiveChain {
+public:
+    void Start() { running_ = true; }
+    [[nodiscard]] bool Running() const { return running_; }
+    void Stop() { running_ = false; }
+    // The Inbox view's part: true when a chain ran, which ends with it.
+    [[nodiscard]] bool TakeOver() { return std::exchange(running_, false); }
+
+private:
+    bool running_ = false;
+};
+
 struct ShellState {
     // The root view, which every other view sends its navigation to.
     ComposeView* composeWindow = nullptr;
     // The hidden trace mode: every byte exchanged with the phone is written
     // to the trace file while it is on.
     bool traceEnabled = false;
-    // A "Send and Receive" chain is running: the Outbox view sends all, then
-    // the Inbox view receives and clears it.
-    bool autoTransfer = false;
+    SendAndReceiveChain sendAndReceive;
     FolderViewMemory inbox;
     FolderViewMemory outbox;
     FolderViewMemory sent;

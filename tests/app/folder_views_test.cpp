@@ -186,7 +186,7 @@ TEST_F(FolderViewsTest, ComposeSendsOnlyItsMessagesAndTheChainReceivesTheLoopBac
                 [&] { Top<InboxView>()->PostCommand(cmd::Quit); });
     EXPECT_TRUE(driver.Run(compose, window));
     EXPECT_EQ(Shown(ToQString(kNothingToSendText)), 1);
-    EXPECT_FALSE(context.Shell().autoTransfer);
+    EXPECT_FALSE(context.Shell().sendAndReceive.Running());
     EXPECT_EQ(phone->Submitted().size(), 3u);
     EXPECT_EQ(Count(store::kOutboxName), 0u);
     EXPECT_EQ(Count(store::kSentName), 3u);
