@@ -399,15 +399,17 @@ void ComposeView::TraceSwitch() {
 }
 
 void ComposeView::Queue(int command) {
-    store::FolderHandle outbox =
-        context_.Store().OpenFolder(store::kOutboxName, store::kOutboxByDate);
-    if (!outbox)
-        return;
-    const store::SendNow sendNow =
-        command == cmd::MoveToOutboxAndSend ? store::SendNow::Yes : store::SendNow::No;
-    const int queued = store::QueueMessage(messageText_, recipientList_, *outbox, sendNow,
-                                           context_.Prompter(), context_.Clock());
-    context_.Store().CloseFolder(outbox);
+    int queued = 0;
+    {
+        store::FolderHandle outbox =
+            context_.Store().OpenFolder(store::kOutboxName, store::kOutboxByDate);
+        if (!outbox)
+            return;
+        const store::SendNow sendNow =
+            command == cmd::MoveToOutboxAndSend ? store::SendNow::Yes : store::SendNow::No;
+        queued = store::QueueMessage(messageText_, recipientList_, *outbox, sendNow,
+                                     context_.Prompter(), context_.Clock());
+    }  // closed before the Outbox view opens it again
     if (queued == 0)
         return;
     message_->clear();  // its change notification resets the counter

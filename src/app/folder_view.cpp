@@ -123,7 +123,6 @@ void FolderView::OnSelectionChanged() {
             return 0;
         Memory().selection = FirstSelected();
         (void)kind_.listOp(Controls(), Compose(), store::ListOperation::ShowSelected, *folder);
-        context_.Store().CloseFolder(folder);
         return 0;
     });
 }
@@ -132,9 +131,7 @@ std::optional<int> FolderView::RunListOp(store::ListOperation operation) {
     store::FolderHandle folder = OpenFolder(kind_.folder, kind_.byDate);
     if (!folder)
         return std::nullopt;
-    const int result = kind_.listOp(Controls(), Compose(), operation, *folder);
-    context_.Store().CloseFolder(folder);
-    return result;
+    return kind_.listOp(Controls(), Compose(), operation, *folder);
 }
 
 bool FolderView::OnNavigation(int id) {
@@ -244,7 +241,6 @@ void FolderView::Sort(SortOrder order) {
         memory.selection = 0;
     SelectRow(memory.selection);
     (void)kind_.listOp(controls, Compose(), store::ListOperation::ShowSelected, *folder);
-    context_.Store().CloseFolder(folder);
     memory.sortOrder = order;
     if (QAction* date = menuBar_.Item(cmd::SortByDate))
         date->setChecked(order == SortOrder::ByDate);

@@ -76,7 +76,8 @@ protected:
     virtual void OnSelectionChanged();
 
     // The folder, opened for one command with the given sort property and
-    // closed when the handle goes; invalid when it cannot be opened.
+    // closed (the volume unmounted) when the handle goes out of scope;
+    // invalid when it cannot be opened.
     store::FolderHandle OpenFolder(std::u16string_view name, store::PropId sortProperty);
     // Opens the view's folder by date, runs the list operation on the view's
     // controls (the hand-overs on the compose view) and closes it. Nothing

@@ -48,7 +48,6 @@ void OutboxView::Open() {
         SelectRow(Memory().selection);
     }
     (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
-    Context().Store().CloseFolder(outbox);
 }
 
 bool OutboxView::OnViewCommand(int id) {
@@ -91,7 +90,6 @@ void OutboxView::SendSelected() {
         }
         store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
         if (!sent) {
-            Context().Store().CloseFolder(outbox);
             chain.Stop();
             return;
         }
@@ -103,8 +101,6 @@ void OutboxView::SendSelected() {
         });
         (void)store::OutboxListOp(controls, Compose(), store::ListOperation::Fill, *outbox);
         (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
-        Context().Store().CloseFolder(sent);
-        Context().Store().CloseFolder(outbox);
     }
     if (!chain.Running())
         return;
@@ -125,7 +121,6 @@ void OutboxView::Edit() {
     Compose().ClearRecipients();
     if (store::OutboxListOp(Controls(), Compose(), store::ListOperation::EditGroup, *outbox) != 0)
         End(1);
-    Context().Store().CloseFolder(outbox);
 }
 
 }  // namespace mivex::app
