@@ -86,7 +86,6 @@ public:
     [[nodiscard]] QListWidget& Recipients() { return *recipients_; }
     [[nodiscard]] QLabel& RecipientCount() { return *recipientCount_; }
     [[nodiscard]] QLabel& TitlePicture() { return *title_; }
-    [[nodiscard]] HoldEdit& MessageHold() { return *hold_; }
     [[nodiscard]] const ViewMenuBar& MenuBar() const { return menuBar_; }
 
 protected:

@@ -32,7 +32,6 @@ public:
     // view run above it has returned. Ending twice keeps the first result.
     void End(int result);
     [[nodiscard]] bool Ended() const { return ended_; }
-    [[nodiscard]] bool Running() const { return loop_ != nullptr; }
 
     // True when the view handled the command.
     virtual bool OnCommand(int id) = 0;
@@ -45,7 +44,8 @@ public:
 
     bool SendCommand(int id) { return OnCommand(id); }
     // Runs after the current handler has returned, in whichever loop then
-    // runs; a command posted to a view that has ended by then is dropped.
+    // runs. A command for a view that has ended by then, or that another
+    // view covers, is dropped: only what the user sees takes commands.
     void PostCommand(int id);
 
     [[nodiscard]] MainWindow& Window() const { return window_; }
