@@ -296,14 +296,18 @@ void ComposeView::UpdateCounter() {
                          gsmOnly ? sms::AlphabetChoice::GsmOnly : sms::AlphabetChoice::Automatic);
     counter_->setText(QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments));
     counter_->setAccessibleName(counter_->text());
-    const QString encoding = measure.encoding == sms::TextEncoding::Ucs2
-                                 ? QStringLiteral(
-                                       "Sent as Unicode (UCS2): 70 characters in one "
-                                       "SMS, 67 in each part of a long message")
-                                 : QStringLiteral(
-                                       "Sent in the GSM alphabet: 160 characters in one "
-                                       "SMS, 153 in each part of a long message; "
-                                       "\u20AC [ ] { } ~ ^ | \\ count twice");
+    const QString encoding =
+        measure.encoding == sms::TextEncoding::Ucs2
+            ? QStringLiteral(
+                  "Sent as Unicode (UCS2): %1 characters in one SMS, %2 in each "
+                  "part of a long message")
+                  .arg(sms::kSingleMessageUcs2Units)
+                  .arg(sms::kSegmentUcs2Units)
+            : QStringLiteral(
+                  "Sent in the GSM alphabet: %1 characters in one SMS, %2 in each "
+                  "part of a long message; \u20AC [ ] { } ~ ^ | \\ count twice")
+                  .arg(sms::kSingleMessageSeptets)
+                  .arg(sms::kSegmentSeptets);
     counter_->setToolTip(QStringLiteral("Left in this SMS / SMS needed.\n") + encoding);
     counter_->setAccessibleDescription(counter_->toolTip());
 }
