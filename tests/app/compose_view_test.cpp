@@ -63,7 +63,7 @@ TEST_F(ComposeViewTest, CounterShowsWhatIsLeftOfTheLastSms) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.counter);
         ASSERT_TRUE(
-            context.Options().WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
+            otherOptions.WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
         View().MessageEdit().setPlainText(row.text);
         EXPECT_EQ(View().Counter().text(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().accessibleName(), QLatin1String(row.counter));
