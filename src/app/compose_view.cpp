@@ -39,6 +39,22 @@ QString ControlText(const QString& text) {
     return text.left(kMaxControlTextChars);
 }
 
+const QString& CounterToolTip(sms::TextEncoding encoding) {
+    static const QString ucs2 =
+        QStringLiteral(
+            "Left in this SMS / SMS needed.\nSent as Unicode (UCS2): %1 characters in one SMS, "
+            "%2 in each part of a long message")
+            .arg(sms::kSingleMessageUcs2Units)
+            .arg(sms::kSegmentUcs2Units);
+    static const QString gsm =
+        QStringLiteral(
+            "Left in this SMS / SMS needed.\nSent in the GSM alphabet: %1 characters in one "
+            "SMS, %2 in each part of a long message; \u20AC [ ] { } ~ ^ | \\ count twice")
+            .arg(sms::kSingleMessageSeptets)
+            .arg(sms::kSegmentSeptets);
+    return encoding == sms::TextEncoding::Ucs2 ? ucs2 : gsm;
+}
+
 }  // namespace
 
 ComposeView::ComposeView(MainWindow& window, AppContext& context, ContactsFill fill)
@@ -294,22 +310,18 @@ void ComposeView::UpdateCounter() {
     const sms::TextMeasure measure =
         sms::MeasureText(messageText_.Text(),
                          gsmOnly ? sms::AlphabetChoice::GsmOnly : sms::AlphabetChoice::Automatic);
-    counter_->setText(QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments));
-    counter_->setAccessibleName(counter_->text());
-    const QString encoding =
-        measure.encoding == sms::TextEncoding::Ucs2
-            ? QStringLiteral(
-                  "Sent as Unicode (UCS2): %1 characters in one SMS, %2 in each "
-                  "part of a long message")
-                  .arg(sms::kSingleMessageUcs2Units)
-                  .arg(sms::kSegmentUcs2Units)
-            : QStringLiteral(
-                  "Sent in the GSM alphabet: %1 characters in one SMS, %2 in each "
-                  "part of a long message; \u20AC [ ] { } ~ ^ | \\ count twice")
-                  .arg(sms::kSingleMessageSeptets)
-                  .arg(sms::kSegmentSeptets);
-    counter_->setToolTip(QStringLiteral("Left in this SMS / SMS needed.\n") + encoding);
-    counter_->setAccessibleDescription(counter_->toolTip());
+    // Runs at every keystroke: only what changed is set, as each setting
+    // tells the accessibility tools.
+    const QString count = QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments);
+    if (counter_->text() != count) {
+        counter_->setText(count);
+        counter_->setAccessibleName(count);
+    }
+    const QString& tip = CounterToolTip(measure.encoding);
+    if (counter_->toolTip() != tip) {
+        counter_->setToolTip(tip);
+        counter_->setAccessibleDescription(tip);
+    }
 }
 
 void ComposeView::SmsOptionsSaved() {
