@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
@@ -231,10 +232,10 @@ bool ComposeView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == this && type == QEvent::Paint && !painted_) {
         painted_ = true;
-        // Not a posted command: a view opened over this one meanwhile must
-        // not keep the boxes empty.
-        QMetaObject::invokeMethod(
-            this, [this] { LateContactsUpdate(); }, Qt::QueuedConnection);
+        // On the loop's next turn, once the paint is on the screen. Not a
+        // posted command: a view opened over this one meanwhile must not
+        // keep the boxes empty.
+        QTimer::singleShot(0, this, [this] { LateContactsUpdate(); });
     }
     if (watched == title_ && type == QEvent::MouseButtonPress) {
         TraceSwitch();

@@ -117,8 +117,9 @@ public:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && !painted_) {
             painted_ = true;
-            QMetaObject::invokeMethod(
-                &compose_, [this] { compose_.End(0); }, Qt::QueuedConnection);
+            // At once, not posted: what the view itself leaves for after its
+            // first paint (the contact boxes) is not part of it.
+            compose_.End(0);
         }
         return false;
     }
