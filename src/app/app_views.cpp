@@ -38,8 +38,10 @@ bool AppViews::RunFolderView(int command) {
         return false;
     next_ = command;
     if (running_) {
-        // The compose view would show for a moment between the two.
-        window_.HoldPaintUntilNextPage();
+        // The compose view would show for a moment between the two. Only
+        // once the current view has ended: one still showing must not freeze.
+        if (window_.TopPage() == context_.Shell().composeWindow)
+            window_.HoldPaintUntilNextPage();
         return true;
     }
     running_ = true;
