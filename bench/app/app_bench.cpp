@@ -524,7 +524,7 @@ void Typing(benchmark::State& state) {
 // A day's use of the views: `switches` switches between the Inbox, Outbox
 // and Sent views, each posted to the view on top as its button does, then
 // "New" and "Quit". Reported: the views alive at most at once (the compose
-// view among them) and the resident memory the switches added.
+// view among them), the widgets and the resident memory the switches added.
 
 bool Shows(app::ViewPage* top, int command) {
     switch (command) {
@@ -542,6 +542,7 @@ void ViewSwitches(benchmark::State& state) {
     const int targets[] = {app::cmd::Inbox, app::cmd::Outbox, app::cmd::Sent};
     std::size_t mostViews = 0;
     double addedMiB = 0;
+    double addedWidgets = 0;
     int done = -1;
     for (auto _ : state) {
         Session session(TempFolders().Make());
@@ -550,12 +551,14 @@ void ViewSwitches(benchmark::State& state) {
         app::ComposeView compose(session.window, session.context);
         session.window.show();
         double startMiB = 0;
+        qsizetype startWidgets = 0;
         done = -1;
         QTimer step;
         QObject::connect(&step, &QTimer::timeout, [&] {
             app::ViewPage* top = session.window.TopPage();
             if (done < 0 && top == &compose) {
                 startMiB = ResidentMiB();
+                startWidgets = QApplication::allWidgets().size();
                 done = 0;
                 compose.PostCommand(targets[0]);
             } else if (done >= 0 && done < switches && Shows(top, targets[done % 3])) {
@@ -565,6 +568,8 @@ void ViewSwitches(benchmark::State& state) {
                 top->PostCommand(done == switches ? app::cmd::New : targets[done % 3]);
             } else if (done == switches && top == &compose) {
                 addedMiB = ResidentMiB() - startMiB;
+                addedWidgets =
+                    static_cast<double>(QApplication::allWidgets().size() - startWidgets);
                 ++done;
                 compose.PostCommand(app::cmd::Quit);
             }
@@ -574,6 +579,7 @@ void ViewSwitches(benchmark::State& state) {
     }
     state.counters["views_at_most"] = static_cast<double>(mostViews);
     state.counters["added_MiB"] = addedMiB;
+    state.counters["widgets_added"] = addedWidgets;
     if (done != switches + 1)
         state.SkipWithError("failed: the switches did not all happen");
 }
