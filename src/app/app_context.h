@@ -30,8 +30,11 @@ class ViewPage;
 class ViewOpener {
 public:
     virtual ~ViewOpener() = default;
-    // A folder view, by its command (Inbox, Outbox, Sent): runs its loop
-    // until it ends.
+    // A folder view, by its command (Inbox, Outbox, Sent). With no folder
+    // view running, runs it, and then each view a switch asks for, until one
+    // ends with no switch asked. While one runs (a switch: the current view
+    // has just ended itself), notes the view to open next and returns at
+    // once, so the current view's loop ends before the next view exists.
     virtual bool RunFolderView(int command) = 0;
     // An option dialog or About, by its command, over `owner`.
     virtual bool RunDialog(int command, QWidget& owner) = 0;

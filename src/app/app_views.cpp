@@ -1,10 +1,13 @@
 #include "app/app_views.h"
 
+#include <utility>
+
 #include "app/about_dialog.h"
 #include "app/command_ids.h"
 #include "app/compose_view.h"
 #include "app/help.h"
 #include "app/inbox_view.h"
+#include "app/main_window.h"
 #include "app/outbox_view.h"
 #include "app/sent_view.h"
 #include "app/title_picture.h"
@@ -31,24 +34,49 @@ options::DialogChrome OptionDialogChrome(AppContext& context) {
 }  // namespace
 
 bool AppViews::RunFolderView(int command) {
+    if (command != cmd::Inbox && command != cmd::Outbox && command != cmd::Sent)
+        return false;
+    next_ = command;
+    if (running_) {
+        // The compose view would show for a moment between the two. Only
+        // once the current view has ended: one still showing must not freeze.
+        if (window_.TopPage() == context_.Shell().composeWindow)
+            window_.HoldPaintUntilNextPage();
+        return true;
+    }
+    running_ = true;
+    while (next_ != 0) {
+        const int opening = std::exchange(next_, 0);
+        // Nothing opens over a compose view that has ended: the program is
+        // on its way out ("Quit", or the window closed).
+        const ComposeView* compose = context_.Shell().composeWindow;
+        if (compose == nullptr || compose->Ended())
+            break;
+        RunOne(opening);
+    }
+    next_ = 0;
+    running_ = false;
+    window_.ReleasePaint();
+    return true;
+}
+
+void AppViews::RunOne(int command) {
     switch (command) {
         case cmd::Inbox: {
             InboxView view(window_, context_);
             view.Run();
-            return true;
+            return;
         }
         case cmd::Outbox: {
             OutboxView view(window_, context_);
             view.Run();
-            return true;
+            return;
         }
-        case cmd::Sent: {
+        default: {
             SentView view(window_, context_);
             view.Run();
-            return true;
+            return;
         }
-        default:
-            return false;
     }
 }
 
@@ -61,7 +89,10 @@ bool AppViews::RunDialog(int command, QWidget& owner) {
     if (command == cmd::SmsOptions) {
         const options::DialogChrome chrome = OptionDialogChrome(context_);
         options::SmsOptionsDialog dialog(context_.Options(), chrome, &owner);
-        dialog.exec();
+        if (dialog.exec() == QDialog::Accepted) {
+            if (ComposeView* compose = context_.Shell().composeWindow)
+                compose->SmsOptionsSaved();
+        }
         return true;
     }
     if (command == cmd::GeneralOptions) {

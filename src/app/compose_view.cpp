@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
@@ -39,9 +40,25 @@ QString ControlText(const QString& text) {
     return text.left(kMaxControlTextChars);
 }
 
+const QString& CounterToolTip(sms::TextEncoding encoding) {
+    static const QString ucs2 =
+        QStringLiteral(
+            "Left in this SMS / SMS needed.\nSent as Unicode (UCS2): %1 characters in one SMS, "
+            "%2 in each part of a long message")
+            .arg(sms::kSingleMessageUcs2Units)
+            .arg(sms::kSegmentUcs2Units);
+    static const QString gsm =
+        QStringLiteral(
+            "Left in this SMS / SMS needed.\nSent in the GSM alphabet: %1 characters in one "
+            "SMS, %2 in each part of a long message; \u20AC [ ] { } ~ ^ | \\ count twice")
+            .arg(sms::kSingleMessageSeptets)
+            .arg(sms::kSegmentSeptets);
+    return encoding == sms::TextEncoding::Ucs2 ? ucs2 : gsm;
+}
+
 }  // namespace
 
-ComposeView::ComposeView(MainWindow& window, AppContext& context)
+ComposeView::ComposeView(MainWindow& window, AppContext& context, ContactsFill fill)
     : ViewPage(window),
       context_(context),
       message_(new QPlainTextEdit(this)),
@@ -66,7 +83,7 @@ ComposeView::ComposeView(MainWindow& window, AppContext& context)
       categoryControl_(*category_),
       recipientControl_(*recipientBox_) {
     BuildControls();
-    Open();
+    Open(fill);
 }
 
 ComposeView::~ComposeView() {
@@ -179,7 +196,7 @@ void ComposeView::BuildControls() {
     recipientBox_->lineEdit()->installEventFilter(this);
 }
 
-void ComposeView::Open() {
+void ComposeView::Open(ContactsFill fill) {
     context_.Shell().composeWindow = this;
     UpdateCounter();
     InputPanelDown();
@@ -187,11 +204,39 @@ void ComposeView::Open() {
         categoryControl_.InsertItem(0, category);
         categoryControl_.SetCurrentIndex(0);
     }
-    SendCommand(cmd::ContactsUpdate);
+    if (fill == ContactsFill::Now) {
+        SendCommand(cmd::ContactsUpdate);
+    } else {
+        recipientBox_->setEditText(ToQString(kSelectContactText));
+        installEventFilter(this);
+    }
+}
+
+void ComposeView::LateContactsUpdate() {
+    if (contactsFilled_)
+        return;
+    QLineEdit& edit = *recipientBox_->lineEdit();
+    const QString typed = edit.text();
+    const int cursor = edit.cursorPosition();
+    ContactsRefill();
+    if (typed != ToQString(kSelectContactText)) {
+        edit.setText(typed);
+        edit.setCursorPosition(cursor);
+    } else {
+        recipientBox_->setEditText(typed);
+    }
+    emit contactsFilled();
 }
 
 bool ComposeView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == this && type == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // On the loop's next turn, once the paint is on the screen. Not a
+        // posted command: a view opened over this one meanwhile must not
+        // keep the boxes empty.
+        QTimer::singleShot(0, this, [this] { LateContactsUpdate(); });
+    }
     if (watched == title_ && type == QEvent::MouseButtonPress) {
         TraceSwitch();
         return true;
@@ -221,7 +266,7 @@ bool ComposeView::OnCommand(int id) {
             return true;
         case cmd::SendAndReceive:
             if (context_.Prompter().Confirm(kSendAndReceiveQuestion)) {
-                context_.Shell().autoTransfer = true;
+                context_.Shell().sendAndReceive.Start();
                 SendCommand(cmd::Outbox);
             }
             return true;
@@ -262,23 +307,27 @@ bool ComposeView::OnCommand(int id) {
 void ComposeView::UpdateCounter() {
     // The counter counts what the message will be sent as: septets left in
     // the GSM alphabet, or UTF-16 units left in UCS2, and the SMS it takes.
-    std::int32_t gsmOnly = 0;
-    (void)context_.Options().ReadOption(Option::GsmAlphabetOnly, gsmOnly);
+    const bool gsmOnly = gsmOnly_.Value(context_.Options()) != 0;
     const sms::TextMeasure measure =
-        sms::MeasureText(messageText_.Text(), gsmOnly != 0 ? sms::AlphabetChoice::GsmOnly
-                                                           : sms::AlphabetChoice::Automatic);
-    counter_->setText(QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments));
-    counter_->setAccessibleName(counter_->text());
-    const QString encoding = measure.encoding == sms::TextEncoding::Ucs2
-                                 ? QStringLiteral(
-                                       "Sent as Unicode (UCS2): 70 characters in one "
-                                       "SMS, 67 in each part of a long message")
-                                 : QStringLiteral(
-                                       "Sent in the GSM alphabet: 160 characters in one "
-                                       "SMS, 153 in each part of a long message; "
-                                       "\u20AC [ ] { } ~ ^ | \\ count twice");
-    counter_->setToolTip(QStringLiteral("Left in this SMS / SMS needed.\n") + encoding);
-    counter_->setAccessibleDescription(counter_->toolTip());
+        sms::MeasureText(messageText_.Text(),
+                         gsmOnly ? sms::AlphabetChoice::GsmOnly : sms::AlphabetChoice::Automatic);
+    // Runs at every keystroke: only what changed is set, as each setting
+    // tells the accessibility tools.
+    const QString count = QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments);
+    if (counter_->text() != count) {
+        counter_->setText(count);
+        counter_->setAccessibleName(count);
+    }
+    const QString& tip = CounterToolTip(measure.encoding);
+    if (counter_->toolTip() != tip) {
+        counter_->setToolTip(tip);
+        counter_->setAccessibleDescription(tip);
+    }
+}
+
+void ComposeView::SmsOptionsSaved() {
+    gsmOnly_.Forget();
+    UpdateCounter();
 }
 
 void ComposeView::ShowRecipientCount() {
@@ -293,6 +342,7 @@ void ComposeView::ContactsUpdate() {
 }
 
 void ComposeView::ContactsRefill() {
+    contactsFilled_ = true;
     (void)contacts::FillContactCombo(recipientControl_, categoryControl_,
                                      context_.Contacts().Refresh(), context_.Options());
 }
@@ -310,6 +360,7 @@ void ComposeView::AddRecipient() {
 }
 
 void ComposeView::AddAllRecipients() {
+    LateContactsUpdate();
     if (!context_.Prompter().Confirm(kAddAllQuestion))
         return;
     for (std::size_t index = 0; index < recipientControl_.Count(); ++index) {
@@ -365,15 +416,17 @@ void ComposeView::TraceSwitch() {
 }
 
 void ComposeView::Queue(int command) {
-    store::FolderHandle outbox =
-        context_.Store().OpenFolder(store::kOutboxName, store::kOutboxByDate);
-    if (!outbox)
-        return;
-    const store::SendNow sendNow =
-        command == cmd::MoveToOutboxAndSend ? store::SendNow::Yes : store::SendNow::No;
-    const int queued = store::QueueMessage(messageText_, recipientList_, *outbox, sendNow,
-                                           context_.Prompter(), context_.Clock());
-    context_.Store().CloseFolder(outbox);
+    int queued = 0;
+    {
+        store::FolderHandle outbox =
+            context_.Store().OpenFolder(store::kOutboxName, store::kOutboxByDate);
+        if (!outbox)
+            return;
+        const store::SendNow sendNow =
+            command == cmd::MoveToOutboxAndSend ? store::SendNow::Yes : store::SendNow::No;
+        queued = store::QueueMessage(messageText_, recipientList_, *outbox, sendNow,
+                                     context_.Prompter(), context_.Clock());
+    }  // closed before the Outbox view opens it again
     if (queued == 0)
         return;
     message_->clear();  // its change notification resets the counter

@@ -18,6 +18,7 @@
 #include "app/qt_controls.h"
 #include "app/view_chrome.h"
 #include "app/view_page.h"
+#include "options/options_record.h"
 #include "store/compose_target.h"
 
 namespace mivex::app {
@@ -35,11 +36,16 @@ inline constexpr std::u16string_view kExportedText = u" Messages Exported";
 inline constexpr std::u16string_view kExportFailedText =
     u"Export failed - the file could not be written!";
 
+// When the contact boxes are filled from the address book: at once, or
+// after the view's first paint, so that a big address book does not hold
+// back the window (the recipient box takes typed numbers meanwhile).
+enum class ContactsFill { Now, AfterFirstPaint };
+
 class ComposeView final : public ViewPage, public store::ComposeTarget {
     Q_OBJECT
 
 public:
-    ComposeView(MainWindow& window, AppContext& context);
+    ComposeView(MainWindow& window, AppContext& context, ContactsFill fill = ContactsFill::Now);
     ~ComposeView() override;
 
     bool OnCommand(int id) override;
@@ -63,7 +69,15 @@ public:
     // The chosen category, or the settings that shape the contact list,
     // changed: the recipient box's list is filled again.
     void ContactsRefill();
+    // The SMS options were saved: the counter counts as they now say.
+    void SmsOptionsSaved();
 
+signals:
+    // The contact boxes hold the address book (after the first paint when
+    // filled late).
+    void contactsFilled();
+
+public:
     // For tests and the accessibility walk.
     [[nodiscard]] QPlainTextEdit& MessageEdit() { return *message_; }
     [[nodiscard]] QLabel& Counter() { return *counter_; }
@@ -72,7 +86,6 @@ public:
     [[nodiscard]] QListWidget& Recipients() { return *recipients_; }
     [[nodiscard]] QLabel& RecipientCount() { return *recipientCount_; }
     [[nodiscard]] QLabel& TitlePicture() { return *title_; }
-    [[nodiscard]] HoldEdit& MessageHold() { return *hold_; }
     [[nodiscard]] const ViewMenuBar& MenuBar() const { return menuBar_; }
 
 protected:
@@ -80,7 +93,10 @@ protected:
 
 private:
     void BuildControls();
-    void Open();
+    void Open(ContactsFill fill);
+    // Fills the contact boxes unless they are, keeping what the user typed
+    // meanwhile: after the first paint, or when an action needs them.
+    void LateContactsUpdate();
     void UpdateCounter();
     void ShowRecipientCount();
     void ContactsUpdate();
@@ -102,11 +118,15 @@ private:
     QToolButton* addButton_ = nullptr;
     QToolButton* addAllButton_ = nullptr;
     HoldEdit* hold_ = nullptr;
+    bool contactsFilled_ = false;
+    bool painted_ = false;
     ViewMenuBar menuBar_;
     QtTextControl messageText_;
     QtListControl recipientList_;
     QtComboControl categoryControl_;
     QtComboControl recipientControl_;
+    // Read at every keystroke; kept here, not read from the store each time.
+    options::RememberedOption gsmOnly_{options::Option::GsmAlphabetOnly};
 };
 
 }  // namespace mivex::app

@@ -103,7 +103,7 @@ bool FolderView::OnSharedCommand(int id) {
         case cmd::SortByName:
             if (kind_.byName == 0)
                 return false;
-            Sort(id == cmd::SortByDate ? 0 : 1);
+            Sort(id == cmd::SortByDate ? SortOrder::ByDate : SortOrder::ByName);
             return true;
         case cmd::SendAndReceive:
             if (ConfirmSendAndReceive()) {
@@ -123,7 +123,6 @@ void FolderView::OnSelectionChanged() {
             return 0;
         Memory().selection = FirstSelected();
         (void)kind_.listOp(Controls(), Compose(), store::ListOperation::ShowSelected, *folder);
-        context_.Store().CloseFolder(folder);
         return 0;
     });
 }
@@ -132,9 +131,7 @@ std::optional<int> FolderView::RunListOp(store::ListOperation operation) {
     store::FolderHandle folder = OpenFolder(kind_.folder, kind_.byDate);
     if (!folder)
         return std::nullopt;
-    const int result = kind_.listOp(Controls(), Compose(), operation, *folder);
-    context_.Store().CloseFolder(folder);
-    return result;
+    return kind_.listOp(Controls(), Compose(), operation, *folder);
 }
 
 bool FolderView::OnNavigation(int id) {
@@ -228,12 +225,13 @@ void FolderView::Pause(std::uint32_t milliseconds) {
 bool FolderView::ConfirmSendAndReceive() {
     if (!context_.Prompter().Confirm(kSendAndReceiveQuestion))
         return false;
-    context_.Shell().autoTransfer = true;
+    context_.Shell().sendAndReceive.Start();
     return true;
 }
 
-void FolderView::Sort(int order) {
-    store::FolderHandle folder = OpenFolder(kind_.folder, order == 0 ? kind_.byDate : kind_.byName);
+void FolderView::Sort(SortOrder order) {
+    store::FolderHandle folder =
+        OpenFolder(kind_.folder, order == SortOrder::ByDate ? kind_.byDate : kind_.byName);
     if (!folder)
         return;
     const store::FolderViewControls controls = Controls();
@@ -243,12 +241,11 @@ void FolderView::Sort(int order) {
         memory.selection = 0;
     SelectRow(memory.selection);
     (void)kind_.listOp(controls, Compose(), store::ListOperation::ShowSelected, *folder);
-    context_.Store().CloseFolder(folder);
     memory.sortOrder = order;
     if (QAction* date = menuBar_.Item(cmd::SortByDate))
-        date->setChecked(order == 0);
+        date->setChecked(order == SortOrder::ByDate);
     if (QAction* name = menuBar_.Item(cmd::SortByName))
-        name->setChecked(order == 1);
+        name->setChecked(order == SortOrder::ByName);
 }
 
 FolderViewMemory& FolderView::Memory() {
@@ -256,7 +253,7 @@ FolderViewMemory& FolderView::Memory() {
 }
 
 void FolderView::Resort() {
-    SendCommand(Memory().sortOrder == 0 ? cmd::SortByDate : cmd::SortByName);
+    SendCommand(Memory().sortOrder == SortOrder::ByDate ? cmd::SortByDate : cmd::SortByName);
 }
 
 void FolderView::ShowContextMenu(QPoint globalPoint) {

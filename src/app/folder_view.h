@@ -76,7 +76,8 @@ protected:
     virtual void OnSelectionChanged();
 
     // The folder, opened for one command with the given sort property and
-    // closed when the handle goes; invalid when it cannot be opened.
+    // closed (the volume unmounted) when the handle goes out of scope;
+    // invalid when it cannot be opened.
     store::FolderHandle OpenFolder(std::u16string_view name, store::PropId sortProperty);
     // Opens the view's folder by date, runs the list operation on the view's
     // controls (the hand-overs on the compose view) and closes it. Nothing
@@ -102,9 +103,9 @@ protected:
 
     // "Send and Receive" asked and confirmed: the chain starts.
     bool ConfirmSendAndReceive();
-    // Sorts by date (0) or by name (1), keeping the place when the order
-    // stays, and checks the chosen "Sort by" item.
-    void Sort(int order);
+    // Sorts, keeping the place when the order stays, and checks the chosen
+    // "Sort by" item.
+    void Sort(SortOrder order);
     // Sorts again in the order chosen last in this run, by date the first time.
     void Resort();
     [[nodiscard]] FolderViewMemory& Memory();

@@ -11,11 +11,6 @@ namespace {
 
 constexpr auto kHelpRelative = "mivex/help/Mivex.htm";
 
-std::function<void(const QUrl&)>& TestOpener() {
-    static std::function<void(const QUrl&)> opener;
-    return opener;
-}
-
 }  // namespace
 
 QString HelpAnchor(HelpPage page) {
@@ -45,16 +40,8 @@ QUrl HelpUrl(HelpPage page) {
 
 void ShowHelp(HelpPage page) {
     const QUrl url = HelpUrl(page);
-    if (TestOpener()) {
-        TestOpener()(url);
-        return;
-    }
     if (url.isValid())
         QDesktopServices::openUrl(url);
-}
-
-void SetHelpOpenerForTest(std::function<void(const QUrl&)> opener) {
-    TestOpener() = std::move(opener);
 }
 
 }  // namespace mivex::app

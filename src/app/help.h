@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QUrl>
-#include <functional>
 
 namespace mivex::app {
 
@@ -25,8 +24,5 @@ enum class HelpPage { Contents, Abbreviations };
 // Opens the page; nothing waits for the browser, and its failure to start is
 // not the program's business.
 void ShowHelp(HelpPage page);
-
-// The test hook: URLs go to `opener` instead of the desktop while it is set.
-void SetHelpOpenerForTest(std::function<void(const QUrl&)> opener);
 
 }  // namespace mivex::app

@@ -27,10 +27,8 @@ const FolderViewKind kInbox{MenuBarId::Inbox,
 InboxView::InboxView(MainWindow& window, AppContext& context)
     : FolderView(window, context, kInbox) {
     Resort();
-    if (Context().Shell().autoTransfer) {
+    if (Context().Shell().sendAndReceive.TakeOver())
         PostCommand(cmd::Receive);
-        Context().Shell().autoTransfer = false;
-    }
 }
 
 bool InboxView::OnViewCommand(int id) {
@@ -55,18 +53,20 @@ void InboxView::OnSelectionChanged() {
 }
 
 void InboxView::Receive() {
-    store::FolderHandle inbox = OpenFolder(store::kInboxName, store::kInboxByDate);
-    if (!inbox)
-        return;
-    // The address book is brought up to date here, on this thread; the run
-    // only looks names up in it.
-    contacts::ContactsDirectory& directory = Context().Contacts();
-    (void)directory.Refresh();
-    const store::ContactNameLookup lookup = contacts::ContactNameLookupFor(directory.NameIndex());
-    (void)RunTransfer([&](transfer::TransferContext& transferContext) {
-        return static_cast<int>(transfer::ReceiveMessages(transferContext, *inbox, lookup));
-    });
-    Context().Store().CloseFolder(inbox);
+    {
+        store::FolderHandle inbox = OpenFolder(store::kInboxName, store::kInboxByDate);
+        if (!inbox)
+            return;
+        // The address book is brought up to date here, on this thread; the
+        // run only looks names up in it.
+        contacts::ContactsDirectory& directory = Context().Contacts();
+        (void)directory.Refresh();
+        const store::ContactNameLookup lookup =
+            contacts::ContactNameLookupFor(directory.NameIndex());
+        (void)RunTransfer([&](transfer::TransferContext& transferContext) {
+            return static_cast<int>(transfer::ReceiveMessages(transferContext, *inbox, lookup));
+        });
+    }
     Resort();
 }
 
@@ -77,7 +77,6 @@ void InboxView::HandOver(store::ListOperation operation) {
         return;
     Compose().ClearRecipients();
     (void)store::InboxListOp(Controls(), Compose(), operation, *inbox);
-    Context().Store().CloseFolder(inbox);
     End(1);
 }
 

@@ -30,6 +30,15 @@ void MainWindow::PushPage(ViewPage* page) {
     pages_.push_back(page);
     stack_->addWidget(page);
     ShowTop();
+    ReleasePaint();
+}
+
+void MainWindow::HoldPaintUntilNextPage() {
+    stack_->setUpdatesEnabled(false);
+}
+
+void MainWindow::ReleasePaint() {
+    stack_->setUpdatesEnabled(true);
 }
 
 void MainWindow::PageEnded(ViewPage*) {

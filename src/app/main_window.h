@@ -26,6 +26,11 @@ public:
     // The page on top that has not ended; null when none runs.
     [[nodiscard]] ViewPage* TopPage() const;
 
+    // A switch between views: nothing is painted until the next page comes
+    // (or ReleasePaint), so the page below does not flash up between them.
+    void HoldPaintUntilNextPage();
+    void ReleasePaint();
+
     // Brings the program to the user: the topmost window of it, which is a
     // dialog or message box when one is open over the views.
     void RaiseTopWindow();

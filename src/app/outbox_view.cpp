@@ -38,7 +38,7 @@ void OutboxView::Open() {
         return;
     const store::FolderViewControls controls = Controls();
     (void)store::OutboxListOp(controls, Compose(), store::ListOperation::Fill, *outbox);
-    if (Context().Shell().autoTransfer) {
+    if (Context().Shell().sendAndReceive.Running()) {
         SelectAll();
         PostCommand(cmd::SendSelected);
     } else if (controls.list.SelectedCount() != 0) {
@@ -48,7 +48,6 @@ void OutboxView::Open() {
         SelectRow(Memory().selection);
     }
     (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
-    Context().Store().CloseFolder(outbox);
 }
 
 bool OutboxView::OnViewCommand(int id) {
@@ -78,7 +77,7 @@ void OutboxView::SelectAll() {
 }
 
 void OutboxView::SendSelected() {
-    ShellState& shell = Context().Shell();
+    SendAndReceiveChain& chain = Context().Shell().sendAndReceive;
     int result = 0;
     if (List().selectedItems().isEmpty()) {
         Strip().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
@@ -86,13 +85,12 @@ void OutboxView::SendSelected() {
     } else {
         store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
         if (!outbox) {
-            shell.autoTransfer = false;
+            chain.Stop();
             return;
         }
         store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
         if (!sent) {
-            Context().Store().CloseFolder(outbox);
-            shell.autoTransfer = false;
+            chain.Stop();
             return;
         }
         const store::FolderViewControls controls = Controls();
@@ -103,13 +101,11 @@ void OutboxView::SendSelected() {
         });
         (void)store::OutboxListOp(controls, Compose(), store::ListOperation::Fill, *outbox);
         (void)store::OutboxListOp(controls, Compose(), store::ListOperation::ShowSelected, *outbox);
-        Context().Store().CloseFolder(sent);
-        Context().Store().CloseFolder(outbox);
     }
-    if (!shell.autoTransfer)
+    if (!chain.Running())
         return;
     if (result == -1) {
-        shell.autoTransfer = false;
+        chain.Stop();
         return;
     }
     // The last text stands a moment; then the chain goes on to the Inbox,
@@ -125,7 +121,6 @@ void OutboxView::Edit() {
     Compose().ClearRecipients();
     if (store::OutboxListOp(Controls(), Compose(), store::ListOperation::EditGroup, *outbox) != 0)
         End(1);
-    Context().Store().CloseFolder(outbox);
 }
 
 }  // namespace mivex::app

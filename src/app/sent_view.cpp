@@ -45,15 +45,11 @@ void SentView::CopyToOutbox(bool andSend) {
     if (!sent)
         return;
     store::FolderHandle outbox = OpenFolder(store::kOutboxName, store::kOutboxByDate);
-    if (!outbox) {
-        Context().Store().CloseFolder(sent);
+    if (!outbox)
         return;
-    }
     (void)store::CopyToOutbox(Controls().list, *sent, *outbox,
                               andSend ? store::SendNow::Yes : store::SendNow::No,
                               Context().Clock());
-    Context().Store().CloseFolder(outbox);
-    Context().Store().CloseFolder(sent);
     if (andSend) {
         End(1);
         Compose().PostCommand(cmd::Outbox);
@@ -67,7 +63,6 @@ void SentView::CopyToNew() {
         return;
     Compose().ClearRecipients();
     (void)store::SentListOp(Controls(), Compose(), store::ListOperation::CopyToNew, *sent);
-    Context().Store().CloseFolder(sent);
 }
 
 }  // namespace mivex::app

@@ -4,16 +4,35 @@
 // thread touches it.
 
 #include <cstddef>
+#include <utility>
 
 namespace mivex::app {
 
 class ComposeView;
 
+enum class SortOrder { ByDate, ByName };
+
 // A folder view's place in its list and its sort order, kept while the
 // program runs so that reopening the view finds the user where they were.
 struct FolderViewMemory {
     std::size_t selection = 0;  // first selected row at the last selection change
-    int sortOrder = 0;          // 0 by date, 1 by name
+    SortOrder sortOrder = SortOrder::ByDate;
+};
+
+// "Send and Receive" across the views: started in any view once the user
+// said Yes, it has the Outbox view send all and switch to the Inbox view,
+// which receives and ends it. A folder that cannot be opened or a failed
+// send ends it in the Outbox view.
+class SendAndReceiveChain {
+public:
+    void Start() { running_ = true; }
+    [[nodiscard]] bool Running() const { return running_; }
+    void Stop() { running_ = false; }
+    // The Inbox view's part: true when a chain ran, which ends with it.
+    [[nodiscard]] bool TakeOver() { return std::exchange(running_, false); }
+
+private:
+    bool running_ = false;
 };
 
 struct ShellState {
@@ -22,9 +41,7 @@ struct ShellState {
     // The hidden trace mode: every byte exchanged with the phone is written
     // to the trace file while it is on.
     bool traceEnabled = false;
-    // A "Send and Receive" chain is running: the Outbox view sends all, then
-    // the Inbox view receives and clears it.
-    bool autoTransfer = false;
+    SendAndReceiveChain sendAndReceive;
     FolderViewMemory inbox;
     FolderViewMemory outbox;
     FolderViewMemory sent;

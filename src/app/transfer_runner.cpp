@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 #include "transfer/ui/status_strip.h"
@@ -15,6 +17,15 @@ namespace {
 
 int g_running = 0;
 int g_lastTurns = 0;
+
+struct IdleWaiter {
+    QPointer<QObject> receiver;
+    std::function<void()> then;
+};
+std::vector<IdleWaiter>& IdleWaiters() {
+    static std::vector<IdleWaiter> waiters;
+    return waiters;
+}
 
 bool IsUserInput(QEvent::Type type) {
     switch (type) {
@@ -53,6 +64,14 @@ bool TransferRunner::Busy() {
     return g_running > 0;
 }
 
+void TransferRunner::WhenIdle(QObject* receiver, std::function<void()> then) {
+    if (!Busy()) {
+        then();
+        return;
+    }
+    IdleWaiters().push_back({receiver, std::move(then)});
+}
+
 int TransferRunner::LastRunTurns() {
     return g_lastTurns;
 }
@@ -86,10 +105,11 @@ int TransferRunner::Run(const std::function<int()>& work) {
     const QMetaObject::Connection counter =
         connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &loop,
                 [&turns] { ++turns; });
+    connect(this, &TransferRunner::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     int result = 0;
     std::thread worker([&] {
         result = work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        emit finished();
     });
     loop.exec();
     worker.join();
@@ -98,7 +118,14 @@ int TransferRunner::Run(const std::function<int()>& work) {
 
     QGuiApplication::restoreOverrideCursor();
     qApp->removeEventFilter(this);
-    --g_running;
+    if (--g_running == 0) {
+        // What waited for the runs goes on once this handler has returned.
+        for (IdleWaiter& waiter : std::exchange(IdleWaiters(), {})) {
+            if (waiter.receiver)
+                QMetaObject::invokeMethod(waiter.receiver, std::move(waiter.then),
+                                          Qt::QueuedConnection);
+        }
+    }
     if (closeRequested_) {
         // The close the user asked for during the run, now that it is over.
         QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);

@@ -32,10 +32,17 @@ public:
 
     // True while a run of any view is going on.
     [[nodiscard]] static bool Busy();
+    // Calls `then` once no run is going on: at once when none is, else
+    // after the last one has ended, unless `receiver` has gone by then.
+    static void WhenIdle(QObject* receiver, std::function<void()> then);
 
     // How many times the interface thread's loop turned during the last run
     // (for the test that shows the window stays alive).
     [[nodiscard]] static int LastRunTurns();
+
+signals:
+    // From the worker thread, when the work has returned.
+    void finished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,18 +1,10 @@
 #include "app/view_page.h"
 
-#include <QTimer>
-
 #include "app/help.h"
 #include "app/main_window.h"
 #include "app/transfer_runner.h"
 
 namespace mivex::app {
-
-namespace {
-
-constexpr int kBusyRetryMs = 50;
-
-}  // namespace
 
 ViewPage::ViewPage(MainWindow& window) : window_(window) {}
 
@@ -45,13 +37,13 @@ void ViewPage::PostCommand(int id) {
     QMetaObject::invokeMethod(
         this,
         [page = QPointer<ViewPage>(this), id] {
-            if (!page || page->Ended())
+            if (!page || page->Ended() || page->Window().TopPage() != page)
                 return;
             // A command never starts inside a transfer that keeps the window
             // alive: it waits for the run to end, as it would behind a
-            // handler that blocks.
+            // handler that blocks, and is then posted again.
             if (TransferRunner::Busy()) {
-                QTimer::singleShot(kBusyRetryMs, page, [page, id] { page->PostCommand(id); });
+                TransferRunner::WhenIdle(page, [page, id] { page->PostCommand(id); });
                 return;
             }
             page->OnCommand(id);

@@ -1,15 +1,14 @@
 #pragma once
 
 // A view of the program: one page of the main window that runs its own modal
-// loop, so views nest exactly as modal dialogs do. The compose view runs its
-// page for the whole program; the folder views are run by the compose view's
-// command handler, and a switch from one folder view to another ends the
-// current one and has the compose view run the next, one level deeper. An
-// ended view shows no more; its loop returns once the views above it have.
+// loop. The compose view runs its page for the whole program; a folder view
+// runs over it, and a switch from one folder view to another ends the
+// current one before the next is opened (see ViewOpener), so the views never
+// pile up however long the program runs. An ended view shows no more.
 //
 // Commands reach a view through OnCommand: SendCommand calls it at once (the
 // caller waits for it), PostCommand queues it to run after the current
-// handler has returned.
+// handler has returned, and only while the view is the one on top.
 
 #include <QEventLoop>
 #include <QPointer>
@@ -33,7 +32,6 @@ public:
     // view run above it has returned. Ending twice keeps the first result.
     void End(int result);
     [[nodiscard]] bool Ended() const { return ended_; }
-    [[nodiscard]] bool Running() const { return loop_ != nullptr; }
 
     // True when the view handled the command.
     virtual bool OnCommand(int id) = 0;
@@ -46,7 +44,8 @@ public:
 
     bool SendCommand(int id) { return OnCommand(id); }
     // Runs after the current handler has returned, in whichever loop then
-    // runs; a command posted to a view that has ended by then is dropped.
+    // runs. A command for a view that has ended by then, or that another
+    // view covers, is dropped: only what the user sees takes commands.
     void PostCommand(int id);
 
     [[nodiscard]] MainWindow& Window() const { return window_; }

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "contacts/contact_records.h"
+#include "contacts/contacts_cache.h"
 #include "contacts/vcard_reader.h"
 #include "platform/paths.h"
 
@@ -26,31 +27,11 @@ namespace {
 // against absurd trees.
 constexpr int kMaxFolderDepth = 8;
 
-// What identifies one version of a file without reading it. The change time
-// catches a rewrite that kept the size and restored the modification time.
-struct Fingerprint {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    struct timespec modified {};
-    struct timespec changed {};
-
-    friend bool operator==(const Fingerprint& a, const Fingerprint& b) {
-        return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-               a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
-               a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
-    }
-};
+using Fingerprint = FileFingerprint;
 
 Fingerprint FingerprintOf(const struct stat& info) {
     return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
-
-struct ParsedFile {
-    Fingerprint fingerprint;
-    std::vector<ContactCard> cards;
-    std::vector<ContactsProblem> problems;
-};
 
 bool IsHidden(const fs::path& path) {
     return path.filename().native().starts_with('.');
@@ -111,7 +92,10 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, struct stat& info
 
 struct ContactsDirectory::State {
     fs::path folder;
-    std::map<fs::path, ParsedFile> files;
+    fs::path cacheFile;  // empty: no cache
+    bool cacheLoaded = false;
+    bool cacheStale = false;  // files were read, or went, since the cache was written
+    std::map<fs::path, CachedFile> files;
     std::vector<std::pair<fs::path, Fingerprint>> lastListing;
     bool haveDatabase = false;
     ContactsDatabase database;
@@ -120,8 +104,10 @@ struct ContactsDirectory::State {
 
     bool Collect(const fs::path& directory, int depth, std::set<std::pair<dev_t, ino_t>>& seen,
                  std::vector<fs::path>& found);
-    const ParsedFile& Visit(const fs::path& path);
+    const CachedFile& Visit(const fs::path& path);
     void Rebuild(const std::vector<fs::path>& order);
+    void LoadCache();
+    void SaveCache();
 };
 
 // Adds the card files below `directory` to `found`, in name order; false
@@ -158,7 +144,7 @@ bool ContactsDirectory::State::Collect(const fs::path& directory, int depth,
 }
 
 // The file's cards, read again only when the file changed since the last look.
-const ParsedFile& ContactsDirectory::State::Visit(const fs::path& path) {
+const CachedFile& ContactsDirectory::State::Visit(const fs::path& path) {
     struct stat info {};
     auto cached = files.find(path);
     if (cached != files.end() && ::stat(path.c_str(), &info) == 0 &&
@@ -166,19 +152,48 @@ const ParsedFile& ContactsDirectory::State::Visit(const fs::path& path) {
         return cached->second;
     }
 
-    ParsedFile parsed;
+    CachedFile parsed;
+    parsed.path = path;
     std::string error;
     std::optional<std::string> bytes = ReadWholeFile(path, info, error);
     parsed.fingerprint = FingerprintOf(info);
     if (!bytes) {
-        parsed.problems.push_back({path, 0, error});
+        parsed.problems.push_back({0, error});
     } else {
         VCardReadResult read = ReadVCards(*bytes);
         parsed.cards = std::move(read.cards);
         for (CardProblem& problem : read.problems)
-            parsed.problems.push_back({path, problem.line, std::move(problem.reason)});
+            parsed.problems.push_back({problem.line, std::move(problem.reason)});
     }
+    cacheStale = true;
     return files.insert_or_assign(path, std::move(parsed)).first->second;
+}
+
+// The cards of the last run, for the files that have not changed since. A
+// damaged cache counts as none, and is written anew.
+void ContactsDirectory::State::LoadCache() {
+    cacheLoaded = true;
+    if (cacheFile.empty())
+        return;
+    std::optional<std::vector<CachedFile>> cached = LoadContactsCache(cacheFile);
+    if (!cached) {
+        cacheStale = true;
+        return;
+    }
+    for (CachedFile& file : *cached) {
+        fs::path path = file.path;
+        files.insert_or_assign(std::move(path), std::move(file));
+    }
+}
+
+void ContactsDirectory::State::SaveCache() {
+    if (cacheFile.empty() || !cacheStale)
+        return;
+    std::vector<const CachedFile*> kept;
+    for (const auto& [path, file] : files)
+        kept.push_back(&file);
+    // A cache that cannot be written only costs the next start its speed.
+    cacheStale = !SaveContactsCache(cacheFile, kept);
 }
 
 void ContactsDirectory::State::Rebuild(const std::vector<fs::path>& order) {
@@ -194,8 +209,10 @@ void ContactsDirectory::State::Rebuild(const std::vector<fs::path>& order) {
     database.categories = categories.Records();
 }
 
-ContactsDirectory::ContactsDirectory(fs::path folder) : state_(std::make_unique<State>()) {
+ContactsDirectory::ContactsDirectory(fs::path folder, fs::path cacheFile)
+    : state_(std::make_unique<State>()) {
     state_->folder = std::move(folder);
+    state_->cacheFile = std::move(cacheFile);
 }
 
 ContactsDirectory::~ContactsDirectory() = default;
@@ -203,6 +220,8 @@ ContactsDirectory::~ContactsDirectory() = default;
 const ContactsDatabase* ContactsDirectory::Refresh() {
     State& state = *state_;
     state.problems.clear();
+    if (!state.cacheLoaded)
+        state.LoadCache();
     std::vector<fs::path> found;
     struct stat rootInfo {};
     bool readable = false;
@@ -228,7 +247,10 @@ const ContactsDatabase* ContactsDirectory::Refresh() {
         listing.emplace_back(path, state.Visit(path).fingerprint);
     // Forget files that went away, so their cards cannot come back.
     const std::set<fs::path> present(found.begin(), found.end());
-    std::erase_if(state.files, [&](const auto& entry) { return !present.contains(entry.first); });
+    if (std::erase_if(state.files,
+                      [&](const auto& entry) { return !present.contains(entry.first); }) != 0)
+        state.cacheStale = true;
+    state.SaveCache();
 
     if (!state.haveDatabase || listing != state.lastListing) {
         state.Rebuild(found);
@@ -236,8 +258,8 @@ const ContactsDatabase* ContactsDirectory::Refresh() {
         state.haveDatabase = true;
     }
     for (const fs::path& path : found) {
-        const auto& fileProblems = state.files.at(path).problems;
-        state.problems.insert(state.problems.end(), fileProblems.begin(), fileProblems.end());
+        for (const CachedProblem& problem : state.files.at(path).problems)
+            state.problems.push_back({path, problem.line, problem.reason});
     }
     return &state.database;
 }
@@ -257,6 +279,10 @@ const std::vector<ContactsProblem>& ContactsDirectory::Problems() const {
 
 fs::path ContactsFolderIn(const fs::path& dataDirectory) {
     return dataDirectory / "contacts";
+}
+
+fs::path ContactsCacheIn(const fs::path& dataDirectory) {
+    return dataDirectory / "contacts.cache";
 }
 
 }  // namespace mivex::contacts

@@ -4,7 +4,8 @@
 // data directory, and in the folders below it (links followed, so a CardDAV
 // sync folder or a single exported file can be linked in). Files are read
 // in name order, cards in file order; Mivex never writes to them. A file is
-// parsed again only when its size, modification time or inode changed.
+// parsed again only when its size, modification or change time or inode
+// changed.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,10 +30,15 @@ struct ContactsProblem {
 
 // "contacts" in the data directory.
 [[nodiscard]] std::filesystem::path ContactsFolderIn(const std::filesystem::path& dataDirectory);
+// "contacts.cache" in the data directory: the cards as last parsed.
+[[nodiscard]] std::filesystem::path ContactsCacheIn(const std::filesystem::path& dataDirectory);
 
 class ContactsDirectory {
 public:
-    explicit ContactsDirectory(std::filesystem::path folder);
+    // With a `cacheFile`, the cards parsed at the last run are taken from it
+    // for every file that has not changed since (see contacts_cache.h), and
+    // it is brought up to date after each Refresh that read a file.
+    explicit ContactsDirectory(std::filesystem::path folder, std::filesystem::path cacheFile = {});
     ~ContactsDirectory();
     ContactsDirectory(const ContactsDirectory&) = delete;
     ContactsDirectory& operator=(const ContactsDirectory&) = delete;

@@ -1,5 +1,9 @@
 #include "options/options_record.h"
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "store/property.h"
 #include "store/store.h"
 
@@ -68,6 +72,35 @@ bool StoreOptions::WriteOption(Option option, std::int32_t value) {
 
 bool StoreOptions::WriteOption(Option option, std::u16string_view value) {
     return WriteFirstRecordProp(store_, store::PropVal::String(Number(option), value));
+}
+
+namespace {
+
+StoreStamp::File FileStamp(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0)
+        return {};
+    return {static_cast<std::uint64_t>(info.st_ino), static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+StoreStamp StampOf(const store::Store& store) {
+    std::filesystem::path log = store.VolumePath();
+    log += "-wal";
+    return {FileStamp(store.VolumePath()), FileStamp(log)};
+}
+
+std::int32_t RememberedOption::Value(StoreOptions& options) {
+    if (!known_ || StampOf(options.Store()) != stamp_) {
+        (void)options.ReadOption(option_, value_);
+        // Taken after the read, which opens and closes the volume and with
+        // it SQLite's side files.
+        stamp_ = StampOf(options.Store());
+        known_ = true;
+    }
+    return value_;
 }
 
 }  // namespace mivex::options

@@ -1,5 +1,6 @@
 #include "phone/line_settings.h"
 
+#include "options/option_defaults.h"
 #include "phone/port_name.h"
 
 namespace mivex::phone {
@@ -24,10 +25,8 @@ ConnectionOptions ReadConnectionOptions(options::OptionReader& options) {
     ConnectionOptions read;
     if (!options.ReadOption(Option::Port, read.portName) || read.portName.empty())
         read.portName = kDefaultPortName;
-    const std::int32_t baudRate = ReadInteger(options, Option::BaudRate);
-    read.line.baudRate = baudRate == 0 ? kDefaultBaudRate : baudRate;
-    const std::int32_t dataBits = ReadInteger(options, Option::DataBits);
-    read.line.dataBits = dataBits == 0 ? kDefaultDataBits : dataBits;
+    read.line.baudRate = options::EffectiveBaudRate(ReadInteger(options, Option::BaudRate));
+    read.line.dataBits = options::EffectiveDataBits(ReadInteger(options, Option::DataBits));
     read.line.stopBits = static_cast<platform::StopBits>(ReadInteger(options, Option::StopBits));
     read.line.flowControl =
         static_cast<platform::FlowControl>(ReadInteger(options, Option::FlowControl));

@@ -10,9 +10,6 @@
 
 namespace mivex::phone {
 
-inline constexpr std::int32_t kDefaultBaudRate = 19200;
-inline constexpr std::int32_t kDefaultDataBits = 8;
-
 struct ConnectionOptions {
     std::u16string portName;  // as stored, friendly name included; "COM1:" when empty
     platform::LineSettings line;
@@ -20,8 +17,9 @@ struct ConnectionOptions {
 };
 
 // Reads Port, BaudRate, DataBits, StopBits, FlowControl and SoundsOff. A
-// baud rate or data-bit count of 0 (absent) gives 19200 and 8; stop bits and
-// flow control are taken as stored (absent is 0: one stop bit, none).
+// baud rate or data-bit count of 0 (absent) gives the defaults of
+// options/option_defaults.h; stop bits and flow control are taken as stored
+// (absent is 0: one stop bit, none).
 [[nodiscard]] ConnectionOptions ReadConnectionOptions(options::OptionReader& options);
 
 // "Speed 19200 Data 8 Stop 1": "1", "1.5" or "2" for the three stop-bit codes,

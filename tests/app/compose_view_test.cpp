@@ -9,6 +9,7 @@
 #include "app_fixture.h"
 #include "options/option_ids.h"
 #include "store/queueing.h"
+#include "store/store.h"
 
 namespace mivex::app {
 namespace {
@@ -55,10 +56,14 @@ TEST_F(ComposeViewTest, CounterShowsWhatIsLeftOfTheLastSms) {
         {QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442"), true, "154/1", false},
     };
     // clang-format on
+    // The setting as another program (mivex-cli) writes it: the view keeps
+    // it in memory and must notice.
+    store::Store elsewhere(context.DataDirectory(), sounds);
+    options::StoreOptions otherOptions(elsewhere);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.counter);
         ASSERT_TRUE(
-            context.Options().WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
+            otherOptions.WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
         View().MessageEdit().setPlainText(row.text);
         EXPECT_EQ(View().Counter().text(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().accessibleName(), QLatin1String(row.counter));
@@ -176,6 +181,19 @@ TEST_F(ComposeViewTest, ExportTellsTheCountOrTheFailure) {
     }
     // A name typed without its ending still makes a text file.
     EXPECT_EQ(LastSaveDialogRequest().defaultSuffix, QStringLiteral("txt"));
+}
+
+// The program fills the contact boxes after the window's first paint; a
+// number typed before then stays.
+TEST_F(ComposeViewTest, ContactsFilledAfterTheFirstPaintKeepWhatWasTyped) {
+    WriteContacts("friends.vcf", kThreeFriends);
+    ComposeView compose(window, context, ContactsFill::AfterFirstPaint);
+    EXPECT_EQ(compose.RecipientBox().count(), 0);
+    compose.RecipientBox().setEditText(QStringLiteral("+44770"));
+    window.PushPage(&compose);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return compose.RecipientBox().count() == 3; }));
+    EXPECT_EQ(compose.RecipientBox().currentText(), QStringLiteral("+44770"));
 }
 
 // Quit keeps the chosen category for the next start; closing the window

@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 #include "contacts/contact_names.h"
+#include "contacts/contacts_cache.h"
 #include "temp_dir.h"
 
 namespace mivex::contacts {
@@ -85,12 +88,13 @@ TEST(ContactsDirectory, ReadsEveryCardFileBelowTheFolderInNameOrder) {
     EXPECT_EQ(Names(single.Refresh()->contacts), (Texts{u"Bob"}));
 }
 
+// While the program runs, and at its next start through the cache.
 TEST(ContactsDirectory, FollowsChangedAddedAndRemovedFiles) {
     TempDir temp;
-    const fs::path folder = temp.path() / "contacts";
+    const fs::path folder = temp.path() / "contacts", cache = temp.path() / "contacts.cache";
     Write(folder / "a.vcf", Card("Ann"));
     Write(folder / "b.vcf", Card("Bob"));
-    ContactsDirectory directory(folder);
+    ContactsDirectory directory(folder, cache);
     ASSERT_NE(directory.Refresh(), nullptr);
     ASSERT_NE(directory.NameIndex(), nullptr);
 
@@ -105,6 +109,48 @@ TEST(ContactsDirectory, FollowsChangedAddedAndRemovedFiles) {
     std::u16string name;
     EXPECT_EQ(LookupContactName(name, u"07700900123", directory.NameIndex()), 3u);
     EXPECT_EQ(name, u"Amy");
+
+    Write(folder / "a.vcf", Card("Ada"));
+    fs::remove(folder / "c.vcf");
+    Write(folder / "d.vcf", Card("Di"));
+    ContactsDirectory nextStart(folder, cache);
+    EXPECT_EQ(Names(nextStart.Refresh()->contacts), (Texts{u"Ada", u"Di"}));
+}
+
+// A start takes the cards of unchanged files from the cache (edited here, so
+// that its use shows). A damaged cache is not used at all and is written anew.
+TEST(ContactsDirectory, TakesUnchangedFilesFromTheCacheAndRebuildsADamagedOne) {
+    TempDir temp;
+    const fs::path folder = temp.path() / "contacts", cache = temp.path() / "contacts.cache";
+    Write(folder / "a.vcf", Card("Ann"));
+    ASSERT_NE(ContactsDirectory(folder, cache).Refresh(), nullptr);
+    EXPECT_EQ(fs::status(cache).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    std::optional<std::vector<CachedFile>> files = LoadContactsCache(cache);
+    ASSERT_TRUE(files && files->size() == 1);
+    files->front().cards.at(0).formattedName = u"Cached";
+    const std::string edited = EncodeContactsCache({&files->front()});
+
+    // clang-format off
+    const struct { const char* name; std::function<void(std::string&)> damage; Texts seen; } cases[] = {
+        {"whole", [](std::string&) {}, {u"Cached"}},
+        {"a payload bit flipped", [](std::string& bytes) { bytes[bytes.size() / 2] ^= 1; }, {u"Ann"}},
+        {"a header bit flipped", [](std::string& bytes) { bytes[9] ^= 1; }, {u"Ann"}},
+        {"cut short", [](std::string& bytes) { bytes.pop_back(); }, {u"Ann"}},
+        {"an octet more", [](std::string& bytes) { bytes += '\0'; }, {u"Ann"}},
+        {"empty", [](std::string& bytes) { bytes.clear(); }, {u"Ann"}},
+    };
+    // clang-format on
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        std::string bytes = edited;
+        row.damage(bytes);
+        Write(cache, bytes);
+        ContactsDirectory directory(folder, cache);
+        EXPECT_EQ(Names(directory.Refresh()->contacts), row.seen);
+        files = LoadContactsCache(cache);
+        ASSERT_TRUE(files && files->size() == 1);
+        EXPECT_EQ(files->front().cards.at(0).formattedName, row.seen.front());
+    }
 }
 
 TEST(ContactsDirectory, ReportsFilesItCannotUseAndStillReadsTheOthers) {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 
+#include "options/option_defaults.h"
 #include "text/utf8.h"
 
 namespace mivex::tools {
@@ -11,27 +12,6 @@ namespace mivex::tools {
 namespace {
 
 using options::Option;
-
-struct IntegerRange {
-    std::int32_t lowest = 0;
-    std::int32_t highest = 1;
-};
-
-IntegerRange RangeOf(Option option) {
-    switch (option) {
-        case Option::ValidityPeriod:
-            return {0, 3};
-        case Option::StopBits:
-        case Option::FlowControl:
-            return {0, 2};
-        case Option::DataBits:
-            return {5, 8};
-        case Option::BaudRate:
-            return {1, std::numeric_limits<std::int32_t>::max()};
-        default:
-            return {};
-    }
-}
 
 [[nodiscard]] CheckedOptionValue Refused(std::string problem) {
     return {{}, std::move(problem)};
@@ -47,7 +27,7 @@ CheckedOptionValue CheckInteger(Option option, std::string_view text) {
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error == std::errc::invalid_argument || stop != end)
         return Refused(Named(option) + " takes a whole number, not \"" + std::string(text) + "\"");
-    const IntegerRange range = RangeOf(option);
+    const options::IntegerRange range = options::RangeOf(option);
     if (error == std::errc::result_out_of_range || value < range.lowest || value > range.highest) {
         if (range.highest == std::numeric_limits<std::int32_t>::max())
             return Refused(Named(option) + " must be at least " + std::to_string(range.lowest) +

@@ -6,19 +6,12 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "options/option_defaults.h"
 #include "options/options_record.h"
 
 namespace mivex::options {
 
 namespace {
-
-constexpr std::array<std::int32_t, 7> kSpeeds = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
-constexpr std::int32_t kDefaultSpeed = 19200;
-constexpr std::int32_t kDefaultDataBits = 8;
-constexpr std::int32_t kOneStopBit = 0;
-constexpr std::int32_t kNoFlowControl = 0;
-constexpr std::int32_t kHardwareFlowControl = 1;
-constexpr std::int32_t kSoftwareFlowControl = 2;
 
 QComboBox* NewList(const QString& name, QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -64,12 +57,12 @@ PortSetupDialog::PortSetupDialog(StoreOptions& options, const DialogChrome& chro
         form->addRow(list->accessibleName(), list);
     Body().addLayout(form);
 
-    for (const std::int32_t speed : kSpeeds)
+    for (const std::int32_t speed : kOfferedBaudRates)
         baudRate_->addItem(QString::number(speed), speed);
     // 8 comes first: nearly every phone wants it.
     dataBits_->addItem(QStringLiteral("8"), 8);
     dataBits_->addItem(QStringLiteral("7"), 7);
-    stopBits_->addItem(QStringLiteral("1"), 0);
+    stopBits_->addItem(QStringLiteral("1"), kOneStopBit);
     stopBits_->addItem(QStringLiteral("1.5"), 1);
     stopBits_->addItem(QStringLiteral("2"), 2);
     flowControl_->addItem(QStringLiteral("None"), kNoFlowControl);
@@ -85,39 +78,40 @@ void PortSetupDialog::Load() {
     // Absent settings read as 0; each list says what 0 stands for. A value
     // the connection could not use either shows as the default.
     const std::int32_t speed = ReadInteger(options_, Option::BaudRate);
-    const std::int32_t wantedSpeed = speed > 0 ? speed : kDefaultSpeed;
+    const std::int32_t wantedSpeed = speed > 0 ? speed : kDefaultBaudRate;
     SelectValue(*baudRate_, wantedSpeed, QString::number(wantedSpeed));
 
-    const std::int32_t dataBits = ReadInteger(options_, Option::DataBits);
+    const std::int32_t dataBits = EffectiveDataBits(ReadInteger(options_, Option::DataBits));
     if (dataBits == 5 || dataBits == 6)
         SelectValue(*dataBits_, dataBits, QString::number(dataBits));
     else
         SelectValue(*dataBits_, dataBits == 7 ? 7 : kDefaultDataBits, {});
 
     const std::int32_t stopBits = ReadInteger(options_, Option::StopBits);
-    stopBits_->setCurrentIndex(
-        std::max(0, stopBits_->findData(stopBits >= 0 && stopBits <= 2 ? stopBits : kOneStopBit)));
+    stopBits_->setCurrentIndex(std::max(
+        0,
+        stopBits_->findData(RangeOf(Option::StopBits).Holds(stopBits) ? stopBits : kOneStopBit)));
 
-    std::int32_t flowControl = kHardwareFlowControl;
-    if (!options_.ReadOption(Option::FlowControl, flowControl) || flowControl < kNoFlowControl ||
-        flowControl > kSoftwareFlowControl)
-        flowControl = kHardwareFlowControl;
+    // An absent setting shows what the connection uses for it: none.
+    std::int32_t flowControl = ReadInteger(options_, Option::FlowControl);
+    if (!RangeOf(Option::FlowControl).Holds(flowControl))
+        flowControl = kNoFlowControl;
     SelectValue(*flowControl_, flowControl, QStringLiteral("Software"));
 }
 
 void PortSetupDialog::SelectDefaults() {
-    baudRate_->setCurrentIndex(baudRate_->findData(kDefaultSpeed));
-    dataBits_->setCurrentIndex(dataBits_->findData(kDefaultDataBits));
-    stopBits_->setCurrentIndex(stopBits_->findData(kOneStopBit));
-    flowControl_->setCurrentIndex(flowControl_->findData(kHardwareFlowControl));
+    baudRate_->setCurrentIndex(baudRate_->findData(kSuggestedLine.baudRate));
+    dataBits_->setCurrentIndex(dataBits_->findData(kSuggestedLine.dataBits));
+    stopBits_->setCurrentIndex(stopBits_->findData(kSuggestedLine.stopBits));
+    flowControl_->setCurrentIndex(flowControl_->findData(kSuggestedLine.flowControl));
 }
 
 void PortSetupDialog::accept() {
     OptionWrites writes(options_);
-    writes.Write(Option::BaudRate, SelectedValue(*baudRate_, kDefaultSpeed));
+    writes.Write(Option::BaudRate, SelectedValue(*baudRate_, kDefaultBaudRate));
     writes.Write(Option::DataBits, SelectedValue(*dataBits_, kDefaultDataBits));
     writes.Write(Option::StopBits, SelectedValue(*stopBits_, kOneStopBit));
-    writes.Write(Option::FlowControl, SelectedValue(*flowControl_, kHardwareFlowControl));
+    writes.Write(Option::FlowControl, SelectedValue(*flowControl_, kNoFlowControl));
     if (CloseWhenStored(writes))
         QGuiApplication::inputMethod()->hide();
 }

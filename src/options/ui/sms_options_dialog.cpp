@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
+#include "options/option_defaults.h"
 #include "options/options_record.h"
 
 namespace mivex::options {
@@ -58,8 +59,8 @@ void SmsOptionsDialog::Load() {
     // A stored choice the list does not have means nothing to the sending
     // run either; the dialog shows the one an absent choice stands for.
     const std::int32_t validity = ReadInteger(options_, Option::ValidityPeriod);
-    validityPeriod_->setCurrentIndex(validity >= 0 && validity < validityPeriod_->count() ? validity
-                                                                                          : 0);
+    validityPeriod_->setCurrentIndex(RangeOf(Option::ValidityPeriod).Holds(validity) ? validity
+                                                                                     : 0);
 
     statusReport_->setChecked(ReadInteger(options_, Option::StatusReport) != 0);
     replyPath_->setChecked(ReadInteger(options_, Option::ReplyPath) != 0);

@@ -2,10 +2,10 @@
 
 // The 26-pixel strip along the bottom of each message view, in which the
 // transfers and the views' long operations report progress and results in
-// colour, with a beep. It paints the moment a text arrives, because the
-// transfers block the thread and no paint event would be processed until they
-// end. Texts longer than 30 characters scroll like a marquee while the view is
-// idle; a click pauses or resumes the scrolling.
+// colour, with a beep. It paints the moment a text arrives, so that a text
+// given by a long operation on the interface thread (the views' own list
+// operations) shows before the operation goes on. Texts longer than 30 characters scroll like a
+// marquee while the view is idle; a click pauses or resumes the scrolling.
 //
 // The text, its colour and the scroll delay belong to the process, not to a
 // strip: every strip shows the same text (only the topmost view's is seen),
