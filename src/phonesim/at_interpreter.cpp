@@ -24,10 +24,12 @@ Interpreter::Interpreter(PhoneStores stores, PhoneSettings settings, FaultPlan f
       settings_(std::move(settings)),
       faults_(std::move(faults)),
       clock_(std::move(clock)),
-      muteLine_(faults_.MuteLine()) {}
+      muteLine_(faults_.MuteLine()),
+      reports_(settings_.report) {}
 
 InterpreterOutput Interpreter::Feed(std::string_view bytes) {
     InterpreterOutput out;
+    StoreDueReports(out);
     for (const char byte : bytes) {
         if (lineCut_) {
             break;

@@ -30,6 +30,8 @@ struct PhonesimArguments {
     std::vector<std::string> late;
     std::vector<int> refusedSubmissions;
     bool emptySlotError = false;
+    std::string report;  // empty: no delivery reports
+    int reportDelayMs = 0;
 };
 
 // Declares every option on `app`; a successful parse fills `arguments`, which
