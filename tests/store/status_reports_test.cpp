@@ -127,6 +127,14 @@ TEST_F(StatusReports, AReportTheStoreRefusesStaysUnrecorded) {
     EXPECT_EQ(SummaryOf(*sent, id).kind, DeliveryKind::Waiting);
 }
 
+TEST(SentReport, AwaitedOnlyWhenAskedForWithEveryReference) {
+    using References = std::vector<std::optional<std::uint8_t>>;
+    EXPECT_EQ(ReportToAwait(true, References{1, 2}), (SentReport{{{1, 0, 0}, {2, 0, 0}}}));
+    EXPECT_EQ(ReportToAwait(false, References{1}), std::nullopt);
+    // A phone that gave one segment no reference: its report could never be matched.
+    EXPECT_EQ(ReportToAwait(true, References{1, std::nullopt}), std::nullopt);
+}
+
 TEST(DeliveryText, EachStateReadsAsTheUserSeesIt) {
     const sms::FileTime time = At(2026, 3, 4, 5, 6);
     const std::tuple<DeliverySummary, std::u16string, std::u16string, std::u16string> rows[] = {
