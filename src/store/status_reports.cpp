@@ -64,17 +64,35 @@ ReportOutcome StatusReportBook::Record(const sms::StatusReport& report) {
     // A discharge time of 0 would read as "no report yet".
     const sms::FileTime discharged = std::max<sms::FileTime>(report.dischargeTime, 1);
     if (segment->Reported() && discharged < segment->dischargeTime)
-        return ReportOutcome::Recorded;  // an older report; the newer one is on disk
+        return ReportOutcome::Recorded;  // an older report; the newer one is held
 
-    const SegmentReport before = *segment;
     segment->status = static_cast<std::uint8_t>(std::clamp(report.status, 0, 255));
     segment->dischargeTime = discharged;
-    const PropVal blob = PropVal::Blob(sent::kReportSegments, EncodeSentReport(awaiting->report));
-    if (sent_.WriteRecord(awaiting->id, std::span(&blob, 1)) != awaiting->id) {
-        *segment = before;
-        return ReportOutcome::NotWritten;
-    }
+    awaiting->changed = true;
     return ReportOutcome::Recorded;
+}
+
+bool StatusReportBook::Commit() {
+    const bool written = sent_.Atomically([&] {
+        for (const Awaiting& awaiting : awaiting_) {
+            if (!awaiting.changed)
+                continue;
+            const PropVal blob =
+                PropVal::Blob(sent::kReportSegments, EncodeSentReport(awaiting.report));
+            if (sent_.WriteRecord(awaiting.id, std::span(&blob, 1)) != awaiting.id)
+                return false;
+        }
+        return true;
+    });
+    if (!written) {
+        // What is held no longer matches the disk: read it again when needed.
+        awaiting_.clear();
+        loaded_ = false;
+        return false;
+    }
+    for (Awaiting& awaiting : awaiting_)
+        awaiting.changed = false;
+    return true;
 }
 
 }  // namespace mivex::store

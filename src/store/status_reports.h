@@ -28,9 +28,8 @@ inline constexpr sms::FileTime kReportWindow = 7 * 24 * 60 * kFileTimeMinute;
 inline constexpr sms::FileTime kClockSkewAllowance = 15 * kFileTimeMinute;
 
 enum class ReportOutcome {
-    Recorded,    // on disk in its Sent record (or older than what is): it may leave the phone
-    Unmatched,   // no Sent message awaits it
-    NotWritten,  // it matched, but the store did not take it; it must stay on the phone
+    Recorded,   // held for its Sent record until Commit (or older than what is there)
+    Unmatched,  // no Sent message awaits it
 };
 
 class StatusReportBook {
@@ -39,9 +38,16 @@ public:
     // at the first report.
     explicit StatusReportBook(Folder& sent) : sent_(sent) {}
 
-    // Records the report on the Sent message it reports on. Of two reports on
-    // one segment the one with the later discharge time wins.
+    // Records the report on the Sent message it reports on, for Commit to
+    // write. Of two reports on one segment the one with the later discharge
+    // time wins.
     [[nodiscard]] ReportOutcome Record(const sms::StatusReport& report);
+
+    // Writes what Record changed since the last Commit as one durable step:
+    // one sync for many reports instead of one each. False when the store
+    // did not take it; nothing of it is then on disk, and the next Record
+    // reads the Sent folder afresh.
+    [[nodiscard]] bool Commit();
 
     // Sent records that could not be read while looking for messages awaiting reports.
     [[nodiscard]] std::size_t UnreadableRecords() const { return unreadable_; }
@@ -52,6 +58,7 @@ private:
         std::u16string number;  // filtered to dial characters
         sms::FileTime sentTime = 0;
         SentReport report;
+        bool changed = false;  // since the last Commit
     };
 
     void Load();

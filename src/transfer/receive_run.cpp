@@ -50,15 +50,15 @@ void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::
         // Only a message that is on disk may leave the phone: a PDU the
         // decoder refused or a failed write stays there for the next run (or
         // for the phone's own menus), and a status report leaves only once
-        // its Sent message holds it, or by the rules of ReportIntake. The PDU came from this
+        // its Sent message holds it, or by the rules of ReportIntake, after
+        // the store has been read. The PDU came from this
         // slot's own answer: it was read on a line in step, and its read
         // ended on its OK (see phone::Exchange); the deletion too is sent only
         // on a line in step.
-        bool leaves = deleteAfterReceive && stored.id != 0;
         if (reports != nullptr && stored.id == 0 && ReportIntake::IsReport(pdu)) {
-            leaves = reports->Take(pdu, deleteAfterReceive);
+            reports->Take(pdu, index, run.received, deleteAfterReceive);
         }
-        if (leaves && phone::DeleteStoredMessage(port, index)) {
+        if (deleteAfterReceive && stored.id != 0 && phone::DeleteStoredMessage(port, index)) {
             ShowProgress(context.status, DeletingText(run.received));
         }
     }
@@ -114,6 +114,9 @@ ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
             continue;
         }
         ReceiveFromStore(context, port, inbox, *counts, deleteAfterReceive != 0, reports, run);
+        if (reports != nullptr) {
+            reports->FinishStore(port, context.status);
+        }
     }
     if (reports != nullptr && reports->Tally().unstored > 0) {
         run.complete = false;

@@ -93,6 +93,7 @@ TEST_F(StatusReports, MatchByReferenceRecipientAndTime) {
             EXPECT_EQ(book.Record({r.reference, r.number, Minutes(r.taken), Minutes(r.discharged),
                                    r.status}),
                       r.outcome);
+        ASSERT_TRUE(book.Commit());
         for (std::size_t i = 0; i < ids.size(); ++i)
             EXPECT_EQ(SummaryOf(*sent, ids[i]).kind, c.kinds[i]) << "message " << i;
         for (const ObjectId id : ids)
@@ -108,6 +109,7 @@ TEST_F(StatusReports, ALongMessageIsDeliveredWithItsLastSegment) {
         ASSERT_EQ(
             book.Record({reference, u"+447700900123", 0 + Minutes(0), Minutes(3 - reference), 0}),
             ReportOutcome::Recorded);
+    ASSERT_TRUE(book.Commit());
     const DeliverySummary summary = SummaryOf(*sent, id);
     EXPECT_EQ(DeliveryLine(summary), u"Delivered 2026-12-06 14:02");
     EXPECT_EQ(DeliveryColumn(summary), u"delivered 2026-12-06 14:02");
@@ -123,8 +125,12 @@ TEST_F(StatusReports, AReportTheStoreRefusesStaysUnrecorded) {
     FolderHandle sent = Open(kSentName, kSentByDate);
     StatusReportBook book(*sent);
     EXPECT_EQ(book.Record({7, u"+447700900123", Minutes(0), Minutes(1), 0}),
-              ReportOutcome::NotWritten);
+              ReportOutcome::Recorded);
+    EXPECT_FALSE(book.Commit());
     EXPECT_EQ(SummaryOf(*sent, id).kind, DeliveryKind::Waiting);
+    // What was held is let go: the next report is matched against the disk.
+    EXPECT_EQ(book.Record({7, u"+447700900123", Minutes(0), Minutes(2), 0}),
+              ReportOutcome::Recorded);
 }
 
 TEST(SentReport, AwaitedOnlyWhenAskedForWithEveryReference) {
