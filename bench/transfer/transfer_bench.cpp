@@ -12,6 +12,10 @@
 //   ratio    run_s / (line_s + pause_s): 1 is a run that spends no time of
 //            its own
 //
+// ReceiveWithReports reads as many delivery reports as messages, each
+// matched to a Sent message and recorded there: its ratio is to stay as
+// close to 1 as a receive without reports.
+//
 // gammu, a widely used AT client, reads the same messages from the same kind
 // of phone with "getallsms" as a second reference; receive_to_gammu is the
 // receive run's time over gammu's.
@@ -24,6 +28,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -33,11 +38,13 @@
 #include "gammu_client.h"
 #include "phone/posix_serial_device.h"
 #include "phone_fill.h"
+#include "phonesim/network_reports.h"
 #include "phonesim/simulated_phone.h"
 #include "platform/memory_controls.h"
 #include "run_seams.h"
 #include "sms/submit_encoder.h"
 #include "store/message_records.h"
+#include "store/sent_report.h"
 #include "transfer/receive_run.h"
 #include "transfer/send_run.h"
 
@@ -225,6 +232,106 @@ void ReceiveRun(benchmark::State& state) {
         totals.runSeconds / static_cast<double>(state.iterations());
 }
 
+// The service centre took report `index`'s message at this time, and the
+// message was filed in Sent a minute before by this computer's clock.
+constexpr phonesim::LocalTime kReportTaken{{2026, 12, 6, 14, 3, 0, 0}, 0};
+constexpr mivex::sms::CalendarTime kReportSent{2026, 12, 6, 14, 2, 0, 0};
+
+// The phone's messages with a delivery report after each, in slots after them.
+phonesim::PhoneStores WithReports(const phonesim::PhoneStores& messages, int reports) {
+    phonesim::PhoneStores stores{phonesim::MessageStore(messages.phone.Capacity() + reports),
+                                 messages.sim};
+    for (const auto& [slot, message] : messages.phone.Messages()) {
+        (void)stores.phone.Put(slot, message);
+    }
+    for (int index = 0; index < reports; ++index) {
+        const std::u16string number = bench::PersonNumber(index);
+        const auto pdu = phonesim::BuildStatusReport(
+            static_cast<std::uint8_t>(index), std::string(number.begin(), number.end()),
+            bench::kServiceCentre, kReportTaken, kReportTaken, phonesim::kReportDelivered);
+        (void)stores.phone.Put(*stores.phone.FirstFreeSlot(),
+                               {pdu, phonesim::MessageStatus::ReceivedUnread});
+    }
+    return stores;
+}
+
+// The Sent messages the reports are on, one reference each.
+bool FillSent(store::Folder& sent, int reports) {
+    const mivex::sms::FileTime sentTime = *mivex::sms::CalendarToFileTime(kReportSent);
+    for (int index = 0; index < reports; ++index) {
+        const std::optional<std::uint8_t> reference = static_cast<std::uint8_t>(index);
+        store::SentRecord record{bench::PersonNumber(index), u"Person", sentTime, u"text", u""};
+        record.ReportSegments = store::ReportToAwait(true, std::span(&reference, 1));
+        if (sent.WriteRecord(0, store::ToProps(record)) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One receive of `messages` stored PDUs and as many reports, from a phone
+// and a store made afresh (the reports leave the phone once recorded).
+std::string ReceiveReportsOnce(benchmark::State& state, const phonesim::PhoneStores& phoneStores,
+                               int texts, int reports, Totals& totals) {
+    std::optional<UntimedStep> untimed(std::in_place, &state);
+    std::string error;
+    const std::unique_ptr<phonesim::SimulatedPhone> simulated =
+        StartPhone(WithReports(phoneStores, reports), error);
+    if (!simulated) {
+        return error;
+    }
+    bench::ScratchStore scratch(simulated->DevicePath(), kBaudRate);
+    store::FolderHandle inbox;
+    store::FolderHandle sent;
+    if (scratch.Ready()) {
+        inbox = scratch.Store().OpenFolder(store::kInboxName, store::kInboxByDate);
+        sent = scratch.Store().OpenFolder(store::kSentName, store::kSentByDate);
+    }
+    if (!inbox || !sent || !FillSent(*sent, reports)) {
+        return "no store could be made";
+    }
+    RunSeams seams(scratch.Options());
+    transfer::ReportIntake intake(*sent);
+    const store::ContactNameLookup noContacts = [](std::u16string_view) {
+        return std::optional<std::u16string>();
+    };
+    const phonesim::RunnerStats before = simulated->Stats();
+    untimed.reset();
+
+    const auto start = SteadyClock::now();
+    const transfer::ReceiveResult result =
+        transfer::ReceiveMessages(seams.context, *inbox, noContacts, &intake);
+    const double seconds = SecondsSince(start);
+
+    untimed.emplace(&state);
+    totals.runSeconds += seconds;
+    totals.pauseSeconds += static_cast<double>(seams.clock.PausedMs()) / 1000.0;
+    totals.AddLine(before, simulated->Stats());
+    if (result != transfer::ReceiveResult::Complete || intake.Tally().recorded != reports ||
+        seams.status.Last() != transfer::NewMessagesText(texts) ||
+        CountRecords(*inbox) != static_cast<std::size_t>(texts)) {
+        return "the receive run did not store every message and record every report";
+    }
+    (void)scratch.Store().CloseFolder(sent);
+    (void)scratch.Store().CloseFolder(inbox);
+    return {};
+}
+
+void ReceiveWithReports(benchmark::State& state) {
+    const int messages = static_cast<int>(state.range(0));
+    const bench::PhoneFill fill = bench::ReceiveStores(messages);
+    Totals totals;
+    for (auto _ : state) {
+        if (const std::string error =
+                ReceiveReportsOnce(state, fill.stores, fill.texts, messages, totals);
+            !error.empty()) {
+            Fail(state, error);
+            return;
+        }
+    }
+    ReportTotals(state, totals);
+}
+
 // Writes one Outbox record per text and lists them all, selected, in that order.
 bool FillOutbox(store::Folder& outbox, platform::ListControl& list,
                 const std::vector<std::u16string>& texts) {
@@ -375,6 +482,18 @@ BENCHMARK(ReceiveRun)
     ->Iterations(3)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
+BENCHMARK(ReceiveRun)
+    ->ArgName("messages")
+    ->Arg(100)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(ReceiveWithReports)
+    ->ArgName("messages")
+    ->Arg(100)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 BENCHMARK(SendRun)
     ->ArgName("messages")
     ->Arg(50)
@@ -388,6 +507,12 @@ BENCHMARK(GammuGetAllSms)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
 BENCHMARK(ReceiveRun)
+    ->ArgName("messages")
+    ->Arg(3)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(ReceiveWithReports)
     ->ArgName("messages")
     ->Arg(3)
     ->Iterations(1)

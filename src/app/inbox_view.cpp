@@ -1,5 +1,7 @@
 #include "app/inbox_view.h"
 
+#include <optional>
+
 #include "app/app_context.h"
 #include "app/command_ids.h"
 #include "app/compose_view.h"
@@ -63,8 +65,14 @@ void InboxView::Receive() {
         (void)directory.Refresh();
         const store::ContactNameLookup lookup =
             contacts::ContactNameLookupFor(directory.NameIndex());
+        // Delivery reports are recorded in Sent; without it they stay on the phone.
+        store::FolderHandle sent = OpenFolder(store::kSentName, store::kSentByDate);
+        std::optional<transfer::ReportIntake> reports;
+        if (sent)
+            reports.emplace(*sent);
         (void)RunTransfer([&](transfer::TransferContext& transferContext) {
-            return static_cast<int>(transfer::ReceiveMessages(transferContext, *inbox, lookup));
+            return static_cast<int>(transfer::ReceiveMessages(transferContext, *inbox, lookup,
+                                                              reports ? &*reports : nullptr));
         });
     }
     Resort();

@@ -112,14 +112,6 @@ void ContactNameIndex::Table::BuildLowest() {
     }
 }
 
-std::size_t CountCommonTail(std::u16string_view a, std::u16string_view b) {
-    std::size_t count = 0;
-    while (count < a.size() && count < b.size() &&
-           a[a.size() - 1 - count] == b[b.size() - 1 - count])
-        ++count;
-    return count;
-}
-
 ContactNameIndex::ContactNameIndex(const ContactsDatabase& database)
     : database_(&database), table_(std::make_unique<Table>()) {
     table_->Collect(database);

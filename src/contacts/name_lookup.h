@@ -14,16 +14,16 @@
 #include <vector>
 
 #include "contacts/contacts_database.h"
+#include "sms/dial_number.h"
 #include "store/inbox_maintenance.h"
 
 namespace mivex::contacts {
 
-// Queries shorter than this, and scores below it, never match.
-inline constexpr std::size_t kMinMatchingTail = 7;
-
-// How many characters a and b share counted back from their ends; 0 when
-// either is empty.
-[[nodiscard]] std::size_t CountCommonTail(std::u16string_view a, std::u16string_view b);
+// Queries shorter than this, and scores below it, never match. The rule is
+// the codec's, so that delivery reports find their sent messages as senders
+// find their contacts.
+using sms::CountCommonTail;
+using sms::kMinMatchingTail;
 
 // An index over every contact's dial-filtered numbers, built once per
 // address book, that answers a lookup without scanning the contacts. It

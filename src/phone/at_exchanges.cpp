@@ -139,19 +139,23 @@ bool DeleteStoredMessage(PortHandle& port, int index) {
 }
 
 bool SubmitPdu(PortHandle& port, std::string_view hexPdu, int tpduOctets) {
+    return SubmitPduForReference(port, hexPdu, tpduOctets).accepted;
+}
+
+SubmitResult SubmitPduForReference(PortHandle& port, std::string_view hexPdu, int tpduOctets) {
     // The first octet is the length of the service-centre field that follows
     // it; the phone counts only what comes after that field.
     if (hexPdu.empty() || !sms::IsHexText(hexPdu))
-        return false;
+        return {};
     const std::size_t octets = hexPdu.size() / 2;
     const std::size_t serviceCentreOctets = 1 + sms::HexDigitsToInt(hexPdu.substr(0, 2));
     if (tpduOctets < 1 || serviceCentreOctets + static_cast<std::size_t>(tpduOctets) != octets)
-        return false;
+        return {};
 
     ResponseBuffer answer;
     const std::string command = "AT+CMGS=" + std::to_string(tpduOctets) + "\r";
     if (!Exchange(port, command, answer, kPromptTerminator, kSubmitPromptTimeouts))
-        return false;
+        return {};
     port.clock().SleepMs(kSubmitPauseMs);
     std::string pdu(hexPdu);
     pdu += kCtrlZ;
@@ -159,12 +163,12 @@ bool SubmitPdu(PortHandle& port, std::string_view hexPdu, int tpduOctets) {
     // its own "+CMGS: <mr>" result line shows that this answer is the PDU's.
     // A bare OK is some other answer, and the PDU's is still to come.
     if (!ExchangeInStep(port, pdu, answer, kOkTerminator, kSubmitPduTimeouts))
-        return false;
+        return {};
     if (!HasSubmitResult(answer.Text())) {
         port.MarkOutOfStep();
-        return false;
+        return {};
     }
-    return true;
+    return {true, ParseSubmitReference(answer.Text())};
 }
 
 }  // namespace mivex::phone

@@ -17,6 +17,7 @@
 
 #include "phone/answer_parsers.h"
 #include "phone/serial_line.h"
+#include "phone/submit_reference.h"
 
 namespace mivex::phone {
 
@@ -101,5 +102,10 @@ inline constexpr std::uint32_t kBareAnswerWatchBytes = 3;
 // unsent when the text is not hex or the count does not fit it; nothing is
 // written after the command when no prompt came.
 [[nodiscard]] bool SubmitPdu(PortHandle& port, std::string_view hexPdu, int tpduOctets);
+
+// SubmitPdu, also giving the message reference of the phone's "+CMGS:" line
+// (see ParseSubmitReference).
+[[nodiscard]] SubmitResult SubmitPduForReference(PortHandle& port, std::string_view hexPdu,
+                                                 int tpduOctets);
 
 }  // namespace mivex::phone

@@ -37,10 +37,12 @@ Interpreter::Interpreter(PhoneStores stores, PhoneSettings settings, FaultPlan f
       faults_(std::move(faults)),
       clock_(std::move(clock)),
       muteLine_(faults_.MuteLine()),
-      sim_(settings_.sim) {}
+      sim_(settings_.sim),
+      reports_(settings_.report) {}
 
 InterpreterOutput Interpreter::Feed(std::string_view bytes) {
     InterpreterOutput out;
+    StoreDueReports(out);
     for (const char byte : bytes) {
         if (lineCut_) {
             break;

@@ -25,6 +25,7 @@
 #include "phonesim/deliver_builder.h"
 #include "phonesim/fault_plan.h"
 #include "phonesim/message_store.h"
+#include "phonesim/network_reports.h"
 #include "phonesim/sim_lock.h"
 
 namespace mivex::phonesim {
@@ -48,6 +49,7 @@ struct PhoneSettings {
     std::string ownNumber;
     std::string serviceCentre = "+447700900000";  // AT+CSCA?
     SimSettings sim;
+    ReportPlan report;  // what the network says about messages sent with a report requested
 };
 
 // A PDU the phone accepted with AT+CMGS.
@@ -161,6 +163,8 @@ private:
     [[nodiscard]] Result CompleteWrite(const std::vector<std::uint8_t>& pdu, MessageStatus status,
                                        std::vector<std::string>& information);
     void DeliverToSelf(const SubmitTpdu& submit, InterpreterOutput& out);
+    // Puts the network's reports that are due among the received messages.
+    void StoreDueReports(InterpreterOutput& out);
 
     PhoneStores stores_;
     PhoneSettings settings_;
@@ -180,7 +184,8 @@ private:
     bool pduOverflowed_ = false;
     std::optional<PduRequest> pendingRequest_;  // a command's wish to prompt, until its line ends
     int submissions_ = 0;                       // AT+CMGS commands that prompted
-    std::uint8_t nextReference_ = 0;            // TP-MR the phone hands out
+    std::uint8_t nextReference_ = 0;            // TP-MR the phone hands out, wrapping at 256
+    NetworkReports reports_;
     std::uint32_t noiseState_ = 0x2545F491;
     bool lineCut_ = false;
     bool storesChanged_ = false;

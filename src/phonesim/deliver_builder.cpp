@@ -38,7 +38,10 @@ std::string Digits(std::string_view number) {
 }  // namespace
 
 LocalTime SystemLocalTime() {
-    const std::time_t now = std::time(nullptr);
+    // To the millisecond, so that a report delay of less than a second holds.
+    timespec clock{};
+    (void)clock_gettime(CLOCK_REALTIME, &clock);
+    const std::time_t now = clock.tv_sec;
     std::tm fields{};
     localtime_r(&now, &fields);
     LocalTime time;
@@ -48,7 +51,7 @@ LocalTime SystemLocalTime() {
                      fields.tm_hour,
                      fields.tm_min,
                      fields.tm_sec < 60 ? fields.tm_sec : 59,
-                     0};
+                     static_cast<int>(clock.tv_nsec / 1'000'000)};
     time.utcOffsetMinutes = static_cast<int>(fields.tm_gmtoff / 60);
     return time;
 }

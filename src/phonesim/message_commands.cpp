@@ -397,8 +397,11 @@ Result Interpreter::CompleteSubmission(const std::vector<std::uint8_t>& pdu,
     if (faults_.RefusesSubmission(submissions_)) {
         return Result::Cms(kCmsUnknownError);
     }
-    information.push_back("+CMGS: " + std::to_string(nextReference_++));
+    const std::uint8_t reference = nextReference_++;
+    information.push_back("+CMGS: " + std::to_string(reference));
     out.submitted.push_back({static_cast<int>(TpduLength(pdu)), pdu});
+    reports_.Submitted(parsed.submit, reference, settings_.serviceCentre, clock_());
+    StoreDueReports(out);
     if (IsAddressedTo(parsed.submit, settings_.ownNumber)) {
         DeliverToSelf(parsed.submit, out);
     }
@@ -424,6 +427,27 @@ void Interpreter::DeliverToSelf(const SubmitTpdu& submit, InterpreterOutput& out
         return;
     }
     out.notes.push_back("a message to the own number was lost: both stores are full");
+}
+
+void Interpreter::StoreDueReports(InterpreterOutput& out) {
+    if (!reports_.Pending()) {
+        return;
+    }
+    for (std::vector<std::uint8_t>& report : reports_.TakeDue(clock_())) {
+        bool stored = false;
+        for (const StoreId id : {StoreId::Phone, StoreId::Sim}) {
+            MessageStore& store = stores_.Get(id);
+            if (const std::optional<int> slot = store.FirstFreeSlot()) {
+                (void)store.Put(*slot, {std::move(report), MessageStatus::ReceivedUnread});
+                storesChanged_ = true;
+                stored = true;
+                break;
+            }
+        }
+        if (!stored) {
+            out.notes.push_back("a delivery report was lost: both stores are full");
+        }
+    }
 }
 
 Result Interpreter::CompleteWrite(const std::vector<std::uint8_t>& pdu, MessageStatus status,

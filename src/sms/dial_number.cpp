@@ -32,4 +32,12 @@ bool IsUsableServiceCentre(std::u16string_view filteredNumber) {
     return filteredNumber.size() >= 2 && filteredNumber.front() == u'+';
 }
 
+std::size_t CountCommonTail(std::u16string_view a, std::u16string_view b) {
+    std::size_t count = 0;
+    while (count < a.size() && count < b.size() &&
+           a[a.size() - 1 - count] == b[b.size() - 1 - count])
+        ++count;
+    return count;
+}
+
 }  // namespace mivex::sms

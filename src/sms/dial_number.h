@@ -26,4 +26,13 @@ int FilterDialChars(std::u16string& text);
 // at least one more character.
 [[nodiscard]] bool IsUsableServiceCentre(std::u16string_view filteredNumber);
 
+// Two numbers name the same phone when enough of their trailing characters
+// agree: "+447700900123" and "07700 900123" filter to numbers that differ only
+// in their national or international prefix. Fewer than this never match.
+inline constexpr std::size_t kMinMatchingTail = 7;
+
+// How many characters a and b share counted back from their ends; 0 when
+// either is empty.
+[[nodiscard]] std::size_t CountCommonTail(std::u16string_view a, std::u16string_view b);
+
 }  // namespace mivex::sms

@@ -54,6 +54,10 @@ std::optional<std::uint8_t> ValidityPeriodOctet(int choice) {
     return kValidityOctets[static_cast<std::size_t>(choice)];
 }
 
+bool RequestsStatusReport(const SubmitOptions& options) {
+    return (options.firstOctetFlags & kStatusReportRequest) != 0;
+}
+
 SubmitOptions MakeSubmitOptions(bool statusReport, bool replyPath, std::uint8_t validityPeriod) {
     SubmitOptions options;
     options.firstOctetFlags = static_cast<std::uint8_t>((statusReport ? kStatusReportRequest : 0) |

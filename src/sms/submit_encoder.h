@@ -29,6 +29,9 @@ struct SubmitOptions {
 [[nodiscard]] SubmitOptions MakeSubmitOptions(bool statusReport, bool replyPath,
                                               std::uint8_t validityPeriod);
 
+// Whether the PDUs ask the network for a status report (TP-SRR).
+[[nodiscard]] bool RequestsStatusReport(const SubmitOptions& options);
+
 // The program-wide counters of the sending run. MessageRef stays 0 so the phone
 // numbers the messages; ConcatRef moves on after every segmented message,
 // whether all its segments went or not, so a retry never reuses a reference.

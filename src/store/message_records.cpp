@@ -61,13 +61,17 @@ PropArray ToProps(const OutboxRecord& record) {
 }
 
 PropArray ToProps(const SentRecord& record) {
-    return {
+    PropArray props{
         PropVal::String(sent::kRecipientNumber, record.RecipientNumber),
         PropVal::String(sent::kRecipientName, record.RecipientName),
         PropVal::Time(sent::kSentTime, record.SentTime),
         PropVal::String(sent::kText, record.Text),
         PropVal::String(sent::kSortKey, record.SortKey),
     };
+    if (record.ReportSegments)
+        props.push_back(
+            PropVal::Blob(sent::kReportSegments, EncodeSentReport(*record.ReportSegments)));
+    return props;
 }
 
 std::optional<InboxRecord> AsInboxRecord(std::span<const PropVal> props) {
@@ -99,8 +103,16 @@ std::optional<OutboxRecord> AsOutboxRecord(std::span<const PropVal> props) {
     return record;
 }
 
+bool HasSentShape(std::span<const PropVal> props) {
+    // The report is the sixth property and nothing else may be: records of
+    // other shapes stay skipped, as they always were.
+    return props.size() == sent::kPropCount ||
+           (props.size() == sent::kReportedPropCount &&
+            props.back().id == MakePropId(sent::kReportSegments, PropType::Blob));
+}
+
 std::optional<SentRecord> AsSentRecord(std::span<const PropVal> props) {
-    if (props.size() != sent::kPropCount)
+    if (!HasSentShape(props))
         return std::nullopt;
     SentRecord record;
     record.RecipientNumber = StringOf(props, sent::kRecipientNumber);
@@ -108,6 +120,8 @@ std::optional<SentRecord> AsSentRecord(std::span<const PropVal> props) {
     record.SentTime = FindPropFileTime(props, sent::kSentTime);
     record.Text = StringOf(props, sent::kText);
     record.SortKey = StringOf(props, sent::kSortKey);
+    if (props.size() == sent::kReportedPropCount)
+        record.ReportSegments = DecodeSentReport(FindPropBlob(props, sent::kReportSegments));
     return record;
 }
 
@@ -132,13 +146,14 @@ sms::FileTime LocalFileTime(platform::Clock& clock) {
 
 ObjectId WriteSentRecord(std::u16string_view text, std::u16string_view recipientNumber,
                          std::u16string_view recipientName, Folder& sentFolder,
-                         platform::Clock& clock) {
+                         platform::Clock& clock, std::optional<SentReport> report) {
     SentRecord record;
     record.RecipientNumber = recipientNumber;
     record.RecipientName = recipientName;
     record.SentTime = LocalFileTime(clock);
     record.Text = text;
     record.SortKey = MakeSortKey(recipientName, record.SentTime);
+    record.ReportSegments = std::move(report);
     return sentFolder.WriteRecord(0, ToProps(record));
 }
 

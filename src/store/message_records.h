@@ -14,6 +14,7 @@
 #include "sms/file_time.h"
 #include "store/folder.h"
 #include "store/property.h"
+#include "store/sent_report.h"
 
 namespace mivex::store {
 
@@ -47,6 +48,10 @@ inline constexpr std::uint16_t kSentTime = 2;         // FILETIME
 inline constexpr std::uint16_t kText = 3;             // string
 inline constexpr std::uint16_t kSortKey = 4;          // string
 inline constexpr std::size_t kPropCount = 5;
+// Only on messages sent with a report requested and a reference for every
+// segment: what the reports said (see sent_report.h).
+inline constexpr std::uint16_t kReportSegments = 5;  // blob
+inline constexpr std::size_t kReportedPropCount = 6;
 }  // namespace sent
 
 struct InboxRecord {
@@ -80,6 +85,7 @@ struct SentRecord {
     sms::FileTime SentTime = 0;
     std::u16string Text;
     std::u16string SortKey;
+    std::optional<SentReport> ReportSegments = std::nullopt;  // when a report is awaited
 
     friend bool operator==(const SentRecord&, const SentRecord&) = default;
 };
@@ -94,6 +100,11 @@ struct SentRecord {
 [[nodiscard]] std::optional<OutboxRecord> AsOutboxRecord(std::span<const PropVal> props);
 [[nodiscard]] std::optional<SentRecord> AsSentRecord(std::span<const PropVal> props);
 
+// Whether a read holds a Sent record: the five base properties, and
+// optionally a report after them. A report that does not decode leaves a
+// record without one rather than hiding the message.
+[[nodiscard]] bool HasSentShape(std::span<const PropVal> props);
+
 // "%-50.50s%10.10u%10.10u" of the name and the ones' complements of the time's
 // high and low halves: 70 units, by name and then newest first.
 inline constexpr std::size_t kSortKeyNameChars = 50;
@@ -102,10 +113,12 @@ inline constexpr std::size_t kSortKeyNameChars = 50;
 // The clock's local time as a file time (the time of queueing and sending).
 [[nodiscard]] sms::FileTime LocalFileTime(platform::Clock& clock);
 
-// Writes a new Sent record stamped with the clock's local time; the new id or 0.
+// Writes a new Sent record stamped with the clock's local time, with the
+// report to await when there is one; the new id or 0.
 [[nodiscard]] ObjectId WriteSentRecord(std::u16string_view text,
                                        std::u16string_view recipientNumber,
                                        std::u16string_view recipientName, Folder& sentFolder,
-                                       platform::Clock& clock);
+                                       platform::Clock& clock,
+                                       std::optional<SentReport> report = std::nullopt);
 
 }  // namespace mivex::store

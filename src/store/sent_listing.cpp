@@ -1,3 +1,4 @@
+#include "store/delivery_text.h"
 #include "store/folder_listing.h"
 #include "store/listing_steps.h"
 #include "store/message_records.h"
@@ -8,14 +9,36 @@ namespace {
 
 using namespace listing;
 
+std::optional<SentReport> ReportOf(const PropArray& record) {
+    if (record.size() != sent::kReportedPropCount)
+        return std::nullopt;
+    return DecodeSentReport(FindPropBlob(record, sent::kReportSegments));
+}
+
+// The message, and under it a line on its delivery when a report is awaited.
+void ShowSelectedSent(const FolderViewControls& view, Folder& folder, PropArray& props) {
+    view.messageText.SetText(u"");
+    const std::size_t row = platform::FirstSelectedIndex(view.list);
+    if (row == view.list.Count() || !ReadRowRecord(folder, view.list, row, props) ||
+        !HasSentShape(props))
+        return;
+    std::u16string text(StringProp(props, sent::kText));
+    if (const std::u16string line = DeliveryLine(Summarise(ReportOf(props))); !line.empty())
+        text.append(u"\r\n\r\n").append(line);
+    view.messageText.SetText(text);
+    view.status.ShowStatus(StringProp(props, sent::kRecipientNumber), platform::StatusBeep::None,
+                           platform::StatusColour::Blue);
+}
+
 int Fill(const FolderViewControls& view, Folder& folder) {
     view.list.Reset();
     PropArray props;
     (void)ScanRecords(folder, props, [&](ObjectId id, const PropArray& record) {
-        if (!HasShape(record, sent::kPropCount))
+        if (!HasSentShape(record))
             return;
-        const std::size_t row = view.list.AddRow(RecipientRowText(
-            FindPropFileTime(record, sent::kSentTime), StringProp(record, sent::kRecipientName)));
+        const std::size_t row = view.list.AddRow(SentRowText(
+            FindPropFileTime(record, sent::kSentTime), StringProp(record, sent::kRecipientName),
+            Summarise(ReportOf(record)).kind));
         view.list.SetItemData(row, id);
     });
     ShowRowCount(view);
@@ -47,7 +70,7 @@ int SentListOp(const FolderViewControls& view, ComposeTarget& compose, ListOpera
         case ListOperation::Fill:
             return Fill(view, sent);
         case ListOperation::ShowSelected:
-            ShowSelected(view, sent, sent::kPropCount, sent::kText, sent::kRecipientNumber, props);
+            ShowSelectedSent(view, sent, props);
             return 1;
         case ListOperation::DeleteSelected:
             return DeleteSelected(view, sent, StatusClearing::Once);

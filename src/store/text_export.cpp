@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,17 +19,22 @@ namespace {
 // Where a folder's fields sit in its records.
 struct LineLayout {
     std::u16string_view folderLabel;
-    std::size_t propCount;
+    bool (*hasShape)(std::span<const PropVal> props);
     std::uint16_t time;
     std::uint16_t number;
     std::uint16_t name;
     std::uint16_t text;
 };
 
-constexpr LineLayout kInboxLines{u"Inbox\t",           inbox::kPropCount,  inbox::kTimeStamp,
+bool HasInboxShape(std::span<const PropVal> props) {
+    return props.size() == inbox::kPropCount;
+}
+
+// A Sent record's delivery report is not exported: the line keeps its four fields.
+constexpr LineLayout kInboxLines{u"Inbox\t",           HasInboxShape,      inbox::kTimeStamp,
                                  inbox::kSenderNumber, inbox::kSenderName, inbox::kText};
 constexpr LineLayout kSentLines{
-    u"Sent\t",  sent::kPropCount, sent::kSentTime, sent::kRecipientNumber, sent::kRecipientName,
+    u"Sent\t",  HasSentShape, sent::kSentTime, sent::kRecipientNumber, sent::kRecipientName,
     sent::kText};
 
 bool IsFlattened(char16_t unit) {
@@ -55,7 +61,7 @@ void WriteLines(Folder& folder, const LineLayout& layout, ExportFile& file, Expo
     std::u16string scratch;
     const std::size_t unreadable =
         ScanRecords(folder, buffer, [&](ObjectId, const PropArray& props) {
-            if (props.size() != layout.propCount)
+            if (!layout.hasShape(props))
                 return;
             line.assign(layout.folderLabel);
             AppendExportTime(line, FindPropFileTime(props, layout.time));

@@ -22,7 +22,7 @@ struct ReceiveCounts {
 // first, and stops right after the last used one.
 void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::Folder& inbox,
                       const phone::StorageCounts& counts, bool deleteAfterReceive,
-                      ReceiveCounts& run) {
+                      ReportIntake* reports, ReceiveCounts& run) {
     int found = 0;
     for (int index = 1; index <= counts.total; ++index) {
         if (found == counts.used) {
@@ -47,12 +47,17 @@ void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::
         if (stored.id == 0 && stored.status == sms::DecodeStatus::Decoded) {
             run.complete = false;  // decoded, but the Inbox did not take it
         }
-        // Only a message that is on disk may leave the phone: a status
-        // report, a PDU the decoder refused or a failed write stays there for
-        // the next run (or for the phone's own menus). The PDU came from this
+        // Only a message that is on disk may leave the phone: a PDU the
+        // decoder refused or a failed write stays there for the next run (or
+        // for the phone's own menus), and a status report leaves only once
+        // its Sent message holds it, or by the rules of ReportIntake, after
+        // the store has been read. The PDU came from this
         // slot's own answer: it was read on a line in step, and its read
         // ended on its OK (see phone::Exchange); the deletion too is sent only
         // on a line in step.
+        if (reports != nullptr && stored.id == 0 && ReportIntake::IsReport(pdu)) {
+            reports->Take(pdu, index, run.received, deleteAfterReceive);
+        }
         if (deleteAfterReceive && stored.id != 0 && phone::DeleteStoredMessage(port, index)) {
             ShowProgress(context.status, DeletingText(run.received));
         }
@@ -83,7 +88,7 @@ std::u16string IncompleteText(int received) {
 }
 
 ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
-                              const store::ContactNameLookup& lookup) {
+                              const store::ContactNameLookup& lookup, ReportIntake* reports) {
     std::int32_t deleteAfterReceive = 0;
     (void)context.options.ReadOption(options::Option::DeleteAfterReceive, deleteAfterReceive);
 
@@ -94,7 +99,11 @@ ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
     }
 
     ReceiveCounts run;
-    for (const std::string_view storeName : kReceiveStores) {
+    std::vector<std::string_view> stores(kReceiveStores.begin(), kReceiveStores.end());
+    if (reports != nullptr) {
+        stores.push_back(kReportStore);
+    }
+    for (const std::string_view storeName : stores) {
         const std::optional<phone::StorageCounts> counts = phone::SelectStorage(port, storeName);
         if (!counts || counts->total < 1) {
             // A store the phone does not have is refused with an error and
@@ -104,7 +113,13 @@ ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
             }
             continue;
         }
-        ReceiveFromStore(context, port, inbox, *counts, deleteAfterReceive != 0, run);
+        ReceiveFromStore(context, port, inbox, *counts, deleteAfterReceive != 0, reports, run);
+        if (reports != nullptr) {
+            reports->FinishStore(port, context.status);
+        }
+    }
+    if (reports != nullptr && reports->Tally().unstored > 0) {
+        run.complete = false;
     }
 
     phone::ClosePort(port);

@@ -17,12 +17,16 @@
 
 #include "store/folder.h"
 #include "store/inbox_maintenance.h"
+#include "transfer/report_intake.h"
 #include "transfer/transfer_context.h"
 
 namespace mivex::transfer {
 
-// The phone's memory first, then the SIM card.
+// The phone's memory first, then the SIM card; then, when delivery reports
+// are read, the store some phones keep them in apart from messages (a phone
+// without one refuses it, and the run passes over it).
 inline constexpr std::array<std::string_view, 2> kReceiveStores = {"ME", "SM"};
+inline constexpr std::string_view kReportStore = "SR";
 
 inline constexpr std::u16string_view kSearchingText = u"Searching, please wait..";
 inline constexpr std::u16string_view kLookingUpNamesText = u"Please wait, looking up names..";
@@ -58,7 +62,13 @@ enum class ReceiveResult {
 // complete run ends with "You have %d new messages.."; an incomplete one with
 // IncompleteText in red with the stop beep instead. Once the line is lost
 // (cut, or a phone that no longer answers) no further slot is tried.
+//
+// With `reports`, status reports found in any store are handed to it (see
+// ReportIntake) and "SR" is read too; a report the store did not take makes
+// the run incomplete. Without, they stay on the phone like any PDU the Inbox
+// does not take.
 [[nodiscard]] ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
-                                            const store::ContactNameLookup& lookup);
+                                            const store::ContactNameLookup& lookup,
+                                            ReportIntake* reports = nullptr);
 
 }  // namespace mivex::transfer

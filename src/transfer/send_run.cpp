@@ -109,6 +109,7 @@ private:
             ShowFailure();
             return;
         }
+        references_.clear();
         // One SMS, or the segments of a long message under the current reference.
         const std::vector<sms::EncodedPdu> pdus = sms::BuildMessagePdus(
             setup_.serviceCentreField, number, text, setup_.submitOptions, counters_);
@@ -148,7 +149,10 @@ private:
     }
 
     bool Submit(const sms::EncodedPdu& pdu) {
-        return phone::SubmitPdu(port_, sms::BytesToHex(pdu.octets), pdu.cmgsLength);
+        const phone::SubmitResult result =
+            phone::SubmitPduForReference(port_, sms::BytesToHex(pdu.octets), pdu.cmgsLength);
+        references_.push_back(result.messageReference);
+        return result.accepted;
     }
 
     void ShowFailure() {
@@ -163,8 +167,11 @@ private:
                   std::u16string_view text) {
         ++sentCount_;
         const bool filed = outbox_.Atomically([&] {
-            return store::WriteSentRecord(text, record.RecipientNumber, record.RecipientName, sent_,
-                                          context_.link.clock) != 0 &&
+            return store::WriteSentRecord(
+                       text, record.RecipientNumber, record.RecipientName, sent_,
+                       context_.link.clock,
+                       store::ReportToAwait(sms::RequestsStatusReport(setup_.submitOptions),
+                                            references_)) != 0 &&
                    outbox_.DeleteRecord(id);
         });
         if (!filed) {
@@ -185,6 +192,8 @@ private:
     phone::PortHandle& port_;
     const SendSetup& setup_;
     store::PropArray props_;  // one read buffer for the whole run
+    // The message references the phone gave the current message's segments.
+    std::vector<std::optional<std::uint8_t>> references_;
     int sentCount_ = 0;
 };
 

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "phone/submit_reference.h"
+
 namespace mivex::phone {
 namespace {
 
@@ -76,6 +78,25 @@ TEST(StoredMessage, TurnsTheLineAfterTheHeaderIntoOctets) {
     const std::vector<std::uint8_t> octets =
         ParseStoredMessagePdu("+CMGR: 0,,3\r\n00FFa5\r\nOK\r\n");
     EXPECT_EQ(octets, (std::vector<std::uint8_t>{0x00, 0xFF, 0xA5}));
+}
+
+TEST(SubmitReference, ReadsOneOctetFromTheResultLine) {
+    const std::pair<std::string_view, std::optional<int>> cases[] = {
+        {"\r\n+CMGS: 7\r\n\r\nOK\r\n", 7},
+        {"\r\n+CMGS:255\r\n\r\nOK\r\n", 255},
+        {"\r\n+CMGS: 12,\"26/12/06,14:03:20+04\"\r\n\r\nOK\r\n", 12},
+        {"\r\n+CMGS: 256\r\n\r\nOK\r\n", std::nullopt},
+        {"\r\n+CMGS: 0007\r\n", std::nullopt},
+        {"\r\n+CMGS: \r\n\r\nOK\r\n", std::nullopt},
+        {"\r\n+CMGS: 7x\r\n", std::nullopt},
+        {"\r\n+CMGS: 4", 4},
+        {"\r\nOK\r\n", std::nullopt},
+    };
+    for (const auto& [answer, expected] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(answer)));
+        const std::optional<std::uint8_t> reference = ParseSubmitReference(answer);
+        EXPECT_EQ(reference ? std::optional<int>(*reference) : std::nullopt, expected);
+    }
 }
 
 }  // namespace

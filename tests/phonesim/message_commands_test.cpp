@@ -2,6 +2,7 @@
 
 #include "phone_fixtures.h"
 #include "sms/deliver_decoder.h"
+#include "sms/status_report_decoder.h"
 #include "sms/submit_encoder.h"
 
 namespace mivex::phonesim {
@@ -94,6 +95,47 @@ TEST(MessageCommands, OwnNumberMessageGoesToSimWhenPhoneIsFullAndIsAnnounced) {
     (void)phone("AT+CMEE=1\r");
     EXPECT_EQ(phone("AT+CMGW=16\r"), "\r\n> ");
     EXPECT_EQ(phone(std::string(kHiSubmit) + std::string(kCtrlZ)), "\r\n+CMS ERROR: 322\r\n");
+}
+
+TEST(MessageCommands, ReportsFollowTheirDelayUnderAWrappingReference) {
+    int nowMs = 0;
+    PhoneSettings settings;
+    settings.report = {ReportScenario::WaitingThenDelivered, 500};
+    Interpreter interpreter(StoresWith({}), settings, {}, [&] {
+        LocalTime time = FixedTime();
+        time.calendar.second = nowMs / 1000;
+        time.calendar.millisecond = nowMs % 1000;
+        return time;
+    });
+    (void)interpreter.Feed("ATE0\r");
+    const auto send = [&](const sms::EncodedPdu& pdu) {
+        (void)interpreter.Feed("AT+CMGS=" + std::to_string(pdu.cmgsLength) + "\r");
+        return interpreter.Feed(sms::BytesToHex(pdu.octets) + std::string(kCtrlZ)).bytes;
+    };
+    // 256 messages without a report request use up the references.
+    const sms::EncodedPdu noReport =
+        sms::BuildSubmitPdu(std::vector<std::uint8_t>{0x00}, u"+447700900123", u"Hi", std::nullopt,
+                            sms::MakeSubmitOptions(false, false, 0x0B), 0);
+    for (int i = 0; i < 256; ++i)
+        (void)send(noReport);
+    EXPECT_EQ(send(ProgramSubmit(u"+447700900123", u"Hi")), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
+
+    // (time, TP-Status of each report the phone holds by then)
+    const std::pair<int, std::vector<int>> steps[] = {
+        {499, {}}, {500, {0x21}}, {1499, {0x21}}, {1500, {0x21, 0x00}}};
+    for (const auto& [at, statuses] : steps) {
+        SCOPED_TRACE(at);
+        nowMs = at;
+        (void)interpreter.Feed("AT\r");
+        std::vector<int> held;
+        for (const auto& [slot, stored] : interpreter.Stores().phone.Messages()) {
+            const sms::ReportDecodeResult report = sms::DecodeStatusReport(stored.pdu);
+            EXPECT_EQ(std::tuple(report.report.messageReference, report.report.recipientNumber),
+                      std::tuple(0, std::u16string(u"+447700900123")));
+            held.push_back(report.report.status);
+        }
+        EXPECT_EQ(held, statuses);
+    }
 }
 
 }  // namespace

@@ -22,6 +22,16 @@ TEST(MessageRecords, ShapeRuleCountsProperties) {
     EXPECT_FALSE(AsOutboxRecord(ToProps(in)));
     // Five properties of any kind pass; absent values read empty.
     EXPECT_EQ(AsSentRecord(ToProps(out))->SortKey, u"");
+    // A sixth passes only as a Sent record's report; one that does not decode
+    // leaves the message without a report rather than hiding it.
+    const SentRecord reported{u"+1", u"Bo", 7, u"t", u"k", SentReport{{{42, 0, 9}}}};
+    EXPECT_EQ(AsSentRecord(ToProps(reported)), reported);
+    PropArray garbled = ToProps(reported);
+    garbled.back().blob.pop_back();
+    EXPECT_EQ(AsSentRecord(garbled)->ReportSegments, std::nullopt);
+    PropArray sixth = ToProps(out);
+    sixth.push_back(PropVal::String(sent::kReportSegments, u"x"));
+    EXPECT_FALSE(AsSentRecord(sixth));
 }
 
 TEST(SortKey, IsNameCutOrPaddedToFiftyThenComplementedTimeHalves) {

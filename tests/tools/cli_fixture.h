@@ -52,8 +52,13 @@ protected:
         EXPECT_EQ(list.exitStatus, 0) << list.err;
         std::vector<std::string> texts;
         std::istringstream lines(list.out);
-        for (std::string line; std::getline(lines, line);)
-            texts.push_back(line.substr(line.rfind('\t') + 1));
+        // The fourth field: Sent lines have the delivery column after it.
+        for (std::string line; std::getline(lines, line);) {
+            std::size_t start = 0;
+            for (int field = 0; field < 3; ++field)
+                start = line.find('\t', start) + 1;
+            texts.push_back(line.substr(start, line.find('\t', start) - start));
+        }
         return texts;
     }
 

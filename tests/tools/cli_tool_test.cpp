@@ -97,7 +97,8 @@ TEST_F(CliTool, QueuesAndSendsTheOutbox) {
     EXPECT_TRUE(Contains(send.out, "\n2 Messages sent OK!\n")) << send.out;
     EXPECT_EQ(Submitted(), (Arguments{"+447700900999 " + text, "+447700900555 " + text}));
     const std::string sent = Run({"list", "sent"}).out;
-    EXPECT_TRUE(Contains(sent, "\t+447700900999\tBob\t" + text + "\n")) << sent;
+    // No report was asked for: the delivery column is there, empty.
+    EXPECT_TRUE(Contains(sent, "\t+447700900999\tBob\t" + text + "\t\n")) << sent;
     EXPECT_TRUE(Listed("outbox").empty());
 
     EXPECT_EQ(Run({"send"}), (ToolRun{0, "No messages to send...  \n", ""}));
@@ -107,6 +108,17 @@ TEST_F(CliTool, QueuesAndSendsTheOutbox) {
     ASSERT_EQ(Run({"queue", "--to", "+447700900555", "\u20AC1 \u041F\u0440"}).exitStatus, 0);
     ASSERT_EQ(Run({"send"}).exitStatus, 0);
     EXPECT_EQ(Submitted().back(), "+447700900555 ?1 ??");
+
+    // With reports asked for, the next receive says how it went.
+    phonesim::PhoneSetup reporting;
+    reporting.settings.report = {phonesim::ReportScenario::Failed, 0};
+    ASSERT_NO_FATAL_FAILURE(StartPhone(std::move(reporting)));
+    SetOption("StatusReport", "1");
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "Hi"}).exitStatus, 0);
+    ASSERT_EQ(Run({"send"}).exitStatus, 0);
+    EXPECT_EQ(Run({"receive"}).exitStatus, 0);
+    const std::string reported = Run({"list", "sent"}).out;
+    EXPECT_TRUE(Contains(reported, "\tHi\tfailed: validity period expired\n")) << reported;
 }
 
 TEST_F(CliTool, ExitsTwoOnUsageErrorsAndZeroOnHelp) {

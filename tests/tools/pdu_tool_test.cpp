@@ -22,12 +22,22 @@ TEST(PduTool, PrintsExactOutput) {
     } vectors[] = {
         // A part of a concatenated message: 8-bit reference 42, part 1 of 2.
         {{"decode", "00440B914477000910F2000040215131508000090500032A02019069"},
-         R"({"whole":false,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
+         R"({"type":"deliver","whole":false,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
          R"("text":"Hi","is_part":1,"part_ref":42,"part_count":2,"part_seq":1})"},
         // UCS2 quote and line feed: the decoder makes the LF a CR LF pair.
         {{"decode", "00040B914477000910F2000840215131508000040022000A"},
-         R"({"whole":true,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
+         R"({"type":"deliver","whole":true,"sender":"+44770090012","timestamp":"2004-12-15 13:05:08",)"
          R"("text":"\"\u000D\u000A","is_part":0,"part_ref":0,"part_count":0,"part_seq":0})"},
+        // A report that message 42 to +447700900123 expired undelivered.
+        {{"decode",
+          "0006"
+          "2A0C91447700091032"
+          "62216041300200"
+          "62216041300500"
+          "46"},
+         R"({"type":"status-report","reference":42,"recipient":"+447700900123",)"
+         R"("service_centre_time":"2026-12-06 14:03:20","discharge_time":"2026-12-06 14:03:50",)"
+         R"("status":70,"delivery":"failed","reason":"validity period expired"})"},
         // clang-format off
         {{"encode", "--to", "+44 (7700) 900-12", "Hi"}, "16 0011000B914477000910F200000B02C834"},
         {{"encode", "--to", "+44770090012", "--sc", "+447700900005", "Hi"}, "16 079144770009005011000B914477000910F200000B02C834"},

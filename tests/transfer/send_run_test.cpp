@@ -94,7 +94,7 @@ protected:
     Texts TextsIn(std::u16string_view folderName) {
         Texts texts;
         for (const store::PropArray& props : ReadAll(*Open(folderName)))
-            texts.push_back(store::AsOutboxRecord(props).value_or(store::OutboxRecord{}).Text);
+            texts.push_back(*store::FindPropString(props, store::outbox::kText));
         return Sorted(texts);
     }
 };

@@ -111,6 +111,7 @@ protected:
         setup.stores = std::move(stores);
         setup.faults = std::move(faults);
         setup.settings.serviceCentre = std::move(serviceCentre);
+        setup.settings.report = reportPlan;
         setup.clock = phonesim::test::FixedTime;
         phone = std::make_unique<phonesim::SimulatedPhone>(std::move(setup));
         std::string error;
@@ -185,6 +186,7 @@ protected:
     mivex::testing::FakeOptions options;
     TransferContext context{link, options, log};
     std::unique_ptr<phonesim::SimulatedPhone> phone;
+    phonesim::ReportPlan reportPlan;  // what the phone's network reports
     mivex::testing::TempDir directory;
     std::unique_ptr<store::Store> store = std::make_unique<store::Store>(directory.path(), sounds);
     int storesMade = 0;

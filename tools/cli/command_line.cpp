@@ -45,7 +45,9 @@ void DefineMessages(CLI::App& app, CliArguments& arguments) {
     CLI::App* list = app.add_subcommand(
         "list",
         "Print the messages of a folder, newest first: time, number, name and text, "
-        "tab-separated, one line each.");
+        "tab-separated, one line each; for sent, a last column says where the delivery "
+        "report stands (\"delivered 2026-12-06 14:03\", \"waiting\", \"failed: reason\", or "
+        "empty when no report was asked for).");
     list->add_option("FOLDER", arguments.folder, "inbox, outbox or sent.")
         ->required()
         ->check(CLI::IsMember({"inbox", "outbox", "sent"}))

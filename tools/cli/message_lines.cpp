@@ -1,5 +1,6 @@
 #include "message_lines.h"
 
+#include "store/delivery_text.h"
 #include "store/message_records.h"
 #include "store/text_export.h"
 #include "store/time_text.h"
@@ -13,6 +14,8 @@ struct LineFields {
     std::u16string number;
     std::u16string name;
     std::u16string text;
+    // Sent only: where its delivery stands, a column of its own even when empty.
+    std::optional<std::u16string> delivery = std::nullopt;
 };
 
 std::optional<LineFields> FieldsOf(ListedFolder folder, std::span<const store::PropVal> props) {
@@ -30,7 +33,8 @@ std::optional<LineFields> FieldsOf(ListedFolder folder, std::span<const store::P
         case ListedFolder::Sent:
             if (auto record = store::AsSentRecord(props))
                 return LineFields{record->SentTime, std::move(record->RecipientNumber),
-                                  std::move(record->RecipientName), std::move(record->Text)};
+                                  std::move(record->RecipientName), std::move(record->Text),
+                                  store::DeliveryColumn(store::Summarise(record->ReportSegments))};
             break;
     }
     return std::nullopt;
@@ -54,6 +58,8 @@ std::optional<std::u16string> MessageLine(ListedFolder folder,
     AppendField(line, fields->number);
     AppendField(line, fields->name);
     AppendField(line, fields->text);
+    if (fields->delivery)
+        AppendField(line, *fields->delivery);
     return line;
 }
 

@@ -115,6 +115,18 @@ bool PortArgument(const SessionArguments& session, std::optional<std::u16string>
     return true;
 }
 
+// Reports that stayed on the phone for a reason the user can act on.
+void TellReportProblems(const transfer::ReportTally& tally, std::ostream& err) {
+    if (tally.unreadable != 0) {
+        err << kMessagePrefix << tally.unreadable
+            << " delivery reports could not be read and were left on the phone\n";
+    }
+    if (tally.unstored != 0) {
+        err << kMessagePrefix << tally.unstored
+            << " delivery reports could not be recorded in Sent and were left on the phone\n";
+    }
+}
+
 ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::ostream& err) {
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
@@ -127,9 +139,21 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
             << " contacts files or cards could not be read; mivex-contacts check lists them\n";
     }
 
+    // Delivery reports are recorded in Sent; without it they stay on the phone.
+    store::FolderHandle sent = setup.store().OpenFolder(store::kSentName, store::kSentByDate);
+    std::optional<transfer::ReportIntake> reports;
+    if (sent)
+        reports.emplace(*sent);
+
     setup.StartTrace();
     const transfer::ReceiveResult result = transfer::ReceiveMessages(
-        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()));
+        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
+        reports ? &*reports : nullptr);
+    if (reports)
+        TellReportProblems(reports->Tally(), err);
+    reports.reset();
+    if (sent)
+        setup.store().CloseFolder(sent);
     setup.store().CloseFolder(inbox);
     return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }

@@ -6,7 +6,9 @@ namespace {
 
 void DefineDecode(CLI::App& app, ToolArguments& arguments) {
     CLI::App* decode =
-        app.add_subcommand("decode", "Decode an SMS-DELIVER PDU and print it as one line of JSON.");
+        app.add_subcommand("decode",
+                           "Decode an SMS-DELIVER or SMS-STATUS-REPORT PDU and print it as "
+                           "one line of JSON; its \"type\" says which it is.");
     decode
         ->add_option("HEX", arguments.decode.hex,
                      "The PDU as AT+CMGR prints it: service-centre field first, "
@@ -14,7 +16,8 @@ void DefineDecode(CLI::App& app, ToolArguments& arguments) {
         ->required()
         ->type_name("");
     decode->footer(
-        "Exit status: 0 decoded, 1 not a PDU the receive run would store, 2 not hex text.");
+        "Exit status: 0 decoded, 1 not a PDU the receive run would store or record, 2 not "
+        "hex text.");
     decode->callback([&arguments] { arguments.command = Command::Decode; });
 }
 
@@ -63,7 +66,9 @@ void DefineEncode(CLI::App& app, ToolArguments& arguments) {
 
 void DefineCommandLine(CLI::App& app, ToolArguments& arguments) {
     app.name("mivex-pdu");
-    app.description("Decode SMS-DELIVER and encode SMS-SUBMIT PDUs as the Mivex SMS client does.");
+    app.description(
+        "Decode SMS-DELIVER and SMS-STATUS-REPORT PDUs and encode SMS-SUBMIT PDUs as the "
+        "Mivex SMS client does.");
     app.require_subcommand(1);
     DefineDecode(app, arguments);
     DefineEncode(app, arguments);

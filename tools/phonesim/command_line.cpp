@@ -41,6 +41,23 @@ void DefineSimOptions(CLI::App& app, PhonesimArguments& arguments) {
         ->excludes("--pin");
 }
 
+void DefineReportOptions(CLI::App& app, PhonesimArguments& arguments) {
+    const std::string reports = "Delivery reports (for messages sent with a report requested)";
+    app.add_option("--report", arguments.report,
+                   "What the network reports: delivered, failed (validity period expired) or "
+                   "waiting-then-delivered (recipient busy, then delivered as long again "
+                   "later). Each report is stored as an SMS-STATUS-REPORT in \"ME\", else "
+                   "\"SM\".")
+        ->check(CLI::IsMember({"delivered", "failed", "waiting-then-delivered"}))
+        ->group(reports)
+        ->type_name("WHAT");
+    app.add_option("--report-delay", arguments.reportDelayMs,
+                   "Milliseconds from the send to the report; default 0.")
+        ->check(CLI::Range(0, 86400000).description(""))
+        ->group(reports)
+        ->type_name("MS");
+}
+
 }  // namespace
 
 void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
@@ -77,6 +94,8 @@ void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
     app.add_option("--dump", arguments.dump,
                    "Rewrite FILE with \"STORE SLOT HEX\" lines after every change of the stores.")
         ->type_name("FILE");
+
+    DefineReportOptions(app, arguments);
 
     const std::string faults =
         "Faults (COMMAND: as sent, \"AT\" optional, \"*\" any, \"PDU\" the PDU after \"> \")";
@@ -135,6 +154,15 @@ std::optional<phonesim::PhoneSetup> BuildSetup(const PhonesimArguments& argument
     setup.settings.serviceCentre = arguments.serviceCentre;
     setup.settings.sim.pin = arguments.pin;
     setup.settings.sim.present = !arguments.noSim;
+    if (!arguments.report.empty()) {
+        const std::optional<phonesim::ReportScenario> scenario =
+            phonesim::ParseReportScenario(arguments.report);
+        if (!scenario) {
+            error = "--report: \"" + arguments.report + "\" is not a report this phone sends";
+            return std::nullopt;
+        }
+        setup.settings.report = {*scenario, arguments.reportDelayMs};
+    }
 
     setup.stores.phone = phonesim::MessageStore(arguments.capacity);
     setup.stores.sim = phonesim::MessageStore(arguments.capacity);

@@ -32,6 +32,8 @@ struct PhonesimArguments {
     bool emptySlotError = false;
     std::string pin;
     bool noSim = false;
+    std::string report;  // empty: no delivery reports
+    int reportDelayMs = 0;
 };
 
 // Declares every option on `app`; a successful parse fills `arguments`, which

@@ -28,6 +28,9 @@ SmsOptionsDialog::SmsOptionsDialog(StoreOptions& options, const DialogChrome& ch
     gsmAlphabetOnly_->setToolTip(
         QStringLiteral("For recipients whose phones cannot show Unicode: letters outside the GSM "
                        "alphabet are sent as \"?\", and each SMS holds 160 characters."));
+    statusReport_->setToolTip(QStringLiteral(
+        "The network reports whether each message arrived; the Sent view shows it after the "
+        "next receive. Some carriers charge for reports."));
 
     // One form, so the two labelled controls line up.
     auto* form = new QFormLayout;
