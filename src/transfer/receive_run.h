@@ -15,14 +15,15 @@
 #include <string>
 #include <string_view>
 
+#include "phone/at_message_link.h"
 #include "store/folder.h"
 #include "store/inbox_maintenance.h"
 #include "transfer/transfer_context.h"
 
 namespace mivex::transfer {
 
-// The phone's memory first, then the SIM card.
-inline constexpr std::array<std::string_view, 2> kReceiveStores = {"ME", "SM"};
+// What the AT link reads: the phone's memory first, then the SIM card.
+inline constexpr std::array<std::string_view, 2> kReceiveStores = phone::kAtReceiveStores;
 
 inline constexpr std::u16string_view kSearchingText = u"Searching, please wait..";
 inline constexpr std::u16string_view kLookingUpNamesText = u"Please wait, looking up names..";
@@ -52,7 +53,8 @@ enum class ReceiveResult {
     Incomplete = 2,    // some were not; the user was told in red
 };
 
-// Connects (OpenPhoneLink), reads every used slot of "ME" and "SM" into the
+// Connects (OpenMessageLink), reads every used slot of the link's stores
+// ("ME" and "SM" on the AT link) into the
 // open Inbox, closes the port, then JoinParts, RemoveDuplicates and
 // FillSenderNames with `lookup`. Progress texts are blue without a beep. A
 // complete run ends with "You have %d new messages.."; an incomplete one with
