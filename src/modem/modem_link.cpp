@@ -54,39 +54,34 @@ public:
         return kModemStores;
     }
 
-    // Lists the modem's messages; the slots are the receivable ones.
+    // Messaging.List, then each message's properties; the slots are the
+    // receivable ones.
     [[nodiscard]] std::optional<phone::StorageCounts> SelectStore(std::string_view) override {
         slots_.clear();
         if (lost_ || !messaging_) {
             return std::nullopt;
         }
-        bool timedOut = false;
-        GObjectPtr<GAsyncResult> result = session_->Await(
-            session_->Timeouts().callMs,
-            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
-                mm_modem_messaging_list(messaging_.get(), cancellable, ready, data);
-            },
-            timedOut);
-        GError* error = nullptr;
-        GList* list = result
-                          ? mm_modem_messaging_list_finish(messaging_.get(), result.get(), &error)
-                          : nullptr;
-        if (list == nullptr && (error != nullptr || !result)) {
-            Failed(error, timedOut);
-            g_clear_error(&error);
+        const std::optional<std::vector<std::string>> paths = List();
+        if (!paths) {
             return std::nullopt;
         }
-        for (GList* item = list; item != nullptr; item = item->next) {
-            MMSms* sms = MM_SMS(item->data);
-            ModemSms fields = FieldsOf(sms);
+        for (const std::string& path : *paths) {
+            if (slots_.size() == static_cast<std::size_t>(phone::kMaxStoreCount)) {
+                break;
+            }
+            GObjectPtr<MMSms> sms = SmsAt(path);
+            if (!sms) {
+                if (lost_) {
+                    return std::nullopt;
+                }
+                continue;  // deleted meanwhile by someone else
+            }
+            ModemSms fields = FieldsOf(sms.get());
             if (IsReceivable(fields)) {
-                slots_.push_back({OrEmpty(mm_sms_get_path(sms)), std::move(fields)});
+                slots_.push_back({path, std::move(fields)});
             }
         }
-        g_list_free_full(list, g_object_unref);
-        const int count =
-            static_cast<int>(std::min<std::size_t>(slots_.size(), phone::kMaxStoreCount));
-        slots_.resize(static_cast<std::size_t>(count));
+        const int count = static_cast<int>(slots_.size());
         return phone::StorageCounts{count, count};
     }
 
@@ -173,6 +168,69 @@ private:
         std::string path;  // emptied once deleted
         ModemSms fields;
     };
+
+    std::optional<std::vector<std::string>> List() {
+        bool timedOut = false;
+        GObjectPtr<GAsyncResult> result = session_->Await(
+            session_->Timeouts().callMs,
+            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+                g_dbus_proxy_call(G_DBUS_PROXY(messaging_.get()), "List", nullptr,
+                                  G_DBUS_CALL_FLAGS_NONE, -1, cancellable, ready, data);
+            },
+            timedOut);
+        GError* error = nullptr;
+        GVariant* answer =
+            result ? g_dbus_proxy_call_finish(G_DBUS_PROXY(messaging_.get()), result.get(), &error)
+                   : nullptr;
+        if (answer == nullptr) {
+            Failed(error, timedOut);
+            g_clear_error(&error);
+            return std::nullopt;
+        }
+        std::vector<std::string> paths;
+        GVariantIter* iter = nullptr;
+        const gchar* path = nullptr;
+        g_variant_get(answer, "(ao)", &iter);
+        while (g_variant_iter_next(iter, "&o", &path)) {
+            paths.emplace_back(path);
+        }
+        g_variant_iter_free(iter);
+        g_variant_unref(answer);
+        return paths;
+    }
+
+    // The Sms object at `path` with its properties. One that went meanwhile
+    // comes without them, and is no receivable message.
+    GObjectPtr<MMSms> SmsAt(const std::string& path) {
+        GDBusConnection* connection = g_dbus_proxy_get_connection(G_DBUS_PROXY(messaging_.get()));
+        bool timedOut = false;
+        GObjectPtr<GAsyncResult> result = session_->Await(
+            session_->Timeouts().callMs,
+            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+                g_async_initable_new_async(MM_TYPE_SMS, G_PRIORITY_DEFAULT, cancellable, ready,
+                                           data, "g-flags", G_DBUS_PROXY_FLAGS_DO_NOT_AUTO_START,
+                                           "g-name", MM_DBUS_SERVICE, "g-connection", connection,
+                                           "g-object-path", path.c_str(), "g-interface-name",
+                                           MM_DBUS_INTERFACE_SMS, nullptr);
+            },
+            timedOut);
+        if (!result) {
+            Failed(nullptr, timedOut);
+            return nullptr;
+        }
+        GError* error = nullptr;
+        GObject* source = g_async_result_get_source_object(result.get());
+        GObject* made = g_async_initable_new_finish(G_ASYNC_INITABLE(source), result.get(), &error);
+        g_object_unref(source);
+        if (made == nullptr) {
+            if (timedOut) {
+                Failed(error, timedOut);
+            }
+            g_clear_error(&error);
+            return nullptr;
+        }
+        return GObjectPtr<MMSms>(MM_SMS(made));
+    }
 
     GObjectPtr<MMSms> Create(const phone::OutgoingPart& part) {
         MMSmsProperties* properties = mm_sms_properties_new();
