@@ -9,6 +9,7 @@
 #include "app/sent_view.h"
 #include "app/title_picture.h"
 #include "app/view_chrome.h"
+#include "modem/mm_modem_directory.h"
 #include "options/ui/general_options_dialog.h"
 #include "options/ui/sms_options_dialog.h"
 
@@ -71,7 +72,11 @@ bool AppViews::RunDialog(int command, QWidget& owner) {
             if (ComposeView* compose = context_.Shell().composeWindow)
                 compose->ContactsRefill();
         };
-        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, {}, &owner);
+        // ModemManager's modems are offered beside the serial ports.
+        modem::MmModemDirectory modems;
+        options::PortRoots ports;
+        ports.modems = &modems;
+        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, ports, &owner);
         dialog.exec();
         return true;
     }

@@ -1,5 +1,7 @@
 #include "modem/mm_modem_directory.h"
 
+#include "modem/modem_session.h"
+
 namespace mivex::modem {
 
 std::vector<platform::ManagedModem> MmModemDirectory::ListModems() {

@@ -1,8 +1,9 @@
 #pragma once
 
-// The modems ModemManager has, asked over the system bus each time.
+// The modems ModemManager has, asked over the system bus each time. Free of
+// GLib's headers, so that Qt code can hold one.
 
-#include "modem/modem_session.h"
+#include "modem/modem_timeouts.h"
 #include "platform/modem_directory.h"
 
 namespace mivex::modem {

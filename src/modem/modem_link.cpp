@@ -3,6 +3,7 @@
 #include <array>
 
 #include "modem/modem_lock.h"
+#include "modem/modem_session.h"
 #include "modem/modem_message.h"
 #include "phone/line_settings.h"
 #include "phone/phone_link.h"

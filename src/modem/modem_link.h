@@ -6,8 +6,9 @@
 // of whole messages and a send hands over one number and text.
 
 #include <memory>
+#include <string>
 
-#include "modem/modem_session.h"
+#include "modem/modem_timeouts.h"
 #include "options/option_ids.h"
 #include "phone/message_link.h"
 #include "phone/serial_line.h"

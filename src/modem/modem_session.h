@@ -20,17 +20,10 @@ extern "C" {
 #include <vector>
 
 #include "modem/glib_call.h"
+#include "modem/modem_timeouts.h"
 #include "platform/modem_directory.h"
 
 namespace mivex::modem {
-
-// Time-outs in milliseconds. A send waits longest: the modem answers only
-// once the network took the message.
-struct ModemTimeouts {
-    std::uint32_t connectMs = 5000;
-    std::uint32_t callMs = 15000;
-    std::uint32_t sendMs = 60000;
-};
 
 enum class SessionState { Connected, NoBus, NotRunning };
 

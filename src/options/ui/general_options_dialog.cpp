@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "modem/modem_port.h"
 #include "options/options_record.h"
 #include "options/ui/port_setup_dialog.h"
 
@@ -74,7 +75,9 @@ void GeneralOptionsDialog::Load(const PortRoots& ports) {
     removeNumberTag_->setChecked(ReadInteger(options_, Option::RemoveNumberTag) != 0);
     soundsOff_->setChecked(ReadInteger(options_, Option::SoundsOff) != 0);
 
-    std::vector<std::u16string> entries = ListPorts(ports);
+    std::vector<std::u16string> entries = modem::MergeModemPorts(
+        ListPorts(ports), ports.modems != nullptr ? ports.modems->ListModems()
+                                                  : std::vector<platform::ManagedModem>{});
     std::u16string stored;
     (void)options_.ReadOption(Option::Port, stored);
     const std::size_t selected = OfferStoredPort(entries, stored);
