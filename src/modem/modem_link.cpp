@@ -3,8 +3,8 @@
 #include <array>
 
 #include "modem/modem_lock.h"
-#include "modem/modem_session.h"
 #include "modem/modem_message.h"
+#include "modem/modem_session.h"
 #include "phone/line_settings.h"
 #include "phone/phone_link.h"
 #include "text/utf8.h"
@@ -18,6 +18,8 @@ using platform::StatusColour;
 
 constexpr std::array<std::string_view, 1> kModemStores = {kModemStore};
 constexpr std::uint8_t kStatusReportRequestFlag = 0x20;  // TP-SRR
+constexpr auto kSmsProxyFlags = static_cast<GDBusProxyFlags>(
+    G_DBUS_PROXY_FLAGS_DO_NOT_AUTO_START | G_DBUS_PROXY_FLAGS_DO_NOT_CONNECT_SIGNALS);
 
 std::string OrEmpty(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
@@ -204,17 +206,22 @@ private:
     // comes without them, and is no receivable message.
     GObjectPtr<MMSms> SmsAt(const std::string& path) {
         GDBusConnection* connection = g_dbus_proxy_get_connection(G_DBUS_PROXY(messaging_.get()));
+        // Addressed to ModemManager's unique name, the proxy need not ask who
+        // owns the well-known one; a message read once needs no signals. So
+        // each message costs one GetAll and nothing more.
+        gchar* owner = g_dbus_proxy_get_name_owner(G_DBUS_PROXY(messaging_.get()));
         bool timedOut = false;
         GObjectPtr<GAsyncResult> result = session_->Await(
             session_->Timeouts().callMs,
             [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
-                g_async_initable_new_async(MM_TYPE_SMS, G_PRIORITY_DEFAULT, cancellable, ready,
-                                           data, "g-flags", G_DBUS_PROXY_FLAGS_DO_NOT_AUTO_START,
-                                           "g-name", MM_DBUS_SERVICE, "g-connection", connection,
-                                           "g-object-path", path.c_str(), "g-interface-name",
-                                           MM_DBUS_INTERFACE_SMS, nullptr);
+                g_async_initable_new_async(
+                    MM_TYPE_SMS, G_PRIORITY_DEFAULT, cancellable, ready, data, "g-flags",
+                    kSmsProxyFlags, "g-name", owner != nullptr ? owner : MM_DBUS_SERVICE,
+                    "g-connection", connection, "g-object-path", path.c_str(), "g-interface-name",
+                    MM_DBUS_INTERFACE_SMS, nullptr);
             },
             timedOut);
+        g_free(owner);
         if (!result) {
             Failed(nullptr, timedOut);
             return nullptr;
