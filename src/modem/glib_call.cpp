@@ -32,12 +32,22 @@ gboolean OnTimeOut(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
-// Runs `context` until the call is back or `flag` is set by a timer.
-void WaitFor(GMainContext* context, const PendingCall& pending, std::uint32_t ms, bool& flag) {
+bool AllBack(const std::vector<PendingCall*>& pending) {
+    for (const PendingCall* call : pending) {
+        if (call->result == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs `context` until every call is back or `flag` is set by a timer.
+void WaitFor(GMainContext* context, const std::vector<PendingCall*>& pending, std::uint32_t ms,
+             bool& flag) {
     GSource* timer = g_timeout_source_new(ms);
     g_source_set_callback(timer, OnTimeOut, &flag, nullptr);
     g_source_attach(timer, context);
-    while (pending.result == nullptr && !flag) {
+    while (!AllBack(pending) && !flag) {
         g_main_context_iteration(context, TRUE);
     }
     g_source_destroy(timer);
@@ -85,25 +95,39 @@ void OwnMainContext::DispatchPending() {
 
 GObjectPtr<GAsyncResult> AwaitCall(GMainContext* context, std::uint32_t timeoutMs,
                                    const StartCall& start, bool& timedOut) {
+    std::vector<GObjectPtr<GAsyncResult>> results =
+        AwaitCalls(context, timeoutMs, {start}, timedOut);
+    return std::move(results.front());
+}
+
+std::vector<GObjectPtr<GAsyncResult>> AwaitCalls(GMainContext* context, std::uint32_t timeoutMs,
+                                                 const std::vector<StartCall>& starts,
+                                                 bool& timedOut) {
     GCancellable* cancellable = g_cancellable_new();
-    auto* pending = new PendingCall;
-    start(cancellable, OnCallReady, pending);
+    std::vector<PendingCall*> pending;
+    for (const StartCall& start : starts) {
+        pending.push_back(new PendingCall);
+        start(cancellable, OnCallReady, pending.back());
+    }
     timedOut = false;
-    WaitFor(context, *pending, timeoutMs, timedOut);
-    if (timedOut && pending->result == nullptr) {
+    WaitFor(context, pending, timeoutMs, timedOut);
+    if (timedOut && !AllBack(pending)) {
         g_cancellable_cancel(cancellable);
         bool givenUp = false;
-        WaitFor(context, *pending, kCancelGraceMs, givenUp);
+        WaitFor(context, pending, kCancelGraceMs, givenUp);
     }
     g_object_unref(cancellable);
-    GAsyncResult* result = pending->result;
-    if (result == nullptr) {
-        pending->abandoned = true;  // the callback frees it, if it ever comes
-        timedOut = true;
-        return nullptr;
+    std::vector<GObjectPtr<GAsyncResult>> results;
+    for (PendingCall* call : pending) {
+        results.emplace_back(call->result);
+        if (call->result == nullptr) {
+            call->abandoned = true;  // the callback frees it, if it ever comes
+            timedOut = true;
+        } else {
+            delete call;
+        }
     }
-    delete pending;
-    return GObjectPtr<GAsyncResult>(result);
+    return results;
 }
 
 CallFailure DescribeFailure(const GError* error, bool timedOut) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mivex::modem {
 
@@ -57,6 +58,16 @@ using StartCall = std::function<void(GCancellable*, GAsyncReadyCallback, gpointe
 // `timedOut` is also set when the result is a cancellation by the time-out.
 [[nodiscard]] GObjectPtr<GAsyncResult> AwaitCall(GMainContext* context, std::uint32_t timeoutMs,
                                                  const StartCall& start, bool& timedOut);
+
+// Runs every call of `starts` at once and waits until all have finished or
+// `timeoutMs` pass, then cancels the rest. One result per call, in order;
+// null for a call that did not come back, and `timedOut` set when any was
+// cut short. For many independent calls, such as reading every message, so
+// that their round trips overlap.
+[[nodiscard]] std::vector<GObjectPtr<GAsyncResult>> AwaitCalls(GMainContext* context,
+                                                               std::uint32_t timeoutMs,
+                                                               const std::vector<StartCall>& starts,
+                                                               bool& timedOut);
 
 // What a failed call means for the link.
 struct CallFailure {

@@ -68,20 +68,18 @@ public:
         if (!paths) {
             return std::nullopt;
         }
-        for (const std::string& path : *paths) {
-            if (slots_.size() == static_cast<std::size_t>(phone::kMaxStoreCount)) {
-                break;
-            }
-            GObjectPtr<MMSms> sms = SmsAt(path);
-            if (!sms) {
-                if (lost_) {
-                    return std::nullopt;
-                }
+        std::vector<GObjectPtr<MMSms>> messages = SmsAt(*paths);
+        if (lost_) {
+            return std::nullopt;
+        }
+        for (std::size_t index = 0; index < messages.size(); ++index) {
+            if (!messages[index] ||
+                slots_.size() == static_cast<std::size_t>(phone::kMaxStoreCount)) {
                 continue;  // deleted meanwhile by someone else
             }
-            ModemSms fields = FieldsOf(sms.get());
+            ModemSms fields = FieldsOf(messages[index].get());
             if (IsReceivable(fields)) {
-                slots_.push_back({path, std::move(fields)});
+                slots_.push_back({(*paths)[index], std::move(fields)});
             }
         }
         const int count = static_cast<int>(slots_.size());
@@ -202,42 +200,44 @@ private:
         return paths;
     }
 
-    // The Sms object at `path` with its properties. One that went meanwhile
-    // comes without them, and is no receivable message.
-    GObjectPtr<MMSms> SmsAt(const std::string& path) {
+    // The Sms objects at `paths` with their properties, read all at once so
+    // that the round trips overlap. One that went meanwhile comes without its
+    // properties, and is no receivable message.
+    std::vector<GObjectPtr<MMSms>> SmsAt(const std::vector<std::string>& paths) {
         GDBusConnection* connection = g_dbus_proxy_get_connection(G_DBUS_PROXY(messaging_.get()));
-        // Addressed to ModemManager's unique name, the proxy need not ask who
+        // Addressed to ModemManager's unique name, a proxy need not ask who
         // owns the well-known one; a message read once needs no signals. So
         // each message costs one GetAll and nothing more.
         gchar* owner = g_dbus_proxy_get_name_owner(G_DBUS_PROXY(messaging_.get()));
-        bool timedOut = false;
-        GObjectPtr<GAsyncResult> result = session_->Await(
-            session_->Timeouts().callMs,
-            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+        std::vector<StartCall> starts;
+        for (const std::string& path : paths) {
+            starts.emplace_back([connection, owner, &path](GCancellable* cancellable,
+                                                           GAsyncReadyCallback ready,
+                                                           gpointer data) {
                 g_async_initable_new_async(
                     MM_TYPE_SMS, G_PRIORITY_DEFAULT, cancellable, ready, data, "g-flags",
                     kSmsProxyFlags, "g-name", owner != nullptr ? owner : MM_DBUS_SERVICE,
                     "g-connection", connection, "g-object-path", path.c_str(), "g-interface-name",
                     MM_DBUS_INTERFACE_SMS, nullptr);
-            },
-            timedOut);
+            });
+        }
+        bool timedOut = false;
+        std::vector<GObjectPtr<GAsyncResult>> results =
+            AwaitCalls(session_->Context(), session_->Timeouts().callMs, starts, timedOut);
         g_free(owner);
-        if (!result) {
-            Failed(nullptr, timedOut);
-            return nullptr;
+        if (timedOut) {
+            Failed(nullptr, true);
+            return {};
         }
-        GError* error = nullptr;
-        GObject* source = g_async_result_get_source_object(result.get());
-        GObject* made = g_async_initable_new_finish(G_ASYNC_INITABLE(source), result.get(), &error);
-        g_object_unref(source);
-        if (made == nullptr) {
-            if (timedOut) {
-                Failed(error, timedOut);
-            }
-            g_clear_error(&error);
-            return nullptr;
+        std::vector<GObjectPtr<MMSms>> messages;
+        for (const GObjectPtr<GAsyncResult>& result : results) {
+            GObject* source = g_async_result_get_source_object(result.get());
+            GObject* made =
+                g_async_initable_new_finish(G_ASYNC_INITABLE(source), result.get(), nullptr);
+            g_object_unref(source);
+            messages.emplace_back(made != nullptr ? MM_SMS(made) : nullptr);
         }
-        return GObjectPtr<MMSms>(MM_SMS(made));
+        return messages;
     }
 
     GObjectPtr<MMSms> Create(const phone::OutgoingPart& part) {
