@@ -102,8 +102,10 @@ bool AppViews::RunDialog(int command, QWidget& owner) {
             if (ComposeView* compose = context_.Shell().composeWindow)
                 compose->ContactsRefill();
         };
-        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, {}, &owner,
-                                             &context_.Modems());
+        // ModemManager's modems are offered beside the serial ports.
+        options::PortRoots ports;
+        ports.modems = &context_.Modems();
+        options::GeneralOptionsDialog dialog(context_.Options(), chrome, refill, ports, &owner);
         dialog.exec();
         return true;
     }

@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/version.h"
+#include "modem/mm_modem_directory.h"
 #include "phone/posix_serial_device.h"
 #include "platform/clock.h"
 #include "platform/ui/desktop_sounds.h"
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
     platform::DesktopSounds sounds;
     phone::PosixSerialOpener serialOpener;
     // Until the ModemManager side is there, no port is known to be its.
-    platform::NoModems modems;
+    modem::MmModemDirectory modems;
     app::AppContext context(dataDirectory, {clock, sounds, serialOpener, modems});
 
     app::SingleInstance instance(context.DataDirectory());

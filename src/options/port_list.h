@@ -22,6 +22,9 @@ struct PortRoots {
     std::filesystem::path sysClassTty = "/sys/class/tty";
     std::filesystem::path dev = "/dev";
     std::filesystem::path udevData = "/run/udev/data";
+    // The modems ModemManager has, offered after the serial ports; none
+    // when unset.
+    platform::ModemDirectory* modems = nullptr;
 };
 
 // Every serial device present: the 16550-style ports the kernel found

@@ -142,7 +142,7 @@ bool SubmitPdu(PortHandle& port, std::string_view hexPdu, int tpduOctets) {
     return SubmitPduForReference(port, hexPdu, tpduOctets).accepted;
 }
 
-SubmitResult SubmitPduForReference(PortHandle& port, std::string_view hexPdu, int tpduOctets) {
+SubmitAnswer SubmitPduForReference(PortHandle& port, std::string_view hexPdu, int tpduOctets) {
     // The first octet is the length of the service-centre field that follows
     // it; the phone counts only what comes after that field.
     if (hexPdu.empty() || !sms::IsHexText(hexPdu))

@@ -105,7 +105,7 @@ inline constexpr std::uint32_t kBareAnswerWatchBytes = 3;
 
 // SubmitPdu, also giving the message reference of the phone's "+CMGS:" line
 // (see ParseSubmitReference).
-[[nodiscard]] SubmitResult SubmitPduForReference(PortHandle& port, std::string_view hexPdu,
+[[nodiscard]] SubmitAnswer SubmitPduForReference(PortHandle& port, std::string_view hexPdu,
                                                  int tpduOctets);
 
 }  // namespace mivex::phone

@@ -9,7 +9,7 @@
 
 namespace mivex::phone {
 
-struct SubmitResult {
+struct SubmitAnswer {
     bool accepted = false;  // the phone answered OK after its "+CMGS:" line
     // TP-MR, when the result line held one. A phone that gives none still
     // sent the message; only its report cannot be matched.

@@ -6,11 +6,13 @@ namespace mivex::store {
 
 StoredDeliver StoreDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox) {
     const sms::DeliverDecodeResult decoded = sms::DecodeDeliver(pdu);
-    StoredDeliver result{decoded.status};
     if (!decoded.decoded())
-        return result;
+        return {decoded.status};
+    return StoreDeliverMessage(decoded.message, inbox);
+}
 
-    const sms::DeliverMessage& message = decoded.message;
+StoredDeliver StoreDeliverMessage(const sms::DeliverMessage& message, Folder& inbox) {
+    StoredDeliver result{sms::DecodeStatus::Decoded};
     InboxRecord record;
     record.SenderNumber = message.SenderNumber;
     record.TimeStamp = message.TimeStamp;

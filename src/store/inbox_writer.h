@@ -21,6 +21,10 @@ struct StoredDeliver {
 // was a whole message, so that it deletes from the phone only what is stored.
 StoredDeliver StoreDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox);
 
+// Writes the record of a message the link decoded itself, as StoreDeliverPdu
+// writes a decoded one.
+StoredDeliver StoreDeliverMessage(const sms::DeliverMessage& message, Folder& inbox);
+
 // 1 when a record of a whole message was written, else 0.
 int DecodeDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox);
 

@@ -3,9 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "phone/at_exchanges.h"
-#include "phone/phone_link.h"
 #include "store/inbox_writer.h"
+#include "transfer/open_link.h"
 #include "transfer/status_text.h"
 
 namespace mivex::transfer {
@@ -18,9 +17,21 @@ struct ReceiveCounts {
     bool complete = true;
 };
 
+// A PDU is decoded here; a message the link decoded itself is stored as it
+// came; a delivery report is not an Inbox message and stays on the phone.
+store::StoredDeliver StoreReceived(const phone::ReceivedMessage& received, store::Folder& inbox) {
+    if (received.deliver) {
+        return store::StoreDeliverMessage(*received.deliver, inbox);
+    }
+    if (received.report) {
+        return {sms::DecodeStatus::NotDeliver};
+    }
+    return store::StoreDeliverPdu(received.pdu, inbox);
+}
+
 // Reads the used slots of the store the phone has selected, lowest index
 // first, and stops right after the last used one.
-void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::Folder& inbox,
+void ReceiveFromStore(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
                       const phone::StorageCounts& counts, bool deleteAfterReceive,
                       ReportIntake* reports, ReceiveCounts& run) {
     int found = 0;
@@ -28,19 +39,19 @@ void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::
         if (found == counts.used) {
             return;
         }
-        const std::vector<std::uint8_t> pdu = phone::ReadStoredMessage(port, index);
-        if (port.Lost()) {
+        const phone::ReceivedMessage message = link.ReadMessage(index);
+        if (link.Lost()) {
             run.complete = false;
             return;
         }
-        if (pdu.empty()) {
+        if (message.empty()) {
             ShowProgress(context.status, kSearchingText);
             continue;
         }
         ++run.received;
         ShowProgress(context.status, ReceivingText(run.received));
         ++found;
-        const store::StoredDeliver stored = store::StoreDeliverPdu(pdu, inbox);
+        const store::StoredDeliver stored = StoreReceived(message, inbox);
         if (stored.whole) {
             ++run.whole;
         }
@@ -51,14 +62,14 @@ void ReceiveFromStore(TransferContext& context, phone::PortHandle& port, store::
         // decoder refused or a failed write stays there for the next run (or
         // for the phone's own menus), and a status report leaves only once
         // its Sent message holds it, or by the rules of ReportIntake, after
-        // the store has been read. The PDU came from this
+        // the store has been read. On the AT link the PDU came from this
         // slot's own answer: it was read on a line in step, and its read
-        // ended on its OK (see phone::Exchange); the deletion too is sent only
-        // on a line in step.
-        if (reports != nullptr && stored.id == 0 && ReportIntake::IsReport(pdu)) {
-            reports->Take(pdu, index, run.received, deleteAfterReceive);
+        // ended on its OK (see phone::Exchange); the deletion too is sent
+        // only on a line in step.
+        if (reports != nullptr && stored.id == 0 && ReportIntake::IsReport(message)) {
+            reports->Take(message, index, run.received, deleteAfterReceive);
         }
-        if (deleteAfterReceive && stored.id != 0 && phone::DeleteStoredMessage(port, index)) {
+        if (deleteAfterReceive && stored.id != 0 && link.DeleteMessage(index)) {
             ShowProgress(context.status, DeletingText(run.received));
         }
     }
@@ -93,36 +104,37 @@ ReceiveResult ReceiveMessages(TransferContext& context, store::Folder& inbox,
     (void)context.options.ReadOption(options::Option::DeleteAfterReceive, deleteAfterReceive);
 
     context.status.RepaintOwner();
-    phone::PortHandle port = phone::OpenPhoneLink(context.link, context.options, context.status);
-    if (!port.isValid()) {
+    const std::unique_ptr<phone::MessageLink> link = OpenMessageLink(context);
+    if (!link) {
         return ReceiveResult::NoConnection;
     }
 
     ReceiveCounts run;
-    std::vector<std::string_view> stores(kReceiveStores.begin(), kReceiveStores.end());
-    if (reports != nullptr) {
-        stores.push_back(kReportStore);
+    std::vector<std::string_view> stores(link->ReceiveStores().begin(),
+                                         link->ReceiveStores().end());
+    if (reports != nullptr && link->ReportStore()) {
+        stores.push_back(*link->ReportStore());
     }
     for (const std::string_view storeName : stores) {
-        const std::optional<phone::StorageCounts> counts = phone::SelectStorage(port, storeName);
+        const std::optional<phone::StorageCounts> counts = link->SelectStore(storeName);
         if (!counts || counts->total < 1) {
             // A store the phone does not have is refused with an error and
             // skipped; one that went unanswered may hold messages.
-            if (!counts && port.LastEnding() != phone::ReadEnding::ErrorWord) {
+            if (!counts && !link->StoreRefused()) {
                 run.complete = false;
             }
             continue;
         }
-        ReceiveFromStore(context, port, inbox, *counts, deleteAfterReceive != 0, reports, run);
+        ReceiveFromStore(context, *link, inbox, *counts, deleteAfterReceive != 0, reports, run);
         if (reports != nullptr) {
-            reports->FinishStore(port, context.status);
+            reports->FinishStore(*link, context.status);
         }
     }
     if (reports != nullptr && reports->Tally().unstored > 0) {
         run.complete = false;
     }
 
-    phone::ClosePort(port);
+    link->Close();
     context.link.clock.SleepMs(kAfterReceiveCloseMs);
 
     ShowProgress(context.status, kLookingUpNamesText);

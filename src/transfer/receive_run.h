@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "phone/at_message_link.h"
 #include "store/folder.h"
 #include "store/inbox_maintenance.h"
 #include "transfer/report_intake.h"
@@ -22,11 +23,11 @@
 
 namespace mivex::transfer {
 
-// The phone's memory first, then the SIM card; then, when delivery reports
-// are read, the store some phones keep them in apart from messages (a phone
-// without one refuses it, and the run passes over it).
-inline constexpr std::array<std::string_view, 2> kReceiveStores = {"ME", "SM"};
-inline constexpr std::string_view kReportStore = "SR";
+// What the AT link reads: the phone's memory first, then the SIM card; then,
+// when delivery reports are read, the store some phones keep them in apart
+// from messages (a phone without one refuses it, and the run passes over it).
+inline constexpr std::array<std::string_view, 2> kReceiveStores = phone::kAtReceiveStores;
+inline constexpr std::string_view kReportStore = phone::kAtReportStore;
 
 inline constexpr std::u16string_view kSearchingText = u"Searching, please wait..";
 inline constexpr std::u16string_view kLookingUpNamesText = u"Please wait, looking up names..";
@@ -56,7 +57,8 @@ enum class ReceiveResult {
     Incomplete = 2,    // some were not; the user was told in red
 };
 
-// Connects (OpenPhoneLink), reads every used slot of "ME" and "SM" into the
+// Connects (OpenMessageLink), reads every used slot of the link's stores
+// ("ME" and "SM" on the AT link) into the
 // open Inbox, closes the port, then JoinParts, RemoveDuplicates and
 // FillSenderNames with `lookup`. Progress texts are blue without a beep. A
 // complete run ends with "You have %d new messages.."; an incomplete one with

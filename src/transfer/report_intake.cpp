@@ -1,24 +1,50 @@
 #include "transfer/report_intake.h"
 
-#include "phone/at_exchanges.h"
+#include <optional>
+#include <utility>
+
 #include "sms/status_report_decoder.h"
 #include "transfer/receive_run.h"
 #include "transfer/status_text.h"
 
 namespace mivex::transfer {
 
-bool ReportIntake::IsReport(std::span<const std::uint8_t> pdu) {
-    return sms::IsStatusReportPdu(pdu);
+namespace {
+
+constexpr int kLargestOctet = 0xFF;
+
+// The report's fields; none when they cannot be read (a PDU that runs past
+// its end, or a link's values that no report octet holds).
+std::optional<sms::StatusReport> ReadableReport(const phone::ReceivedMessage& message) {
+    if (message.report) {
+        const sms::StatusReport& report = *message.report;
+        if (report.messageReference < 0 || report.messageReference > kLargestOctet ||
+            report.status < 0 || report.status > kLargestOctet) {
+            return std::nullopt;
+        }
+        return report;
+    }
+    sms::ReportDecodeResult decoded = sms::DecodeStatusReport(message.pdu);
+    if (!decoded.decoded()) {
+        return std::nullopt;
+    }
+    return std::move(decoded.report);
 }
 
-void ReportIntake::Take(std::span<const std::uint8_t> pdu, int index, int received,
+}  // namespace
+
+bool ReportIntake::IsReport(const phone::ReceivedMessage& message) {
+    return message.report.has_value() || sms::IsStatusReportPdu(message.pdu);
+}
+
+void ReportIntake::Take(const phone::ReceivedMessage& message, int index, int received,
                         bool deleteAfterReceive) {
-    const sms::ReportDecodeResult decoded = sms::DecodeStatusReport(pdu);
-    if (!decoded.decoded()) {
+    const std::optional<sms::StatusReport> report = ReadableReport(message);
+    if (!report) {
         ++tally_.unreadable;
         return;
     }
-    switch (book_.Record(decoded.report)) {
+    switch (book_.Record(*report)) {
         case store::ReportOutcome::Recorded:
             recorded_.push_back({index, received});
             return;
@@ -31,7 +57,7 @@ void ReportIntake::Take(std::span<const std::uint8_t> pdu, int index, int receiv
     }
 }
 
-void ReportIntake::FinishStore(phone::PortHandle& port, platform::StatusSink& status) {
+void ReportIntake::FinishStore(phone::MessageLink& link, platform::StatusSink& status) {
     const int count = static_cast<int>(recorded_.size());
     if (count != 0 && book_.Commit()) {
         tally_.recorded += count;
@@ -41,7 +67,7 @@ void ReportIntake::FinishStore(phone::PortHandle& port, platform::StatusSink& st
     }
     recorded_.clear();
     for (const Slot& slot : leaving_) {
-        if (phone::DeleteStoredMessage(port, slot.index)) {
+        if (link.DeleteMessage(slot.index)) {
             ShowProgress(status, DeletingText(slot.received));
         }
     }

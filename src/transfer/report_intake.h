@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-#include "phone/serial_line.h"
+#include "phone/message_link.h"
 #include "platform/status_sink.h"
 #include "store/folder.h"
 #include "store/status_reports.h"
@@ -34,18 +34,20 @@ public:
     // `sent` is the open Sent folder; it must outlive the intake.
     explicit ReportIntake(store::Folder& sent) : book_(sent) {}
 
-    // Whether the PDU is a status report; the receive run asks before
-    // taking a PDU the Inbox did not store.
-    [[nodiscard]] static bool IsReport(std::span<const std::uint8_t> pdu);
+    // Whether the message is a status report, as a PDU or as the fields a
+    // link decoded; the receive run asks before taking a message the Inbox
+    // did not store.
+    [[nodiscard]] static bool IsReport(const phone::ReceivedMessage& message);
 
-    // Takes the report in `pdu`, read from slot `index` of the selected
+    // Takes the report in `message`, read from slot `index` of the selected
     // store as the run's `received`th message.
-    void Take(std::span<const std::uint8_t> pdu, int index, int received, bool deleteAfterReceive);
+    void Take(const phone::ReceivedMessage& message, int index, int received,
+              bool deleteAfterReceive);
 
     // Once a store has been read, while it is still selected: writes its
     // reports and deletes from the phone the slots that may go, showing
     // "Deleting message %d" for each.
-    void FinishStore(phone::PortHandle& port, platform::StatusSink& status);
+    void FinishStore(phone::MessageLink& link, platform::StatusSink& status);
 
     [[nodiscard]] const ReportTally& Tally() const { return tally_; }
 

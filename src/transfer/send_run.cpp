@@ -5,12 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "phone/at_exchanges.h"
-#include "phone/phone_link.h"
 #include "sms/dial_number.h"
-#include "sms/gsm_alphabet.h"
-#include "sms/hex_text.h"
 #include "store/message_records.h"
+#include "transfer/open_link.h"
 #include "transfer/status_text.h"
 
 namespace mivex::transfer {
@@ -49,32 +46,17 @@ sms::SubmitOptions ReadSubmitOptions(options::OptionReader& options) {
     return submitOptions;
 }
 
-// The phone answers in its GSM character set ("+CSCA" after AT+CSCS="GSM").
-std::u16string PhoneServiceCentre(phone::PortHandle& port) {
-    const std::string raw = phone::GetServiceCentre(port);
-    std::vector<std::uint8_t> codes(raw.begin(), raw.end());
-    std::u16string number = sms::GsmCodesToText(codes);
-    (void)sms::FilterDialChars(number);
-    return number;
-}
-
-// What is settled once per run before the first message.
-struct SendSetup {
-    std::vector<std::uint8_t> serviceCentreField;
-    sms::SubmitOptions submitOptions;
-};
-
 class SendingRun {
 public:
     SendingRun(platform::ListControl& list, TransferContext& context, store::Folder& outbox,
-               store::Folder& sent, sms::SubmitCounters& counters, phone::PortHandle& port,
-               const SendSetup& setup)
+               store::Folder& sent, sms::SubmitCounters& counters, phone::MessageLink& link,
+               const phone::OutgoingSetup& setup)
         : list_(list),
           context_(context),
           outbox_(outbox),
           sent_(sent),
           counters_(counters),
-          port_(port),
+          link_(link),
           setup_(setup) {}
 
     // Sends every selected row, lowest index first; returns how many messages
@@ -111,15 +93,15 @@ private:
         }
         references_.clear();
         // One SMS, or the segments of a long message under the current reference.
-        const std::vector<sms::EncodedPdu> pdus = sms::BuildMessagePdus(
-            setup_.serviceCentreField, number, text, setup_.submitOptions, counters_);
+        const std::vector<phone::OutgoingPart> pdus =
+            link_.PrepareMessage(setup_, number, text, counters_);
         const bool whole = pdus.size() == 1 ? SendSingle(pdus.front()) : SendSegmented(pdus);
         if (whole) {
             FileSent(row, id, *record, text);
         }
     }
 
-    bool SendSingle(const sms::EncodedPdu& pdu) {
+    bool SendSingle(const phone::OutgoingPart& pdu) {
         if (!Submit(pdu)) {
             ShowFailure();
             return false;
@@ -128,7 +110,7 @@ private:
         return true;
     }
 
-    bool SendSegmented(const std::vector<sms::EncodedPdu>& pdus) {
+    bool SendSegmented(const std::vector<phone::OutgoingPart>& pdus) {
         bool all = true;
         for (std::size_t segment = 0; segment < pdus.size(); ++segment) {
             if (!Submit(pdus[segment])) {
@@ -148,15 +130,18 @@ private:
         return all;
     }
 
-    bool Submit(const sms::EncodedPdu& pdu) {
-        const phone::SubmitResult result =
-            phone::SubmitPduForReference(port_, sms::BytesToHex(pdu.octets), pdu.cmgsLength);
+    bool Submit(const phone::OutgoingPart& pdu) {
+        const phone::SubmitResult result = link_.Submit(pdu);
         references_.push_back(result.messageReference);
-        return result.accepted;
+        failureDetail_ = result.detail;
+        return result.sent;
     }
 
+    // The phone side's own reason, where it gave one, follows the text.
     void ShowFailure() {
-        context_.status.ShowStatus(kSendFailedText, StatusBeep::Stop, StatusColour::Red);
+        context_.status.ShowStatus(std::u16string(kSendFailedText) + failureDetail_,
+                                   StatusBeep::Stop, StatusColour::Red);
+        failureDetail_.clear();
         context_.link.clock.SleepMs(kAfterSendFailureMs);
     }
 
@@ -189,8 +174,9 @@ private:
     store::Folder& outbox_;
     store::Folder& sent_;
     sms::SubmitCounters& counters_;
-    phone::PortHandle& port_;
-    const SendSetup& setup_;
+    phone::MessageLink& link_;
+    const phone::OutgoingSetup& setup_;
+    std::u16string failureDetail_;
     store::PropArray props_;  // one read buffer for the whole run
     // The message references the phone gave the current message's segments.
     std::vector<std::optional<std::uint8_t>> references_;
@@ -226,38 +212,46 @@ int SendOutbox(platform::ListControl& outboxList, TransferContext& context, stor
             return -1;
         }
     }
-    SendSetup setup;
+    phone::OutgoingSetup setup;
     setup.submitOptions = ReadSubmitOptions(context.options);
 
-    phone::PortHandle port = phone::OpenPhoneLink(context.link, context.options, context.status);
-    if (!port.isValid()) {
+    const std::unique_ptr<phone::MessageLink> link = OpenMessageLink(context);
+    if (!link) {
         return -1;
     }
+    // A link that sends through the phone's own centre without learning its
+    // number has nothing to check or show.
+    bool centreKnown = true;
     if (usePhoneServiceCentre) {
-        serviceCentre = PhoneServiceCentre(port);
-        if (!IsSendableServiceCentre(serviceCentre)) {
-            phone::ClosePort(port);
+        const std::optional<std::u16string> phoneCentre = link->PhoneServiceCentre();
+        centreKnown = phoneCentre.has_value();
+        serviceCentre = phoneCentre.value_or(u"");
+        if (centreKnown && !IsSendableServiceCentre(serviceCentre)) {
+            link->Close();
             context.status.ShowStatus(kInvalidPhoneServiceCentreText, StatusBeep::Stop,
                                       StatusColour::Blue);
             return -1;
         }
     }
-    setup.serviceCentreField = sms::BuildServiceCentreField(usePhoneServiceCentre, serviceCentre);
-    ShowProgress(context.status, std::u16string(kUsingServiceCentreText) + serviceCentre);
-    context.link.clock.SleepMs(kServiceCentreShownMs);
+    setup.usePhoneServiceCentre = usePhoneServiceCentre;
+    setup.serviceCentre = serviceCentre;
+    if (centreKnown) {
+        ShowProgress(context.status, std::u16string(kUsingServiceCentreText) + serviceCentre);
+        context.link.clock.SleepMs(kServiceCentreShownMs);
+    }
 
     std::u16string text;
     try {
         text.reserve(kTextBufferChars);
     } catch (const std::bad_alloc&) {
-        phone::ClosePort(port);
+        link->Close();
         context.status.ShowStatus(kInsufficientMemoryText, StatusBeep::Stop, StatusColour::Blue);
         return -1;
     }
 
     const int sentCount =
-        SendingRun(outboxList, context, outbox, sent, counters, port, setup).SendSelected(text);
-    phone::ClosePort(port);
+        SendingRun(outboxList, context, outbox, sent, counters, *link, setup).SendSelected(text);
+    link->Close();
 
     if (sentCount == 0) {
         return -1;

@@ -68,6 +68,13 @@ void DefineMessages(CLI::App& app, CliArguments& arguments) {
     clear->add_flag("--yes", arguments.confirmed, "Really delete them; required.")->required();
     clear->footer("Exit status: 0 cleared, 1 the file could not be deleted.");
     Choose(clear, arguments, Command::ClearDatabase);
+
+    CLI::App* ports = app.add_subcommand(
+        "ports", "List the ports and ModemManager modems --port and the Port setting take.");
+    ports->footer(
+        "One entry a line, as General options lists them; the part up to the first "
+        "colon is what is opened. Exit status: 0.");
+    Choose(ports, arguments, Command::Ports);
 }
 
 void DefineOptions(CLI::App& app, CliArguments& arguments) {

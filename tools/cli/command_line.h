@@ -20,6 +20,7 @@ enum class Command {
     OptionsGet,
     OptionsSet,
     ClearDatabase,
+    Ports,
 };
 
 // What every command may need: where the store is and how to reach the phone.

@@ -4,7 +4,7 @@
 //   mivex-cli [--data-dir DIR] [--port PORT] [--trace] COMMAND ...
 //
 //   receive | send | queue --to ENTRY [--to ENTRY ...] TEXT | list inbox|outbox|sent |
-//   export FILE | options get NAME | options set NAME VALUE | clear-database --yes
+//   export FILE | options get NAME | options set NAME VALUE | clear-database --yes | ports
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -14,8 +14,12 @@
 #include "command_line.h"
 #include "exit_status.h"
 #include "message_commands.h"
+#include "modem/mm_modem_directory.h"
+#include "modem/modem_port.h"
 #include "option_commands.h"
+#include "options/port_list.h"
 #include "platform/paths.h"
+#include "text/utf8.h"
 #include "transfer_commands.h"
 
 namespace {
@@ -51,6 +55,18 @@ using mivex::tools::ExitStatus;
                                         std::cerr);
         case Command::ClearDatabase:
             return tools::RunClearDatabase(session, std::cout, std::cerr);
+        case Command::Ports: {
+            // What the General options list: the modems ModemManager has
+            // offered, and the serial ports they hold marked.
+            const std::vector<mivex::platform::ManagedModem> modems =
+                mivex::modem::MmModemDirectory().ListModems();
+            std::vector<std::u16string> entries =
+                mivex::modem::MergeModemPorts(mivex::options::ListPorts(), modems);
+            mivex::options::MarkHeldPorts(entries, modems);
+            for (const std::u16string& entry : entries)
+                std::cout << mivex::text::Utf16ToUtf8(entry) << '\n';
+            return ExitStatus::Success;
+        }
         case Command::None:
             break;
     }

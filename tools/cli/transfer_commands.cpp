@@ -6,13 +6,13 @@
 #include "console_output.h"
 #include "contacts/contacts_directory.h"
 #include "contacts/name_lookup.h"
+#include "modem/mm_modem_directory.h"
 #include "options/options_record.h"
 #include "phone/posix_serial_device.h"
 #include "phone/trace.h"
 #include "pin_entry.h"
 #include "platform/clock.h"
 #include "platform/memory_controls.h"
-#include "platform/modem_directory.h"
 #include "platform/sounds.h"
 #include "port_override.h"
 #include "sms/submit_encoder.h"
@@ -78,8 +78,8 @@ private:
     platform::SilentSounds sounds_;
     std::optional<phone::Trace> trace_;
     ConsolePinPrompter pins_;
-    // Until the ModemManager side is there, no port is known to be its.
-    platform::NoModems modems_;
+    // Names the ModemManager modem that holds a busy port.
+    modem::MmModemDirectory modems_;
     phone::LinkContext link_{clock_, opener_, sounds_, nullptr, &pins_, &modems_};
     store::Store store_;
     options::StoreOptions storedOptions_;

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "modem/modem_port.h"
 #include "options/options_record.h"
 #include "options/ui/port_setup_dialog.h"
 
@@ -16,8 +17,7 @@ namespace mivex::options {
 
 GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogChrome& chrome,
                                            std::function<void()> contactsChanged,
-                                           const PortRoots& ports, QWidget* owner,
-                                           platform::ModemDirectory* modems)
+                                           const PortRoots& ports, QWidget* owner)
     : OptionDialog(chrome, owner, QStringLiteral(":/artwork/title-general-options.svg"),
                    QStringLiteral("General Options"), Help::Answered),
       options_(options),
@@ -62,11 +62,11 @@ GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogCh
     Body().addLayout(portRow);
 
     connect(setup_, &QPushButton::clicked, this, [this] { RunPortSetup(); });
-    Load(ports, modems);
+    Load(ports);
     FinishDress();
 }
 
-void GeneralOptionsDialog::Load(const PortRoots& ports, platform::ModemDirectory* modems) {
+void GeneralOptionsDialog::Load(const PortRoots& ports) {
     nameOrder_->addItems({QStringLiteral("First then Last"), QStringLiteral("Last then First")});
     // The contact lists read anything but 1 as first name first.
     nameOrder_->setCurrentIndex(ReadInteger(options_, Option::NameOrder) == 1 ? 1 : 0);
@@ -75,12 +75,16 @@ void GeneralOptionsDialog::Load(const PortRoots& ports, platform::ModemDirectory
     removeNumberTag_->setChecked(ReadInteger(options_, Option::RemoveNumberTag) != 0);
     soundsOff_->setChecked(ReadInteger(options_, Option::SoundsOff) != 0);
 
-    std::vector<std::u16string> entries = ListPorts(ports);
+    // ModemManager is asked once: its modems are offered, and the serial
+    // ports they hold are marked.
+    const std::vector<platform::ManagedModem> modems = ports.modems != nullptr
+                                                           ? ports.modems->ListModems()
+                                                           : std::vector<platform::ManagedModem>{};
+    std::vector<std::u16string> entries = modem::MergeModemPorts(ListPorts(ports), modems);
     std::u16string stored;
     (void)options_.ReadOption(Option::Port, stored);
     const std::size_t selected = OfferStoredPort(entries, stored);
-    if (modems != nullptr)
-        MarkHeldPorts(entries, modems->ListModems());
+    MarkHeldPorts(entries, modems);
     for (const std::u16string& entry : entries)
         port_->addItem(QString::fromStdU16String(entry));
     port_->setCurrentIndex(static_cast<int>(selected));

@@ -19,16 +19,16 @@ class GeneralOptionsDialog final : public OptionDialog {
     Q_OBJECT
 public:
     // `contactsChanged` runs after the settings are stored, so the contact
-    // list follows them; `ports` says where the port list is read from, and
-    // `modems`, when given, which ports ModemManager holds.
+    // list follows them; `ports` says where the port list is read from,
+    // ModemManager's modems among it (offered, and the ports they hold marked).
     GeneralOptionsDialog(StoreOptions& options, const DialogChrome& chrome,
                          std::function<void()> contactsChanged, const PortRoots& ports = {},
-                         QWidget* owner = nullptr, platform::ModemDirectory* modems = nullptr);
+                         QWidget* owner = nullptr);
 
     void accept() override;
 
 private:
-    void Load(const PortRoots& ports, platform::ModemDirectory* modems);
+    void Load(const PortRoots& ports);
     void RunPortSetup();
 
     StoreOptions& options_;

@@ -1,0 +1,393 @@
+#include "modem/modem_link.h"
+
+#include <array>
+
+#include "modem/modem_lock.h"
+#include "modem/modem_message.h"
+#include "modem/modem_session.h"
+#include "phone/line_settings.h"
+#include "phone/phone_link.h"
+#include "text/utf8.h"
+
+namespace mivex::modem {
+
+namespace {
+
+using platform::StatusBeep;
+using platform::StatusColour;
+
+constexpr std::array<std::string_view, 1> kModemStores = {kModemStore};
+constexpr std::uint8_t kStatusReportRequestFlag = 0x20;  // TP-SRR
+constexpr auto kSmsProxyFlags = static_cast<GDBusProxyFlags>(
+    G_DBUS_PROXY_FLAGS_DO_NOT_AUTO_START | G_DBUS_PROXY_FLAGS_DO_NOT_CONNECT_SIGNALS);
+
+std::string OrEmpty(const char* text) {
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+ModemSms FieldsOf(MMSms* sms) {
+    ModemSms fields;
+    fields.pduType = mm_sms_get_pdu_type(sms);
+    fields.state = mm_sms_get_state(sms);
+    fields.number = OrEmpty(mm_sms_get_number(sms));
+    fields.text = OrEmpty(mm_sms_get_text(sms));
+    gsize dataLength = 0;
+    fields.hasData = mm_sms_get_data(sms, &dataLength) != nullptr && dataLength > 0;
+    fields.timeStamp = OrEmpty(mm_sms_get_timestamp(sms));
+    fields.messageReference = mm_sms_get_message_reference(sms);
+    fields.deliveryState = mm_sms_get_delivery_state(sms);
+    fields.dischargeTimeStamp = OrEmpty(mm_sms_get_discharge_timestamp(sms));
+    return fields;
+}
+
+class ModemLink final : public phone::MessageLink {
+public:
+    ModemLink(std::unique_ptr<ModemSession> session, GObjectPtr<MMObject> object,
+              platform::StatusSink& status, phone::LinkContext& link)
+        : session_(std::move(session)),
+          object_(std::move(object)),
+          messaging_(mm_object_get_modem_messaging(object_.get())),
+          status_(status),
+          link_(link) {}
+    ~ModemLink() override { Close(); }
+    ModemLink(const ModemLink&) = delete;
+    ModemLink& operator=(const ModemLink&) = delete;
+
+    [[nodiscard]] std::span<const std::string_view> ReceiveStores() const override {
+        return kModemStores;
+    }
+
+    // Messaging.List, then each message's properties; the slots are the
+    // receivable ones.
+    [[nodiscard]] std::optional<phone::StorageCounts> SelectStore(std::string_view) override {
+        slots_.clear();
+        if (lost_ || !messaging_) {
+            return std::nullopt;
+        }
+        const std::optional<std::vector<std::string>> paths = List();
+        if (!paths) {
+            return std::nullopt;
+        }
+        std::vector<GObjectPtr<MMSms>> messages = SmsAt(*paths);
+        if (lost_) {
+            return std::nullopt;
+        }
+        for (std::size_t index = 0; index < messages.size(); ++index) {
+            if (!messages[index] ||
+                slots_.size() == static_cast<std::size_t>(phone::kMaxStoreCount)) {
+                continue;  // deleted meanwhile by someone else
+            }
+            ModemSms fields = FieldsOf(messages[index].get());
+            if (IsReceivable(fields)) {
+                slots_.push_back({(*paths)[index], std::move(fields)});
+            }
+        }
+        const int count = static_cast<int>(slots_.size());
+        return phone::StorageCounts{count, count};
+    }
+
+    [[nodiscard]] bool StoreRefused() const override { return false; }
+
+    [[nodiscard]] phone::ReceivedMessage ReadMessage(int index) override {
+        if (index < 1 || static_cast<std::size_t>(index) > slots_.size()) {
+            return {};
+        }
+        return ReceivedFromModem(slots_[static_cast<std::size_t>(index) - 1].fields);
+    }
+
+    [[nodiscard]] bool DeleteMessage(int index) override {
+        if (lost_ || index < 1 || static_cast<std::size_t>(index) > slots_.size()) {
+            return false;
+        }
+        std::string& path = slots_[static_cast<std::size_t>(index) - 1].path;
+        if (path.empty() || !Delete(path)) {
+            return false;
+        }
+        path.clear();  // never twice
+        return true;
+    }
+
+    [[nodiscard]] bool Lost() const override { return lost_; }
+
+    // ModemManager sends through the SIM's own centre without telling it.
+    [[nodiscard]] std::optional<std::u16string> PhoneServiceCentre() override {
+        return std::nullopt;
+    }
+
+    [[nodiscard]] std::vector<phone::OutgoingPart> PrepareMessage(const phone::OutgoingSetup& setup,
+                                                                  std::u16string_view number,
+                                                                  std::u16string_view text,
+                                                                  sms::SubmitCounters&) override {
+        setup_ = setup;
+        phone::OutgoingPart part;
+        part.number = number;
+        part.text = setup.submitOptions.alphabet == sms::AlphabetChoice::GsmOnly
+                        ? ReduceToGsmAlphabet(text)
+                        : std::u16string(text);
+        return {std::move(part)};
+    }
+
+    [[nodiscard]] phone::SubmitResult Submit(const phone::OutgoingPart& part) override {
+        if (lost_ || !messaging_) {
+            return Refused(kModemGoneText);
+        }
+        GObjectPtr<MMSms> sms = Create(part);
+        if (!sms) {
+            return Refused(lastFailure_);
+        }
+        const std::string path = OrEmpty(mm_sms_get_path(sms.get()));
+        phone::SubmitResult result;
+        result.sent = Send(sms.get());
+        if (result.sent) {
+            // TP-MR is one octet; anything else cannot be matched to a report.
+            const guint reference = mm_sms_get_message_reference(sms.get());
+            if (reference <= 0xFF) {
+                result.messageReference = static_cast<std::uint8_t>(reference);
+            }
+        } else {
+            result.detail = lastFailure_;
+        }
+        // Sent or not, the message object goes: sent copies must not fill
+        // the modem, and a failed one stays in the Outbox to be sent again.
+        if (!lost_ && !path.empty()) {
+            (void)Delete(path);
+        }
+        return result;
+    }
+
+    void Close() override {
+        slots_.clear();
+        messaging_.reset();
+        object_.reset();
+        session_.reset();
+    }
+
+private:
+    static phone::SubmitResult Refused(std::u16string_view detail) {
+        phone::SubmitResult result;
+        result.detail = detail;
+        return result;
+    }
+
+    struct Slot {
+        std::string path;  // emptied once deleted
+        ModemSms fields;
+    };
+
+    std::optional<std::vector<std::string>> List() {
+        bool timedOut = false;
+        GObjectPtr<GAsyncResult> result = session_->Await(
+            session_->Timeouts().callMs,
+            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+                g_dbus_proxy_call(G_DBUS_PROXY(messaging_.get()), "List", nullptr,
+                                  G_DBUS_CALL_FLAGS_NONE, -1, cancellable, ready, data);
+            },
+            timedOut);
+        GError* error = nullptr;
+        GVariant* answer =
+            result ? g_dbus_proxy_call_finish(G_DBUS_PROXY(messaging_.get()), result.get(), &error)
+                   : nullptr;
+        if (answer == nullptr) {
+            Failed(error, timedOut);
+            g_clear_error(&error);
+            return std::nullopt;
+        }
+        std::vector<std::string> paths;
+        GVariantIter* iter = nullptr;
+        const gchar* path = nullptr;
+        g_variant_get(answer, "(ao)", &iter);
+        while (g_variant_iter_next(iter, "&o", &path)) {
+            paths.emplace_back(path);
+        }
+        g_variant_iter_free(iter);
+        g_variant_unref(answer);
+        return paths;
+    }
+
+    // The Sms objects at `paths` with their properties, read all at once so
+    // that the round trips overlap. One that went meanwhile comes without its
+    // properties, and is no receivable message.
+    std::vector<GObjectPtr<MMSms>> SmsAt(const std::vector<std::string>& paths) {
+        GDBusConnection* connection = g_dbus_proxy_get_connection(G_DBUS_PROXY(messaging_.get()));
+        // Addressed to ModemManager's unique name, a proxy need not ask who
+        // owns the well-known one; a message read once needs no signals. So
+        // each message costs one GetAll and nothing more.
+        gchar* owner = g_dbus_proxy_get_name_owner(G_DBUS_PROXY(messaging_.get()));
+        std::vector<StartCall> starts;
+        for (const std::string& path : paths) {
+            starts.emplace_back([connection, owner, &path](GCancellable* cancellable,
+                                                           GAsyncReadyCallback ready,
+                                                           gpointer data) {
+                g_async_initable_new_async(
+                    MM_TYPE_SMS, G_PRIORITY_DEFAULT, cancellable, ready, data, "g-flags",
+                    kSmsProxyFlags, "g-name", owner != nullptr ? owner : MM_DBUS_SERVICE,
+                    "g-connection", connection, "g-object-path", path.c_str(), "g-interface-name",
+                    MM_DBUS_INTERFACE_SMS, nullptr);
+            });
+        }
+        bool timedOut = false;
+        std::vector<GObjectPtr<GAsyncResult>> results =
+            AwaitCalls(session_->Context(), session_->Timeouts().callMs, starts, timedOut);
+        g_free(owner);
+        if (timedOut) {
+            Failed(nullptr, true);
+            return {};
+        }
+        std::vector<GObjectPtr<MMSms>> messages;
+        for (const GObjectPtr<GAsyncResult>& result : results) {
+            GObject* source = g_async_result_get_source_object(result.get());
+            GObject* made =
+                g_async_initable_new_finish(G_ASYNC_INITABLE(source), result.get(), nullptr);
+            g_object_unref(source);
+            messages.emplace_back(made != nullptr ? MM_SMS(made) : nullptr);
+        }
+        return messages;
+    }
+
+    GObjectPtr<MMSms> Create(const phone::OutgoingPart& part) {
+        MMSmsProperties* properties = mm_sms_properties_new();
+        const std::string number = text::Utf16ToUtf8(part.number);
+        const std::string body = text::Utf16ToUtf8(part.text);
+        mm_sms_properties_set_number(properties, number.c_str());
+        mm_sms_properties_set_text(properties, body.c_str());
+        mm_sms_properties_set_validity_relative(
+            properties, ValidityMinutes(setup_.submitOptions.validityPeriod));
+        mm_sms_properties_set_delivery_report_request(
+            properties, (setup_.submitOptions.firstOctetFlags & kStatusReportRequestFlag) != 0);
+        if (!setup_.usePhoneServiceCentre && !setup_.serviceCentre.empty()) {
+            const std::string centre = text::Utf16ToUtf8(setup_.serviceCentre);
+            mm_sms_properties_set_smsc(properties, centre.c_str());
+        }
+        bool timedOut = false;
+        GObjectPtr<GAsyncResult> result = session_->Await(
+            session_->Timeouts().callMs,
+            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+                mm_modem_messaging_create(messaging_.get(), properties, cancellable, ready, data);
+            },
+            timedOut);
+        g_object_unref(properties);
+        GError* error = nullptr;
+        GObjectPtr<MMSms> sms(
+            result ? mm_modem_messaging_create_finish(messaging_.get(), result.get(), &error)
+                   : nullptr);
+        if (!sms) {
+            Failed(error, timedOut, false);
+            g_clear_error(&error);
+        }
+        return sms;
+    }
+
+    bool Send(MMSms* sms) {
+        bool timedOut = false;
+        GObjectPtr<GAsyncResult> result = session_->Await(
+            session_->Timeouts().sendMs,
+            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+                mm_sms_send(sms, cancellable, ready, data);
+            },
+            timedOut);
+        GError* error = nullptr;
+        const bool sent = result && mm_sms_send_finish(sms, result.get(), &error);
+        if (!sent) {
+            Failed(error, timedOut, false);
+            g_clear_error(&error);
+        } else {
+            // The reference arrives as a property change just before the answer.
+            session_->DispatchPending();
+        }
+        return sent;
+    }
+
+    bool Delete(const std::string& path) {
+        bool timedOut = false;
+        GObjectPtr<GAsyncResult> result = session_->Await(
+            session_->Timeouts().callMs,
+            [&](GCancellable* cancellable, GAsyncReadyCallback ready, gpointer data) {
+                mm_modem_messaging_delete(messaging_.get(), path.c_str(), cancellable, ready, data);
+            },
+            timedOut);
+        GError* error = nullptr;
+        const bool deleted =
+            result && mm_modem_messaging_delete_finish(messaging_.get(), result.get(), &error);
+        if (!deleted) {
+            Failed(error, timedOut);
+            g_clear_error(&error);
+        }
+        return deleted;
+    }
+
+    // Remembers why a call failed; a receive's failures are also shown, as
+    // the receive's own red text cannot say why. A service that is gone, or
+    // did not answer, ends the link: nothing more is tried on it, so nothing
+    // is sent twice.
+    void Failed(const GError* error, bool timedOut, bool show = true) {
+        const CallFailure failure = DescribeFailure(error, timedOut);
+        lastFailure_ = failure.lost && !timedOut ? std::u16string(kModemGoneText) : failure.text;
+        lost_ = lost_ || failure.lost;
+        if (show) {
+            status_.ShowStatus(lastFailure_, StatusBeep::None, StatusColour::Red);
+            link_.clock.SleepMs(phone::kFailurePauseMs);
+        }
+    }
+
+    std::unique_ptr<ModemSession> session_;
+    GObjectPtr<MMObject> object_;
+    GObjectPtr<MMModemMessaging> messaging_;
+    platform::StatusSink& status_;
+    phone::LinkContext& link_;
+    std::vector<Slot> slots_;
+    phone::OutgoingSetup setup_;
+    std::u16string lastFailure_;
+    bool lost_ = false;
+};
+
+std::u16string_view Clamp(std::u16string_view text) {
+    return text.substr(0, std::min(text.size(), phone::kMaxStatusLineChars));
+}
+
+std::unique_ptr<phone::MessageLink> Fail(phone::LinkContext& link, platform::StatusSink& status,
+                                         bool soundsOff, std::u16string_view text) {
+    status.ShowStatus(text, soundsOff ? StatusBeep::None : StatusBeep::Stop, StatusColour::Red);
+    link.clock.SleepMs(phone::kFailurePauseMs);
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<phone::MessageLink> OpenModemLink(phone::LinkContext& link,
+                                                  options::OptionReader& options,
+                                                  platform::StatusSink& status,
+                                                  const std::string& modemId,
+                                                  ModemTimeouts timeouts) {
+    const phone::ConnectionOptions read = phone::ReadConnectionOptions(options);
+    status.ShowStatus(Clamp(u"Opening " + read.portName), StatusBeep::None, StatusColour::Blue);
+    if (!read.soundsOff) {
+        link.sounds.PlayStartSound();
+    }
+
+    auto session = std::make_unique<ModemSession>(timeouts);
+    if (session->Connect() != SessionState::Connected) {
+        return Fail(link, status, read.soundsOff, kNotRunningText);
+    }
+    for (ModemSession::Modem& modem : session->Modems()) {
+        if (modem.info.id != modemId) {
+            continue;
+        }
+        MMModem* mmModem = mm_object_peek_modem(modem.object.get());
+        const SimLock lock =
+            SimLockOfModem(mm_modem_get_unlock_required(mmModem), mm_modem_get_state(mmModem),
+                           mm_modem_get_state_failed_reason(mmModem));
+        if (lock != SimLock::Ready) {
+            return Fail(link, status, read.soundsOff, SimLockText(lock));
+        }
+        if (mm_object_peek_modem_messaging(modem.object.get()) == nullptr) {
+            return Fail(link, status, read.soundsOff, kNoMessagingText);
+        }
+        status.ShowStatus(Clamp(u"ModemManager " + modem.info.name + u" OK"), StatusBeep::None,
+                          StatusColour::Blue);
+        return std::make_unique<ModemLink>(std::move(session), std::move(modem.object), status,
+                                           link);
+    }
+    return Fail(link, status, read.soundsOff, kModemNotFoundText);
+}
+
+}  // namespace mivex::modem
