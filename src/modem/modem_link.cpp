@@ -373,10 +373,10 @@ std::unique_ptr<phone::MessageLink> OpenModemLink(phone::LinkContext& link,
             continue;
         }
         MMModem* mmModem = mm_object_peek_modem(modem.object.get());
-        const SimLock lock =
+        const phone::SimState lock =
             SimLockOfModem(mm_modem_get_unlock_required(mmModem), mm_modem_get_state(mmModem),
                            mm_modem_get_state_failed_reason(mmModem));
-        if (lock != SimLock::Ready) {
+        if (lock != phone::SimState::Ready) {
             return Fail(link, status, read.soundsOff, SimLockText(lock));
         }
         if (mm_object_peek_modem_messaging(modem.object.get()) == nullptr) {

@@ -4,29 +4,23 @@
 // waits for a code, or no usable SIM at all. ModemManager tells it in the
 // modem's UnlockRequired, State and StateFailedReason; a run stops before any
 // messaging call with the text of the state, and never enters a code itself.
+// The states and their texts are the serial phone's, so a locked SIM reads
+// the same whichever way the phone is reached.
 
 #include <cstdint>
 #include <string_view>
 
-namespace mivex::modem {
+#include "phone/sim_state.h"
 
-enum class SimLock {
-    Ready,      // nothing to enter
-    SimPin,     // the SIM card's PIN
-    SimPin2,    // the PIN2
-    SimPuk,     // blocked after wrong PINs: the PUK
-    SimPuk2,    // the PUK2
-    PhoneLock,  // a lock of the modem itself (network, provider, corporate)
-    NoSim,      // no SIM card in the modem
-    SimError,   // a SIM the modem cannot use
-};
+namespace mivex::modem {
 
 // ModemManager's MMModemLock, MMModemState and MMModemStateFailedReason
 // values. An unknown lock is taken as none: the messaging calls say more.
-[[nodiscard]] SimLock SimLockOfModem(std::uint32_t unlockRequired, std::int32_t state,
-                                     std::uint32_t failedReason);
+[[nodiscard]] phone::SimState SimLockOfModem(std::uint32_t unlockRequired, std::int32_t state,
+                                             std::uint32_t failedReason);
 
-// The red text a run ends with in `lock`; empty for Ready.
-[[nodiscard]] std::u16string_view SimLockText(SimLock lock);
+// The red text a run ends with in `lock`; empty for Ready. ModemManager
+// unlocks a PIN-locked SIM itself, through the desktop's mobile settings.
+[[nodiscard]] std::u16string_view SimLockText(phone::SimState lock);
 
 }  // namespace mivex::modem

@@ -132,10 +132,14 @@ std::u16string BusyPortText(const std::string& devicePath, platform::ModemDirect
                             const fs::path& procRoot) {
     const std::u16string device = Shown(devicePath);
     if (const std::optional<platform::ManagedModem> modem = FindHoldingModem(devicePath, modems)) {
+        const std::u16string name = modem->name.substr(0, kMaxShownBytes);
         std::u16string text = u"ModemManager is using " + device;
-        if (!modem->name.empty())
-            text += u" (" + modem->name.substr(0, kMaxShownBytes) + u")";
-        return text + u" - stop it or let it ignore the modem: see \"A port ModemManager holds\" " +
+        if (!name.empty())
+            text += u" (" + name + u")";
+        // The way out that costs nothing: the same modem, through ModemManager.
+        text += u" - choose \"" + (name.empty() ? u"the modem" : name) +
+                u" (ModemManager)\" as the port to use it through ModemManager";
+        return text + u", or let ModemManager ignore it: see \"A port ModemManager holds\" " +
                u"in Help (Mivex.htm#" + std::u16string(kModemManagerHelpAnchor) + u")";
     }
     if (const std::optional<HoldingProcess> holder = FindHoldingProcess(devicePath, procRoot)) {

@@ -191,10 +191,10 @@ TEST_F(ModemRun, AStartUpThatCannotGoOnSaysWhy) {
     const std::vector<Row> rows = {
         {"", std::u16string(kNotRunningText)},
         {"{\"modems\": [{\"imei\": \"1\"}]}", std::u16string(kModemNotFoundText)},
-        {Modem("", ", \"lock\": 2"), std::u16string(SimLockText(SimLock::SimPin))},
-        {Modem("", ", \"lock\": 4"), std::u16string(SimLockText(SimLock::SimPuk))},
+        {Modem("", ", \"lock\": 2"), std::u16string(SimLockText(phone::SimState::SimPin))},
+        {Modem("", ", \"lock\": 4"), std::u16string(SimLockText(phone::SimState::SimPuk))},
         {Modem("", ", \"state\": -1, \"failed_reason\": 2"),
-         std::u16string(SimLockText(SimLock::NoSim))},
+         std::u16string(SimLockText(phone::SimState::NoSim))},
         {Modem("", ", \"messaging\": false"), std::u16string(kNoMessagingText)},
     };
     for (const Row& row : rows) {

@@ -50,8 +50,9 @@ TEST(BusyPort, NamesWhoHoldsIt) {
         {"ModemManager first",
          {other, ec25},
          true,
-         u"ModemManager is using /dev/null (Quectel EC25) - stop it or let it ignore the modem: "
-         u"see \"A port ModemManager holds\" in Help (Mivex.htm#ModemManager)"},
+         u"ModemManager is using /dev/null (Quectel EC25) - choose \"Quectel EC25 (ModemManager)\" "
+         u"as the port to use it through ModemManager, or let ModemManager ignore it: see \"A "
+         u"port ModemManager holds\" in Help (Mivex.htm#ModemManager)"},
         {"a program of this user's",
          {other},
          true,
