@@ -1,11 +1,14 @@
-# Installing Mivex as a desktop program: the five programs, a manual page for
-# each, the help page, the desktop entry, the icon and the AppStream metadata.
+# Installing Mivex as a desktop program: the five programs and their vCard
+# reader module, a manual page for each, the help page, the desktop entry,
+# the icon and the AppStream metadata.
 # The program finds its help page at <bindir>/../share/mivex/help, so the
 # layout below is the one the build tree mirrors.
 include(GNUInstallDirs)
 
 set(MIVEX_PROGRAMS mivex mivex-cli mivex-pdu mivex-contacts mivex-phonesim)
 install(TARGETS ${MIVEX_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The vCard reader, opened by the programs when a contacts file must be parsed.
+install(TARGETS mivex_vcard LIBRARY DESTINATION ${MIVEX_MODULE_INSTALL_DIRECTORY})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/help/Mivex.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mivex/help)

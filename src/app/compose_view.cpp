@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "app/app_context.h"
 #include "app/command_ids.h"
@@ -20,6 +21,7 @@
 #include "app/qt_text.h"
 #include "app/title_picture.h"
 #include "contacts/contact_lists.h"
+#include "contacts/vcard_loader.h"
 #include "sms/text_measure.h"
 #include "store/queueing.h"
 #include "store/text_export.h"
@@ -54,6 +56,20 @@ const QString& CounterToolTip(sms::TextEncoding encoding) {
             .arg(sms::kSingleMessageSeptets)
             .arg(sms::kSegmentSeptets);
     return encoding == sms::TextEncoding::Ucs2 ? ucs2 : gsm;
+}
+
+// A vCard reader that cannot be loaded is a broken install, not trouble
+// with the user's files, and the boxes cannot show it: it is said once, on
+// stderr, where a desktop program's messages reach the journal.
+void TellOnceOfMissingVCardReader() {
+    static bool told = false;
+    const std::string& error = contacts::VCardLoader::Shared().Error();
+    if (told || error.empty())
+        return;
+    told = true;
+    std::fprintf(stderr,
+                 "mivex: %s; contacts files changed since they were last read are left out\n",
+                 error.c_str());
 }
 
 }  // namespace
@@ -345,6 +361,7 @@ void ComposeView::ContactsRefill() {
     contactsFilled_ = true;
     (void)contacts::FillContactCombo(recipientControl_, categoryControl_,
                                      context_.Contacts().Refresh(), context_.Options());
+    TellOnceOfMissingVCardReader();
 }
 
 void ComposeView::AddRecipient() {

@@ -15,7 +15,7 @@
 
 #include "contacts/contact_records.h"
 #include "contacts/contacts_cache.h"
-#include "contacts/vcard_reader.h"
+#include "contacts/vcard_loader.h"
 #include "platform/paths.h"
 
 namespace mivex::contacts {
@@ -93,9 +93,14 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, struct stat& info
 struct ContactsDirectory::State {
     fs::path folder;
     fs::path cacheFile;  // empty: no cache
+    VCardLoader* loader = nullptr;
     bool cacheLoaded = false;
     bool cacheStale = false;  // files were read, or went, since the cache was written
     std::map<fs::path, CachedFile> files;
+    // Files that could not be parsed because the vCard reader is missing:
+    // tried again at each Refresh and never written to the cache, so they
+    // are read once the reader is back.
+    std::set<fs::path> unparsed;
     std::vector<std::pair<fs::path, Fingerprint>> lastListing;
     bool haveDatabase = false;
     ContactsDatabase database;
@@ -147,7 +152,7 @@ bool ContactsDirectory::State::Collect(const fs::path& directory, int depth,
 const CachedFile& ContactsDirectory::State::Visit(const fs::path& path) {
     struct stat info {};
     auto cached = files.find(path);
-    if (cached != files.end() && ::stat(path.c_str(), &info) == 0 &&
+    if (cached != files.end() && !unparsed.contains(path) && ::stat(path.c_str(), &info) == 0 &&
         cached->second.fingerprint == FingerprintOf(info)) {
         return cached->second;
     }
@@ -159,12 +164,16 @@ const CachedFile& ContactsDirectory::State::Visit(const fs::path& path) {
     parsed.fingerprint = FingerprintOf(info);
     if (!bytes) {
         parsed.problems.push_back({0, error});
+    } else if (std::optional<VCardReadResult> read = loader->Read(*bytes); !read) {
+        parsed.problems.push_back({0, loader->Error()});
+        unparsed.insert(path);
+        return files.insert_or_assign(path, std::move(parsed)).first->second;
     } else {
-        VCardReadResult read = ReadVCards(*bytes);
-        parsed.cards = std::move(read.cards);
-        for (CardProblem& problem : read.problems)
+        parsed.cards = std::move(read->cards);
+        for (CardProblem& problem : read->problems)
             parsed.problems.push_back({problem.line, std::move(problem.reason)});
     }
+    unparsed.erase(path);
     cacheStale = true;
     return files.insert_or_assign(path, std::move(parsed)).first->second;
 }
@@ -190,8 +199,10 @@ void ContactsDirectory::State::SaveCache() {
     if (cacheFile.empty() || !cacheStale)
         return;
     std::vector<const CachedFile*> kept;
-    for (const auto& [path, file] : files)
-        kept.push_back(&file);
+    for (const auto& [path, file] : files) {
+        if (!unparsed.contains(path))
+            kept.push_back(&file);
+    }
     // A cache that cannot be written only costs the next start its speed.
     cacheStale = !SaveContactsCache(cacheFile, kept);
 }
@@ -209,10 +220,11 @@ void ContactsDirectory::State::Rebuild(const std::vector<fs::path>& order) {
     database.categories = categories.Records();
 }
 
-ContactsDirectory::ContactsDirectory(fs::path folder, fs::path cacheFile)
+ContactsDirectory::ContactsDirectory(fs::path folder, fs::path cacheFile, VCardLoader& loader)
     : state_(std::make_unique<State>()) {
     state_->folder = std::move(folder);
     state_->cacheFile = std::move(cacheFile);
+    state_->loader = &loader;
 }
 
 ContactsDirectory::~ContactsDirectory() = default;
@@ -250,6 +262,7 @@ const ContactsDatabase* ContactsDirectory::Refresh() {
     if (std::erase_if(state.files,
                       [&](const auto& entry) { return !present.contains(entry.first); }) != 0)
         state.cacheStale = true;
+    std::erase_if(state.unparsed, [&](const fs::path& path) { return !present.contains(path); });
     state.SaveCache();
 
     if (!state.haveDatabase || listing != state.lastListing) {

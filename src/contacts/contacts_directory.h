@@ -16,6 +16,7 @@
 
 #include "contacts/contacts_database.h"
 #include "contacts/name_lookup.h"
+#include "contacts/vcard_loader.h"
 
 namespace mivex::contacts {
 
@@ -37,8 +38,11 @@ class ContactsDirectory {
 public:
     // With a `cacheFile`, the cards parsed at the last run are taken from it
     // for every file that has not changed since (see contacts_cache.h), and
-    // it is brought up to date after each Refresh that read a file.
-    explicit ContactsDirectory(std::filesystem::path folder, std::filesystem::path cacheFile = {});
+    // it is brought up to date after each Refresh that read a file. Files
+    // are parsed through `loader`; when it cannot load its module, each file
+    // that has to be parsed gives its error as a problem and no cards.
+    explicit ContactsDirectory(std::filesystem::path folder, std::filesystem::path cacheFile = {},
+                               VCardLoader& loader = VCardLoader::Shared());
     ~ContactsDirectory();
     ContactsDirectory(const ContactsDirectory&) = delete;
     ContactsDirectory& operator=(const ContactsDirectory&) = delete;

@@ -153,6 +153,28 @@ TEST(ContactsDirectory, TakesUnchangedFilesFromTheCacheAndRebuildsADamagedOne) {
     }
 }
 
+TEST(ContactsDirectory, WithoutItsVCardReaderServesTheCacheAndReadsChangedFilesLater) {
+    TempDir temp;
+    const fs::path folder = temp.path() / "contacts", cache = temp.path() / "contacts.cache";
+    Write(folder / "a.vcf", Card("Ann"));
+    ASSERT_NE(ContactsDirectory(folder, cache).Refresh(), nullptr);
+    Write(folder / "b.vcf", Card("Bob"));
+
+    VCardLoader broken("libmivex-vcard-not-installed.so");
+    ContactsDirectory directory(folder, cache, broken);
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        SCOPED_TRACE(refresh);
+        const ContactsDatabase* database = directory.Refresh();
+        ASSERT_NE(database, nullptr);
+        EXPECT_EQ(Names(database->contacts), (Texts{u"Ann"}));
+        EXPECT_FALSE(HasProblem(directory, "a.vcf", ""));
+        EXPECT_TRUE(HasProblem(directory, "b.vcf", "vCard reader cannot be loaded: "));
+        EXPECT_TRUE(HasProblem(directory, "b.vcf", "libmivex-vcard-not-installed.so"));
+    }
+    // The file it could not parse was not cached as empty.
+    EXPECT_EQ(Names(ContactsDirectory(folder, cache).Refresh()->contacts), (Texts{u"Ann", u"Bob"}));
+}
+
 TEST(ContactsDirectory, ReportsFilesItCannotUseAndStillReadsTheOthers) {
     TempDir temp;
     const fs::path folder = temp.path() / "contacts";

@@ -44,6 +44,24 @@ export QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$scratch/none" XDG_DATA_DIRS="$s
 shown=$(cd / && "$prefix/bin/mivex" --version 2>/dev/null) || fail "mivex --version failed"
 [ "$shown" = "mivex $version" ] || fail "mivex --version printed '$shown'"
 
+# The installed programs find the vCard reader module in the prefix, and a
+# missing module is a failure that says so, not an empty address book.
+mkdir -p "$scratch/data/contacts"
+printf 'BEGIN:VCARD\r\nFN:Ann\r\nTEL;TYPE=CELL:+44 7700 900123\r\nEND:VCARD\r\n' \
+    >"$scratch/data/contacts/ann.vcf"
+contacts() { (cd / && "$prefix/bin/mivex-contacts" --data-dir "$scratch/data" list 2>&1); }
+listed=$(contacts) || fail "mivex-contacts list failed: $listed"
+[ "$listed" = "Ann,+447700900123,M" ] || fail "mivex-contacts listed '$listed'"
+module=$(find "$prefix" -name libmivex-vcard.so)
+[ -n "$module" ] || fail "the vCard reader module is not installed"
+mv "$module" "$module.away"
+listed=$(contacts) && fail "mivex-contacts list succeeded without its vCard reader"
+case $listed in
+*"vCard reader cannot be loaded"*) ;;
+*) fail "mivex-contacts said '$listed' without its vCard reader" ;;
+esac
+mv "$module.away" "$module"
+
 cp "$probe" "$prefix/bin/"
 url=$(cd / && "$prefix/bin/$(basename "$probe")" 2>/dev/null) || true
 [ "$url" = "file://$prefix/share/mivex/help/Mivex.htm#Mivex_Contents" ] ||

@@ -155,13 +155,20 @@ int main(int argc, char** argv) {
     }
 
     contacts::ContactsDirectory directory(contacts::ContactsFolderIn(dataDirectory));
-    if (list->parsed())
-        return List(directory, dataDirectory, category);
-    if (categories->parsed())
-        return Categories(directory);
-    if (lookup->parsed())
-        return Lookup(directory, number);
     if (check->parsed())
-        return Check(directory);
-    return kUsageError;
+        return Check(directory);  // names the reader's trouble with each file
+    int result = kUsageError;
+    if (list->parsed())
+        result = List(directory, dataDirectory, category);
+    else if (categories->parsed())
+        result = Categories(directory);
+    else if (lookup->parsed())
+        result = Lookup(directory, number);
+    // Without its vCard reader no file was read: an empty list must not
+    // pass for an empty address book.
+    if (const std::string& error = contacts::VCardLoader::Shared().Error(); !error.empty()) {
+        std::cerr << "mivex-contacts: " << error << '\n';
+        return kNotFound;
+    }
+    return result;
 }
