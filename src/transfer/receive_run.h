@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "phone/at_message_link.h"
 #include "store/folder.h"
@@ -50,6 +51,31 @@ inline constexpr std::uint32_t kNewMessagesPauseMs = 1200;
 [[nodiscard]] std::u16string NewMessagesText(int count);
 // "Receive incomplete - %d messages read, check the phone and receive again!  "
 [[nodiscard]] std::u16string IncompleteText(int received);
+
+// What one or more reads over an open link did.
+struct ReceiveTally {
+    int received = 0;  // messages read; numbers the texts
+    int whole = 0;     // records of whole messages written
+    bool complete = true;
+    bool leftOnPhone = false;             // a stored message the phone did not confirm deleting
+    std::vector<store::ObjectId> stored;  // Inbox records written, parts included
+};
+
+// Reads every used slot of the link's stores into the Inbox (and reports to
+// `reports`), deleting each from the phone once it is on disk when the
+// options say so. The link stays open.
+[[nodiscard]] ReceiveTally ReceiveOverLink(TransferContext& context, phone::MessageLink& link,
+                                           store::Folder& inbox, ReportIntake* reports);
+
+// The same for the one slot an announcement names, added to `run`.
+void ReceiveAnnounced(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
+                      const phone::Announcement& announced, ReportIntake* reports,
+                      ReceiveTally& run);
+
+// Joins long messages, drops repeated copies and names senders; the number
+// of new whole messages `run` brought.
+[[nodiscard]] int TidyInbox(TransferContext& context, store::Folder& inbox,
+                            const store::ContactNameLookup& lookup, const ReceiveTally& run);
 
 enum class ReceiveResult {
     NoConnection = 0,  // the start-up has told the user why; the Inbox is untouched
