@@ -45,9 +45,6 @@ SlotOutcome ReceiveSlot(TransferContext& context, phone::MessageLink& link, stor
     if (stored.whole) {
         ++run.whole;
     }
-    if (stored.id != 0) {
-        run.stored.push_back(stored.id);
-    }
     if (stored.id == 0 && stored.status == sms::DecodeStatus::Decoded) {
         run.complete = false;  // decoded, but the Inbox did not take it
     }
@@ -76,10 +73,15 @@ SlotOutcome ReceiveSlot(TransferContext& context, phone::MessageLink& link, stor
 // first, and stops right after the last used one.
 void ReceiveFromStore(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
                       const phone::StorageCounts& counts, bool deleteAfterReceive,
-                      ReportIntake* reports, ReceiveTally& run) {
+                      ReportIntake* reports, const StopCheck& stop, ReceiveTally& run) {
     int found = 0;
     for (int index = 1; index <= counts.total; ++index) {
         if (found == counts.used) {
+            return;
+        }
+        if (stop && stop()) {
+            run.complete = false;
+            run.stopped = true;
             return;
         }
         const SlotOutcome outcome =
@@ -117,7 +119,7 @@ std::u16string IncompleteText(int received) {
 }
 
 ReceiveTally ReceiveOverLink(TransferContext& context, phone::MessageLink& link,
-                             store::Folder& inbox, ReportIntake* reports) {
+                             store::Folder& inbox, ReportIntake* reports, const StopCheck& stop) {
     std::int32_t deleteAfterReceive = 0;
     (void)context.options.ReadOption(options::Option::DeleteAfterReceive, deleteAfterReceive);
     ReceiveTally run;
@@ -135,7 +137,11 @@ ReceiveTally ReceiveOverLink(TransferContext& context, phone::MessageLink& link,
             }
             continue;
         }
-        ReceiveFromStore(context, link, inbox, *counts, deleteAfterReceive != 0, reports, run);
+        ReceiveFromStore(context, link, inbox, *counts, deleteAfterReceive != 0, reports, stop,
+                         run);
+        if (run.stopped) {
+            break;
+        }
         if (reports != nullptr) {
             reports->FinishStore(link, context.status);
         }

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,15 +58,18 @@ struct ReceiveTally {
     int received = 0;  // messages read; numbers the texts
     int whole = 0;     // records of whole messages written
     bool complete = true;
-    bool leftOnPhone = false;             // a stored message the phone did not confirm deleting
-    std::vector<store::ObjectId> stored;  // Inbox records written, parts included
+    bool leftOnPhone = false;  // a stored message the phone did not confirm deleting
+    bool stopped = false;      // asked to stop before the end
 };
 
 // Reads every used slot of the link's stores into the Inbox (and reports to
 // `reports`), deleting each from the phone once it is on disk when the
-// options say so. The link stays open.
+// options say so. The link stays open. `stop`, when set, is asked before
+// each slot; once it says yes the rest is left on the phone.
+using StopCheck = std::function<bool()>;
 [[nodiscard]] ReceiveTally ReceiveOverLink(TransferContext& context, phone::MessageLink& link,
-                                           store::Folder& inbox, ReportIntake* reports);
+                                           store::Folder& inbox, ReportIntake* reports,
+                                           const StopCheck& stop = {});
 
 // The same for the one slot an announcement names, added to `run`.
 void ReceiveAnnounced(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,

@@ -50,17 +50,18 @@ private:
 class Watch {
 public:
     Watch(TransferContext& context, store::Folder& inbox, const store::ContactNameLookup& lookup,
-          ReportIntake* reports, NewMessageSink* sink)
+          ReportIntake* reports, NewMessageSink* sink, int stopDescriptor)
         : context_(context),
           inbox_(inbox),
           lookup_(lookup),
           reports_(reports),
-          news_(inbox, sink) {}
+          news_(inbox, sink),
+          stop_([stopDescriptor] { return StopAsked(stopDescriptor); }) {}
 
     // A full receive; at a backstop, parts still incomplete since the last
     // one are joined with their gaps.
     void FullReceive(phone::MessageLink& link, bool backstop) {
-        const ReceiveTally run = ReceiveOverLink(context_, link, inbox_, reports_);
+        (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
         const bool joinGaps = backstop && incompleteAtBackstop_;
         Tidy(joinGaps);
         if (backstop) {
@@ -82,7 +83,7 @@ public:
             }
         }
         if ((!run.complete || run.leftOnPhone) && !link.Lost()) {
-            (void)ReceiveOverLink(context_, link, inbox_, reports_);
+            (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
         }
         Tidy(false);
     }
@@ -106,6 +107,7 @@ private:
     const store::ContactNameLookup& lookup_;
     ReportIntake* reports_;
     NewMessages news_;
+    StopCheck stop_;
     bool incompleteLeft_ = false;
     bool incompleteAtBackstop_ = false;
 };
@@ -119,7 +121,7 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
     if (!link) {
         return WatchResult::NoConnection;
     }
-    Watch watch(context, inbox, lookup, reports, sink);
+    Watch watch(context, inbox, lookup, reports, sink, settings.stopDescriptor);
     // Announcements first, so that nothing landing during the first receive
     // goes unannounced; what it already read is announced in vain and found
     // empty or a copy.
