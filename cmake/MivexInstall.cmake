@@ -1,6 +1,6 @@
 # Installing Mivex as a desktop program: the five programs and their vCard
 # reader module, a manual page for each, the help page, the desktop entry,
-# the icon and the AppStream metadata.
+# the icon, the AppStream metadata and the systemd user unit of the watch.
 # The program finds its help page at <bindir>/../share/mivex/help, so the
 # layout below is the one the build tree mirrors.
 include(GNUInstallDirs)
@@ -18,6 +18,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/org.mivex.Mivex.metainfo.x
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/mivex.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The user unit that keeps `mivex-cli watch` running
+# (systemctl --user enable --now mivex-watch). Written at install time so that
+# it names the mivex-cli of the prefix given then; share/systemd/user is on
+# the user manager's search path for /usr, /usr/local and ~/.local alike.
+install(CODE "
+  file(READ \"${PROJECT_SOURCE_DIR}/resources/systemd/mivex-watch.service.in\" unit)
+  string(REPLACE \"@BINDIR@\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\" unit \"\${unit}\")
+  set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/systemd/user\")
+  message(STATUS \"Installing: \${folder}/mivex-watch.service\")
+  file(WRITE \"\${folder}/mivex-watch.service\" \"\${unit}\")
+")
 
 # Each manual page is made from the program's own --help, so the two never
 # disagree. The program runs by its bare name (its folder first on PATH) so

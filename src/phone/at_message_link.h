@@ -42,10 +42,18 @@ public:
                                                            sms::SubmitCounters& counters) override;
     [[nodiscard]] SubmitResult Submit(const OutgoingPart& part) override;
 
+    [[nodiscard]] bool RequestAnnouncements() override;
+    [[nodiscard]] WaitEnding WaitForAnnouncements(int timeoutMs, int wakeDescriptor,
+                                                  std::vector<Announcement>& announced) override;
+
     void Close() override { ClosePort(port_); }
 
 private:
+    // Takes what the phone has said unasked; false when the line failed.
+    [[nodiscard]] bool TakeUnsolicited(std::vector<Announcement>& announced);
+
     PortHandle port_;
+    std::string unsolicited_;  // a line the phone has begun to say unasked
 };
 
 }  // namespace mivex::phone

@@ -61,6 +61,24 @@ struct SubmitResult {
     std::u16string detail;
 };
 
+// A message or delivery report the phone says has just landed in one of its
+// stores, at `index`.
+struct Announcement {
+    std::string store;
+    int index = 0;
+    bool report = false;
+
+    friend bool operator==(const Announcement&, const Announcement&) = default;
+};
+
+// How a wait for announcements ended.
+enum class WaitEnding {
+    Announced,  // at least one announcement came
+    TimedOut,
+    Woken,  // the wake descriptor turned readable
+    Lost,   // the link is gone
+};
+
 class MessageLink {
 public:
     virtual ~MessageLink() = default;
@@ -96,6 +114,18 @@ public:
         const OutgoingSetup& setup, std::u16string_view number, std::u16string_view text,
         sms::SubmitCounters& counters) = 0;
     [[nodiscard]] virtual SubmitResult Submit(const OutgoingPart& part) = 0;
+
+    // Asks the phone to announce new messages (and reports, where it can)
+    // as they land. False where the link cannot; a caller that watches then
+    // relies on full receives alone.
+    [[nodiscard]] virtual bool RequestAnnouncements() { return false; }
+    // Waits up to `timeoutMs` for announcements, appending them to
+    // `announced`, or until `wakeDescriptor` turns readable; it sleeps in
+    // poll() and never spins. The AT link listens on its port for +CMTI and
+    // +CDSI; the ModemManager link has yet to hook its Added signal in here,
+    // so by default nothing is announced and only the wake ends a wait early.
+    [[nodiscard]] virtual WaitEnding WaitForAnnouncements(int timeoutMs, int wakeDescriptor,
+                                                          std::vector<Announcement>& announced);
 
     // Ends the link; harmless twice.
     virtual void Close() = 0;

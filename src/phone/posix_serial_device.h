@@ -41,6 +41,7 @@ public:
     int Write(std::span<const std::uint8_t> bytes, std::uint32_t timeoutMs) override;
     platform::ReadResult ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override;
     void Close() override;
+    [[nodiscard]] int PollDescriptor() const override { return fd_; }
 
 private:
     explicit PosixSerialDevice(int fd) : fd_(fd) {}

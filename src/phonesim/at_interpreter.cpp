@@ -156,7 +156,9 @@ void Interpreter::Answer(std::string_view line, InterpreterOutput& out, ExecuteF
     } else if (replacement) {
         out.bytes += *replacement;
     } else {
+        answering_ = true;
         execute();
+        answering_ = false;
     }
     if (late && !out.hold) {
         out.hold = InterpreterOutput::Hold{answerStart, *late};
@@ -186,6 +188,8 @@ void Interpreter::RunLine(const std::string& line, bool overflowed, InterpreterO
             pduRequest_ = std::exchange(pendingRequest_, std::nullopt);
             pduHex_.clear();
             pduOverflowed_ = false;
+        } else {
+            out.bytes += std::exchange(afterAnswer_, {});
         }
     });
 }

@@ -81,6 +81,17 @@ public:
 
     [[nodiscard]] InterpreterOutput Feed(std::string_view bytes);
 
+    // A message from the network: one PDU in hex as AT+CMGR prints it
+    // (service-centre field first). It is stored in the receive memory, else
+    // the other one, and announced with +CMTI when AT+CNMI asks for that. A
+    // line that is no such PDU is refused with a note and changes nothing.
+    [[nodiscard]] InterpreterOutput Arrive(std::string_view hexLine);
+
+    // Stores the delivery reports that fell due while the client was quiet,
+    // announced with +CDSI when AT+CNMI asks for that.
+    [[nodiscard]] InterpreterOutput Tick();
+    [[nodiscard]] bool ReportsPending() const { return reports_.Pending(); }
+
     [[nodiscard]] const PhoneStores& Stores() const { return stores_; }
     // True once a cut fault has fired: everything fed afterwards is dropped.
     [[nodiscard]] bool LineCut() const { return lineCut_; }
@@ -165,6 +176,15 @@ private:
     void DeliverToSelf(const SubmitTpdu& submit, InterpreterOutput& out);
     // Puts the network's reports that are due among the received messages.
     void StoreDueReports(InterpreterOutput& out);
+    // Stores a message that came in, receive memory first; the slot it took.
+    [[nodiscard]] std::optional<std::pair<StoreId, int>> StoreReceived(
+        std::vector<std::uint8_t> pdu);
+    // "+CMTI"/"+CDSI" for a message in `slot`, now or, while the client is
+    // in the middle of a command, after its answer.
+    void Announce(std::string_view code, std::pair<StoreId, int> slot, InterpreterOutput& out);
+    [[nodiscard]] bool CommandUnderway() const {
+        return answering_ || !line_.empty() || pduRequest_.has_value();
+    }
 
     PhoneStores stores_;
     PhoneSettings settings_;
@@ -188,6 +208,7 @@ private:
     NetworkReports reports_;
     std::uint32_t noiseState_ = 0x2545F491;
     bool lineCut_ = false;
+    bool answering_ = false;  // a command is being carried out
     bool storesChanged_ = false;
     std::string afterAnswer_;  // unsolicited lines that follow the current answer
 };

@@ -409,24 +409,18 @@ Result Interpreter::CompleteSubmission(const std::vector<std::uint8_t>& pdu,
 }
 
 void Interpreter::DeliverToSelf(const SubmitTpdu& submit, InterpreterOutput& out) {
-    const std::vector<std::uint8_t> deliver =
-        BuildLoopbackDeliver(submit, settings_.ownNumber, settings_.serviceCentre, clock_());
-    for (const StoreId id : {StoreId::Phone, StoreId::Sim}) {
-        MessageStore& store = stores_.Get(id);
-        const std::optional<int> slot = store.FirstFreeSlot();
-        if (!slot) {
-            continue;
-        }
-        (void)store.Put(*slot, {deliver, MessageStatus::ReceivedUnread});
-        storesChanged_ = true;
-        if (modes_.newMessageIndication[1] != 0) {
-            afterAnswer_ += FormatUnsolicited(
-                "+CMTI: \"" + std::string(StoreName(id)) + "\"," + std::to_string(*slot),
-                modes_.style);
-        }
+    const std::optional<std::pair<StoreId, int>> slot = StoreReceived(
+        BuildLoopbackDeliver(submit, settings_.ownNumber, settings_.serviceCentre, clock_()));
+    if (!slot) {
+        out.notes.push_back("a message to the own number was lost: both stores are full");
         return;
     }
-    out.notes.push_back("a message to the own number was lost: both stores are full");
+    // Said after the +CMGS answer, which is still being built.
+    if (modes_.newMessageIndication[1] != 0) {
+        afterAnswer_ += FormatUnsolicited("+CMTI: \"" + std::string(StoreName(slot->first)) +
+                                              "\"," + std::to_string(slot->second),
+                                          modes_.style);
+    }
 }
 
 void Interpreter::StoreDueReports(InterpreterOutput& out) {
@@ -434,18 +428,11 @@ void Interpreter::StoreDueReports(InterpreterOutput& out) {
         return;
     }
     for (std::vector<std::uint8_t>& report : reports_.TakeDue(clock_())) {
-        bool stored = false;
-        for (const StoreId id : {StoreId::Phone, StoreId::Sim}) {
-            MessageStore& store = stores_.Get(id);
-            if (const std::optional<int> slot = store.FirstFreeSlot()) {
-                (void)store.Put(*slot, {std::move(report), MessageStatus::ReceivedUnread});
-                storesChanged_ = true;
-                stored = true;
-                break;
-            }
-        }
-        if (!stored) {
+        const std::optional<std::pair<StoreId, int>> slot = StoreReceived(std::move(report));
+        if (!slot) {
             out.notes.push_back("a delivery report was lost: both stores are full");
+        } else if (modes_.newMessageIndication[3] == 2) {
+            Announce("+CDSI", *slot, out);
         }
     }
 }

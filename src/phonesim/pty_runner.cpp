@@ -21,6 +21,9 @@ namespace {
 constexpr std::size_t kMaxPending = 1 << 20;
 constexpr std::size_t kReadChunk = 4096;
 constexpr auto kWakeMargin = std::chrono::microseconds(1);
+// How often reports the network has still to send are looked at; they are
+// due at whole milliseconds of a clock the runner cannot wait on directly.
+constexpr auto kReportCheck = std::chrono::milliseconds(50);
 
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -123,6 +126,10 @@ void PtyRunner::DeliverArrived(LinePacer::Clock::time_point now) {
     const InterpreterOutput output =
         interpreter_.Feed(std::string_view(incoming_).substr(0, count));
     incoming_.erase(0, count);
+    QueueOutput(output, now);
+}
+
+void PtyRunner::QueueOutput(const InterpreterOutput& output, LinePacer::Clock::time_point now) {
     if (!output.bytes.empty()) {
         if (output.cutAt && !cutAt_) {
             cutAt_ = queuedTotal_ + *output.cutAt;
@@ -141,6 +148,20 @@ void PtyRunner::DeliverArrived(LinePacer::Clock::time_point now) {
     }
     if (observer_ != nullptr) {
         observer_->OnOutput(output, interpreter_.Stores());
+    }
+}
+
+void PtyRunner::TakeArrivals(bool incomingReadable, LinePacer::Clock::time_point now) {
+    if (incomingReadable) {
+        for (const std::string& line : incomingLines_.ReadLines()) {
+            QueueOutput(interpreter_.Arrive(line), now);
+        }
+    }
+    if (interpreter_.ReportsPending()) {
+        const InterpreterOutput output = interpreter_.Tick();
+        if (output.storesChanged || !output.bytes.empty() || !output.notes.empty()) {
+            QueueOutput(output, now);
+        }
     }
 }
 
@@ -206,12 +227,16 @@ RunResult PtyRunner::Run() {
         const bool mayWrite = !pending_.empty() && pacer_.WaitBeforeBatch(now, pending_.size()) ==
                                                        LinePacer::Clock::duration::zero();
         const bool mayRead = pending_.size() < kMaxPending && incoming_.size() < kMaxPending;
-        std::array<pollfd, 2> watched{{
+        std::array<pollfd, 3> watched{{
             {terminal_.Master(),
              static_cast<short>((mayRead ? POLLIN : 0) | (mayWrite ? POLLOUT : 0)), 0},
             {stopRead_, POLLIN, 0},
+            {incomingLines_.Descriptor(), static_cast<short>(mayRead ? POLLIN : 0), 0},
         }};
-        const std::optional<LinePacer::Clock::duration> wake = NextWake(now, mayWrite);
+        std::optional<LinePacer::Clock::duration> wake = NextWake(now, mayWrite);
+        if (interpreter_.ReportsPending()) {
+            wake = wake ? std::min<LinePacer::Clock::duration>(*wake, kReportCheck) : kReportCheck;
+        }
         // A microsecond late, so that due times rounded to whole nanoseconds
         // never wake the loop just before the byte may go and make it spin.
         timespec timeout{};
@@ -243,6 +268,7 @@ RunResult PtyRunner::Run() {
         }
         ReleaseHeld(LinePacer::Clock::now());
         DeliverArrived(LinePacer::Clock::now());
+        TakeArrivals((watched[2].revents & POLLIN) != 0, LinePacer::Clock::now());
         if (!pending_.empty() && !WritePending(LinePacer::Clock::now(), error)) {
             terminal_.Close();
             return {StopReason::Failed, error};

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "phonesim/at_interpreter.h"
+#include "phonesim/incoming_lines.h"
 #include "phonesim/line_pacer.h"
 #include "phonesim/pseudo_terminal.h"
 
@@ -60,6 +61,9 @@ public:
     // Runs until stopped or cut; the pseudo-terminal is closed on return.
     [[nodiscard]] RunResult Run();
 
+    // Messages from the network come in through `lines` while the runner runs.
+    void WatchIncoming(IncomingLines lines) { incomingLines_ = std::move(lines); }
+
     // Safe from any thread and from a signal handler: it only writes to a pipe.
     void RequestStop() const;
 
@@ -71,6 +75,10 @@ private:
     [[nodiscard]] bool ReadClient(std::string& error);
     // Hands the interpreter the client's bytes whose line time has passed.
     void DeliverArrived(LinePacer::Clock::time_point now);
+    // Queues what the interpreter said and tells the observer.
+    void QueueOutput(const InterpreterOutput& output, LinePacer::Clock::time_point now);
+    // Takes in what arrived from the network and the reports that fell due.
+    void TakeArrivals(bool incomingReadable, LinePacer::Clock::time_point now);
     // Queues an answer, behind a late one that is still held back.
     void Queue(std::string_view bytes, LinePacer::Clock::time_point now);
     // Lets a late answer go once its time has come.
@@ -86,6 +94,7 @@ private:
     LinePacer pacer_;       // answers to the client
     LinePacer inputPacer_;  // the client's bytes to the interpreter
     PhoneObserver* observer_;
+    IncomingLines incomingLines_;
     std::string devicePath_;
     int stopRead_ = -1;
     int stopWrite_ = -1;

@@ -60,11 +60,16 @@ bool SimulatedPhone::Start(std::string& error) {
     if (!terminal) {
         return false;
     }
+    IncomingLines incoming;
+    if (!setup_.incomingFifo.empty() && !incoming.Open(setup_.incomingFifo, error)) {
+        return false;
+    }
     devicePath_ = terminal->SlavePath();
     recorder_ = std::make_unique<Recorder>(setup_.stores, setup_.onAnswer);
     Interpreter interpreter(setup_.stores, setup_.settings, setup_.faults, setup_.clock);
     runner_ = std::make_unique<PtyRunner>(std::move(*terminal), std::move(interpreter),
                                           setup_.baudRate, recorder_.get());
+    runner_->WatchIncoming(std::move(incoming));
     thread_ = std::thread([this] {
         RunResult result = runner_->Run();
         const std::lock_guard lock(mutex_);

@@ -23,6 +23,8 @@ struct PhoneSetup {
     FaultPlan faults;
     int baudRate = 0;  // 0: as fast as possible
     LocalClock clock = SystemLocalTime;
+    // A FIFO whose lines arrive as messages from the network; empty: none.
+    std::string incomingFifo;
     // Called on the phone's thread with every batch of answers before any
     // byte of it goes out: a test can stop its client at an exact point, the
     // command carried out and its answer not yet seen.

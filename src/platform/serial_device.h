@@ -56,6 +56,10 @@ public:
     virtual ReadResult ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) = 0;
     // Releases the line; later calls fail. Closing twice is harmless.
     virtual void Close() = 0;
+    // A descriptor poll() reports input on, for waits that must sleep until
+    // the phone speaks; -1 where there is none. Bytes already taken into the
+    // device's own buffer are not seen by poll(): read those first.
+    [[nodiscard]] virtual int PollDescriptor() const { return -1; }
 };
 
 // Why a port did not open, so the user can be told what to do about it.

@@ -33,6 +33,12 @@ inline constexpr std::u16string_view kMissingPartGap = u"\r\n<Part of Message Mi
 // and the next receive joins them. Returns the number of joined records.
 int JoinParts(Folder& inbox);
 
+// JoinParts for the messages whose parts have all arrived; the parts of the
+// others stay as they are, for a later call once the rest has come, and
+// `incompleteLeft` says whether there were any. For a watch that stores
+// parts one by one as the phone announces them.
+int JoinCompleteParts(Folder& inbox, bool& incompleteLeft);
+
 // Deletes every unread record that repeats another record of the folder in
 // TimeStamp, SenderNumber, Text, IsPart, PartRef, PartCount and PartSeq, and
 // every record of the wrong shape. Of repeated copies the read ones stay, and

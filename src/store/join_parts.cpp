@@ -115,11 +115,46 @@ std::vector<JoinedMessage> PlanJoins(const std::vector<Part>& parts) {
     return joins;
 }
 
+// The parts of messages that have every part from 1 to their count; the
+// others are set aside.
+std::vector<Part> CompleteSets(std::vector<Part> parts, bool& incompleteLeft) {
+    using MessageKey = std::tuple<std::u16string, std::int32_t, std::int32_t>;
+    std::map<MessageKey, std::set<std::int32_t>> numbers;
+    for (const Part& part : parts) {
+        const InboxRecord& record = part.record;
+        numbers[{record.SenderNumber, record.PartRef, record.PartCount}].insert(record.PartSeq);
+    }
+    const auto complete = [&](const Part& part) {
+        const InboxRecord& record = part.record;
+        const std::set<std::int32_t>& seen =
+            numbers[{record.SenderNumber, record.PartRef, record.PartCount}];
+        return record.PartCount >= 1 &&
+               static_cast<std::int64_t>(seen.size()) == record.PartCount && *seen.begin() == 1 &&
+               *seen.rbegin() == record.PartCount;
+    };
+    const auto firstIncomplete = std::stable_partition(parts.begin(), parts.end(), complete);
+    incompleteLeft = firstIncomplete != parts.end();
+    parts.erase(firstIncomplete, parts.end());
+    return parts;
+}
+
+int WriteJoins(Folder& inbox, const InboxScan& scan, const std::vector<JoinedMessage>& joins);
+
 }  // namespace
 
 int JoinParts(Folder& inbox) {
     const InboxScan scan = ScanInbox(inbox);
-    const std::vector<JoinedMessage> joins = PlanJoins(scan.parts);
+    return WriteJoins(inbox, scan, PlanJoins(scan.parts));
+}
+
+int JoinCompleteParts(Folder& inbox, bool& incompleteLeft) {
+    const InboxScan scan = ScanInbox(inbox);
+    return WriteJoins(inbox, scan, PlanJoins(CompleteSets(scan.parts, incompleteLeft)));
+}
+
+namespace {
+
+int WriteJoins(Folder& inbox, const InboxScan& scan, const std::vector<JoinedMessage>& joins) {
     if (scan.misshapen.empty() && joins.empty())
         return 0;
 
@@ -149,5 +184,7 @@ int JoinParts(Folder& inbox) {
     });
     return committed ? written : 0;
 }
+
+}  // namespace
 
 }  // namespace mivex::store

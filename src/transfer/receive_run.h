@@ -12,8 +12,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "phone/at_message_link.h"
 #include "store/folder.h"
@@ -50,6 +52,34 @@ inline constexpr std::uint32_t kNewMessagesPauseMs = 1200;
 [[nodiscard]] std::u16string NewMessagesText(int count);
 // "Receive incomplete - %d messages read, check the phone and receive again!  "
 [[nodiscard]] std::u16string IncompleteText(int received);
+
+// What one or more reads over an open link did.
+struct ReceiveTally {
+    int received = 0;  // messages read; numbers the texts
+    int whole = 0;     // records of whole messages written
+    bool complete = true;
+    bool leftOnPhone = false;  // a stored message the phone did not confirm deleting
+    bool stopped = false;      // asked to stop before the end
+};
+
+// Reads every used slot of the link's stores into the Inbox (and reports to
+// `reports`), deleting each from the phone once it is on disk when the
+// options say so. The link stays open. `stop`, when set, is asked before
+// each slot; once it says yes the rest is left on the phone.
+using StopCheck = std::function<bool()>;
+[[nodiscard]] ReceiveTally ReceiveOverLink(TransferContext& context, phone::MessageLink& link,
+                                           store::Folder& inbox, ReportIntake* reports,
+                                           const StopCheck& stop = {});
+
+// The same for the one slot an announcement names, added to `run`.
+void ReceiveAnnounced(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
+                      const phone::Announcement& announced, ReportIntake* reports,
+                      ReceiveTally& run);
+
+// Joins long messages, drops repeated copies and names senders; the number
+// of new whole messages `run` brought.
+[[nodiscard]] int TidyInbox(TransferContext& context, store::Folder& inbox,
+                            const store::ContactNameLookup& lookup, const ReceiveTally& run);
 
 enum class ReceiveResult {
     NoConnection = 0,  // the start-up has told the user why; the Inbox is untouched

@@ -23,6 +23,21 @@ void DefineTransfers(CLI::App& app, CliArguments& arguments) {
         "Exit status: 0 all or some sent, or the Outbox is empty; 1 nothing sent, no connection "
         "or no store.");
     Choose(send, arguments, Command::Send);
+
+    CLI::App* watch = app.add_subcommand(
+        "watch",
+        "Keep the phone's port open: receive everything, then store each new message as the "
+        "phone announces it, with a full receive every 10 minutes. Runs until SIGTERM or "
+        "Ctrl-C, which end it after the step under way.");
+    watch
+        ->add_option("--on-receive", arguments.onReceive,
+                     "Run PROGRAM (no shell) for each new message, with MIVEX_SENDER, MIVEX_NAME, "
+                     "MIVEX_TIME and MIVEX_TEXT in its environment.")
+        ->type_name("PROGRAM");
+    watch->footer(
+        "Exit status: 0 stopped when asked; 1 no connection, the phone went away or "
+        "no store.");
+    Choose(watch, arguments, Command::Watch);
 }
 
 void DefineMessages(CLI::App& app, CliArguments& arguments) {

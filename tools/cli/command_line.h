@@ -21,6 +21,7 @@ enum class Command {
     OptionsSet,
     ClearDatabase,
     Ports,
+    Watch,
 };
 
 // What every command may need: where the store is and how to reach the phone.
@@ -42,6 +43,7 @@ struct CliArguments {
     std::string optionName;
     std::string optionValue;
     bool confirmed = false;  // clear-database --yes
+    std::string onReceive;   // watch: a program run for each new message
 };
 
 // Declares every command on `app`; a successful parse fills `arguments`, which

@@ -41,6 +41,8 @@ using mivex::tools::ExitStatus;
             return tools::RunReceive(session, std::cout, std::cerr);
         case Command::Send:
             return tools::RunSend(session, std::cout, std::cerr);
+        case Command::Watch:
+            return tools::RunWatch(session, arguments.onReceive, std::cout, std::cerr);
         case Command::Queue:
             return tools::RunQueue(session, arguments.recipients, arguments.text, std::cout,
                                    std::cerr);

@@ -15,7 +15,9 @@
 #include "platform/memory_controls.h"
 #include "platform/sounds.h"
 #include "port_override.h"
+#include "receive_hook.h"
 #include "sms/submit_encoder.h"
+#include "stop_signals.h"
 #include "store/discarding_compose_target.h"
 #include "store/folder_listing.h"
 #include "store/store.h"
@@ -23,6 +25,7 @@
 #include "text/utf8.h"
 #include "transfer/receive_run.h"
 #include "transfer/send_run.h"
+#include "transfer/watch_run.h"
 
 namespace mivex::tools {
 
@@ -158,6 +161,39 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
     return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }
 
+ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
+                 const std::string& onReceive, std::ostream& err) {
+    store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
+    if (!inbox)
+        return StoreUnavailable(err, setup.store());
+    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory));
+    (void)directory.Refresh();
+    store::FolderHandle sent = setup.store().OpenFolder(store::kSentName, store::kSentByDate);
+    std::optional<transfer::ReportIntake> reports;
+    if (sent)
+        reports.emplace(*sent);
+    std::optional<ReceiveHook> hook;
+    if (!onReceive.empty())
+        hook.emplace(onReceive, err);
+
+    const StopSignals stop;
+    transfer::WatchSettings settings;
+    settings.stopDescriptor = stop.Descriptor();
+    setup.StartTrace();
+    const transfer::WatchResult result = transfer::WatchForMessages(
+        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
+        reports ? &*reports : nullptr, settings, hook ? &*hook : nullptr);
+    if (result == transfer::WatchResult::LinkLost)
+        err << kMessagePrefix << "the phone stopped answering; watch ended\n";
+    if (reports)
+        TellReportProblems(reports->Tally(), err);
+    reports.reset();
+    if (sent)
+        setup.store().CloseFolder(sent);
+    setup.store().CloseFolder(inbox);
+    return result == transfer::WatchResult::Stopped ? ExitStatus::Success : ExitStatus::Failed;
+}
+
 ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
     store::Store& store = setup.store();
     store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
@@ -211,6 +247,18 @@ ExitStatus RunReceive(const SessionArguments& session, std::ostream& out, std::o
         return ExitStatus::Failed;
     TransferSetup setup(session, std::move(port), std::move(pin), out, err);
     return Receive(setup, session, err);
+}
+
+ExitStatus RunWatch(const SessionArguments& session, const std::string& onReceive,
+                    std::ostream& out, std::ostream& err) {
+    std::optional<std::u16string> port;
+    if (!PortArgument(session, port, err))
+        return ExitStatus::UsageError;
+    std::optional<std::string> pin;
+    if (!PinArgument(session, pin, err))
+        return ExitStatus::Failed;
+    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
+    return Watch(setup, session, onReceive, err);
 }
 
 ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostream& err) {

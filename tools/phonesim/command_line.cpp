@@ -96,6 +96,11 @@ void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
         ->type_name("FILE");
 
     DefineReportOptions(app, arguments);
+    app.add_option("--incoming", arguments.incoming,
+                   "A FIFO (mkfifo) whose lines arrive as messages from the network: each line "
+                   "one PDU in hex as AT+CMGR prints it, stored and announced with +CMTI when "
+                   "AT+CNMI asks for that.")
+        ->type_name("FIFO");
 
     const std::string faults =
         "Faults (COMMAND: as sent, \"AT\" optional, \"*\" any, \"PDU\" the PDU after \"> \")";

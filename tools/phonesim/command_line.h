@@ -34,6 +34,7 @@ struct PhonesimArguments {
     bool noSim = false;
     std::string report;  // empty: no delivery reports
     int reportDelayMs = 0;
+    std::string incoming;  // a FIFO; empty: none
 };
 
 // Declares every option on `app`; a successful parse fills `arguments`, which

@@ -59,6 +59,10 @@ int Run(const mivex::tools::PhonesimArguments& arguments) {
     if (!files.Open(setup->stores, error)) {
         return Fail(PhonesimExit::UsageError, error);
     }
+    IncomingLines incoming;
+    if (!arguments.incoming.empty() && !incoming.Open(arguments.incoming, error)) {
+        return Fail(PhonesimExit::UsageError, error);
+    }
     std::optional<PseudoTerminal> terminal = PseudoTerminal::Open(error);
     if (!terminal) {
         return Fail(PhonesimExit::NoTerminal, error);
@@ -70,6 +74,7 @@ int Run(const mivex::tools::PhonesimArguments& arguments) {
     PtyRunner runner(std::move(*terminal),
                      Interpreter(std::move(setup->stores), setup->settings, setup->faults),
                      setup->baudRate, &files);
+    runner.WatchIncoming(std::move(incoming));
     g_runner = &runner;
     InstallStopHandlers();
     std::cout << device << std::endl;

@@ -1,0 +1,161 @@
+#include "transfer/watch_run.h"
+
+#include <poll.h>
+
+#include <set>
+#include <vector>
+
+#include "transfer/open_link.h"
+#include "transfer/receive_run.h"
+#include "transfer/status_text.h"
+
+namespace mivex::transfer {
+namespace {
+
+bool StopAsked(int descriptor) {
+    pollfd stop{descriptor, POLLIN, 0};
+    return descriptor >= 0 && poll(&stop, 1, 0) > 0;
+}
+
+// Keeps track of the Inbox's whole messages so that each new one is told
+// once, whichever step (read, join, drop of a copy) made it.
+class NewMessages {
+public:
+    NewMessages(store::Folder& inbox, NewMessageSink* sink) : inbox_(inbox), sink_(sink) {
+        Scan(false);
+    }
+
+    void Tell() { Scan(true); }
+
+private:
+    void Scan(bool tell) {
+        store::PropArray props;
+        (void)store::ScanRecords(
+            inbox_, props, [&](store::ObjectId id, const store::PropArray& read) {
+                const std::optional<store::InboxRecord> record = store::AsInboxRecord(read);
+                if (!record || record->IsPart != 0 || !known_.insert(id).second) {
+                    return;
+                }
+                if (tell && sink_ != nullptr) {
+                    sink_->OnNewMessage(*record);
+                }
+            });
+    }
+
+    store::Folder& inbox_;
+    NewMessageSink* sink_;
+    std::set<store::ObjectId> known_;
+};
+
+class Watch {
+public:
+    Watch(TransferContext& context, store::Folder& inbox, const store::ContactNameLookup& lookup,
+          ReportIntake* reports, NewMessageSink* sink, int stopDescriptor)
+        : context_(context),
+          inbox_(inbox),
+          lookup_(lookup),
+          reports_(reports),
+          news_(inbox, sink),
+          stop_([stopDescriptor] { return StopAsked(stopDescriptor); }) {}
+
+    // A full receive; at a backstop, parts still incomplete since the last
+    // one are joined with their gaps.
+    void FullReceive(phone::MessageLink& link, bool backstop) {
+        (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
+        const bool joinGaps = backstop && incompleteAtBackstop_;
+        Tidy(joinGaps);
+        if (backstop) {
+            incompleteAtBackstop_ = incompleteLeft_;
+        }
+    }
+
+    // The announced slots; a full receive after them when one could not be
+    // read or left the phone, as an announcement may have been lost with it.
+    void ReceiveAnnounced(phone::MessageLink& link, const std::vector<phone::Announcement>& all) {
+        ReceiveTally run;
+        for (const phone::Announcement& announced : all) {
+            if (announced.report && reports_ == nullptr) {
+                continue;
+            }
+            transfer::ReceiveAnnounced(context_, link, inbox_, announced, reports_, run);
+            if (link.Lost()) {
+                break;
+            }
+        }
+        if ((!run.complete || run.leftOnPhone) && !link.Lost()) {
+            (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
+        }
+        Tidy(false);
+    }
+
+private:
+    void Tidy(bool joinGaps) {
+        if (joinGaps) {
+            (void)store::JoinParts(inbox_);
+            incompleteLeft_ = false;
+        } else {
+            (void)store::JoinCompleteParts(inbox_, incompleteLeft_);
+        }
+        (void)store::RemoveDuplicates(inbox_);
+        store::FillSenderNames(inbox_, lookup_);
+        news_.Tell();
+        ShowProgress(context_.status, kWatchingText);
+    }
+
+    TransferContext& context_;
+    store::Folder& inbox_;
+    const store::ContactNameLookup& lookup_;
+    ReportIntake* reports_;
+    NewMessages news_;
+    StopCheck stop_;
+    bool incompleteLeft_ = false;
+    bool incompleteAtBackstop_ = false;
+};
+
+}  // namespace
+
+WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
+                             const store::ContactNameLookup& lookup, ReportIntake* reports,
+                             const WatchSettings& settings, NewMessageSink* sink) {
+    const std::unique_ptr<phone::MessageLink> link = OpenMessageLink(context);
+    if (!link) {
+        return WatchResult::NoConnection;
+    }
+    Watch watch(context, inbox, lookup, reports, sink, settings.stopDescriptor);
+    // Announcements first, so that nothing landing during the first receive
+    // goes unannounced; what it already read is announced in vain and found
+    // empty or a copy.
+    (void)link->RequestAnnouncements();
+    watch.FullReceive(*link, false);
+
+    platform::Clock& clock = context.link.clock;
+    std::uint64_t nextFull = clock.NowMs() + settings.backstopMs;
+    WatchResult result = WatchResult::Stopped;
+    while (!StopAsked(settings.stopDescriptor)) {
+        if (link->Lost()) {
+            result = WatchResult::LinkLost;
+            break;
+        }
+        const std::uint64_t now = clock.NowMs();
+        if (now >= nextFull) {
+            (void)link->RequestAnnouncements();
+            watch.FullReceive(*link, true);
+            nextFull = clock.NowMs() + settings.backstopMs;
+            continue;
+        }
+        std::vector<phone::Announcement> announced;
+        const phone::WaitEnding ending = link->WaitForAnnouncements(
+            static_cast<int>(nextFull - now), settings.stopDescriptor, announced);
+        if (ending == phone::WaitEnding::Lost) {
+            result = WatchResult::LinkLost;
+            break;
+        }
+        if (!announced.empty()) {
+            watch.ReceiveAnnounced(*link, announced);
+        }
+    }
+    link->Close();
+    return result;
+}
+
+}  // namespace mivex::transfer

@@ -1,0 +1,157 @@
+// mivex-cli watch against a simulated phone that receives messages while it
+// runs: they are stored as announced, handed to --on-receive intact, and a
+// stop signal in the middle of a read loses none.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "cli_fixture.h"
+#include "sms/hex_text.h"
+
+namespace mivex::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+const phonesim::LocalTime kArrival{{2024, 3, 9, 12, 0, 0, 0}, 60};
+
+class CliWatch : public CliFixture {
+protected:
+    ~CliWatch() override {
+        if (watcher_ > 0) {
+            kill(watcher_, SIGKILL);
+            waitpid(watcher_, nullptr, 0);
+        }
+    }
+
+    void StartWatchedPhone(phonesim::PhoneStores stores, int baudRate = 0) {
+        ASSERT_EQ(mkfifo(fifo_.c_str(), 0600), 0);
+        phonesim::PhoneSetup setup;
+        setup.stores = std::move(stores);
+        setup.incomingFifo = fifo_;
+        setup.baudRate = baudRate;
+        StartPhone(std::move(setup));
+    }
+
+    void StartWatch(const Arguments& extra = {}) {
+        Arguments line = CliArguments({"watch"});
+        line.insert(line.end(), extra.begin(), extra.end());
+        line.insert(line.begin(), MIVEX_CLI_PATH);
+        std::vector<char*> argv;
+        for (std::string& argument : line)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, output_.c_str(), O_WRONLY | O_CREAT, 0600);
+        posix_spawn_file_actions_addopen(&files, 2, errors_.c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_EQ(posix_spawn(&watcher_, argv[0], &files, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&files);
+    }
+
+    // SIGTERM, then the exit status.
+    int StopWatch() {
+        kill(watcher_, SIGTERM);
+        int status = 0;
+        waitpid(std::exchange(watcher_, 0), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Each PDU of `text` from `sender` arrives as from the network, one line at a time.
+    void Arrive(std::u16string_view text, std::uint8_t reference = 0) {
+        for (const auto& pdu : phonesim::BuildDeliverPdus(text, "+447700900123", "+447700900000",
+                                                          kArrival, reference)) {
+            std::ofstream(fifo_) << sms::BytesToHex(pdu) << '\n';
+        }
+    }
+
+    // A bounded wait, never a timed assertion: true once `holds` does.
+    template <typename Condition>
+    static bool WaitFor(Condition holds) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!holds()) {
+            if (std::chrono::steady_clock::now() > limit)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+
+    [[nodiscard]] std::string Slurp(const fs::path& file) const {
+        std::ifstream in(file);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path fifo_ = temp.path() / "incoming";
+    fs::path output_ = temp.path() / "watch.out";
+    fs::path errors_ = temp.path() / "watch.err";
+    pid_t watcher_ = 0;
+};
+
+// What a program finds in its environment, one record per message.
+constexpr std::string_view kHook =
+    "#!/bin/sh\n"
+    "printf '%s|%s|%s|%s\\036' \"$MIVEX_SENDER\" \"$MIVEX_NAME\" \"$MIVEX_TIME\" \"$MIVEX_TEXT\" "
+    ">> \"$0.log\"\n";
+
+TEST_F(CliWatch, StoresAnnouncedMessagesAndHandsThemOnIntact) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    const fs::path hook = temp.path() / "hook";
+    std::ofstream(hook) << kHook;
+    fs::permissions(hook, fs::perms::owner_all);
+    StartWatch({"--on-receive", hook.string()});
+
+    const std::u16string longText(400, u'x');
+    const std::u16string texts[] = {
+        u"plain",
+        u"$(touch pwned) `touch pwned`",
+        u"a \"quoted\" 'text'; echo pwned > pwned",
+        u"line one\r\nline two",
+        longText,  // three parts, arriving one by one
+    };
+    std::string expected;
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        SCOPED_TRACE(i);
+        Arrive(texts[i], static_cast<std::uint8_t>(i + 1));
+        expected += "+447700900123|+447700900123|2024-03-09 12:00:00|" +
+                    text::Utf16ToUtf8(texts[i]) + "\036";
+        ASSERT_TRUE(WaitFor([&] { return Slurp(hook.string() + ".log") == expected; }))
+            << Slurp(hook.string() + ".log") << Slurp(errors_);
+    }
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
+    EXPECT_EQ(Listed("inbox").size(), std::size(texts));
+    EXPECT_FALSE(fs::exists(fs::current_path() / "pwned"));
+    EXPECT_FALSE(fs::exists(temp.path() / "pwned"));
+}
+
+// The phone reads slowly; the stop comes while the first receive reads.
+TEST_F(CliWatch, StopInTheMiddleOfAReadLosesNothing) {
+    phonesim::PhoneStores stores{phonesim::MessageStore(10), phonesim::MessageStore(10)};
+    const int count = 8;
+    for (int i = 1; i <= count; ++i) {
+        const auto pdus = phonesim::BuildDeliverPdus(u"message " + std::u16string(1, u'0' + i),
+                                                     "+447700900123", "+447700900000", kArrival);
+        ASSERT_TRUE(stores.phone.Put(i, {pdus[0], phonesim::MessageStatus::ReceivedUnread}));
+    }
+    ASSERT_NO_FATAL_FAILURE(StartWatchedPhone(std::move(stores), 2400));
+    SetOption("DeleteAfterReceive", "1");
+    StartWatch();
+    ASSERT_TRUE(WaitFor([&] { return Contains(Slurp(output_), "Receiving message 3"); }));
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
+    const std::size_t stored = Listed("inbox").size();
+    const int onPhone = phone->Stores().phone.Used();
+    EXPECT_EQ(static_cast<int>(stored) + onPhone, count) << stored << " + " << onPhone;
+    EXPECT_GT(onPhone, 0);  // it did stop before the end
+}
+
+}  // namespace
+}  // namespace mivex::tools
