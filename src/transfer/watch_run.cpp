@@ -86,6 +86,15 @@ public:
             (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
         }
         Tidy(false);
+        // The line is brought into step before each command by dropping what
+        // waits on it, so the announcement of a part that landed between two
+        // commands of this batch is lost with it. While parts are waiting for
+        // their rest, one sweep of the stores finds such a part at once
+        // rather than at the next backstop.
+        if (incompleteLeft_ && !link.Lost()) {
+            (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
+            Tidy(false);
+        }
     }
 
 private:
