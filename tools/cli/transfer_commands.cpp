@@ -118,17 +118,37 @@ bool PortArgument(const SessionArguments& session, std::optional<std::u16string>
     return true;
 }
 
-// Reports that stayed on the phone for a reason the user can act on.
-void TellReportProblems(const transfer::ReportTally& tally, std::ostream& err) {
-    if (tally.unreadable != 0) {
-        err << kMessagePrefix << tally.unreadable
-            << " delivery reports could not be read and were left on the phone\n";
+// Delivery reports are recorded in Sent; without it they stay on the phone.
+// The intake goes before the folder it writes to, as members end in reverse.
+class SentReports {
+public:
+    explicit SentReports(store::Store& store)
+        : sent_(store.OpenFolder(store::kSentName, store::kSentByDate)) {
+        if (sent_)
+            intake_.emplace(*sent_);
     }
-    if (tally.unstored != 0) {
-        err << kMessagePrefix << tally.unstored
-            << " delivery reports could not be recorded in Sent and were left on the phone\n";
+
+    [[nodiscard]] transfer::ReportIntake* Intake() { return intake_ ? &*intake_ : nullptr; }
+
+    // Reports that stayed on the phone for a reason the user can act on.
+    void TellProblems(std::ostream& err) const {
+        if (!intake_)
+            return;
+        const transfer::ReportTally& tally = intake_->Tally();
+        if (tally.unreadable != 0) {
+            err << kMessagePrefix << tally.unreadable
+                << " delivery reports could not be read and were left on the phone\n";
+        }
+        if (tally.unstored != 0) {
+            err << kMessagePrefix << tally.unstored
+                << " delivery reports could not be recorded in Sent and were left on the phone\n";
+        }
     }
-}
+
+private:
+    store::FolderHandle sent_;
+    std::optional<transfer::ReportIntake> intake_;
+};
 
 ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::ostream& err) {
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
@@ -142,22 +162,12 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
             << " contacts files or cards could not be read; mivex-contacts check lists them\n";
     }
 
-    // Delivery reports are recorded in Sent; without it they stay on the phone.
-    store::FolderHandle sent = setup.store().OpenFolder(store::kSentName, store::kSentByDate);
-    std::optional<transfer::ReportIntake> reports;
-    if (sent)
-        reports.emplace(*sent);
-
+    SentReports reports(setup.store());
     setup.StartTrace();
     const transfer::ReceiveResult result = transfer::ReceiveMessages(
         setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
-        reports ? &*reports : nullptr);
-    if (reports)
-        TellReportProblems(reports->Tally(), err);
-    reports.reset();
-    if (sent)
-        setup.store().CloseFolder(sent);
-    setup.store().CloseFolder(inbox);
+        reports.Intake());
+    reports.TellProblems(err);
     return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }
 
@@ -168,10 +178,7 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
         return StoreUnavailable(err, setup.store());
     contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory));
     (void)directory.Refresh();
-    store::FolderHandle sent = setup.store().OpenFolder(store::kSentName, store::kSentByDate);
-    std::optional<transfer::ReportIntake> reports;
-    if (sent)
-        reports.emplace(*sent);
+    SentReports reports(setup.store());
     std::optional<ReceiveHook> hook;
     if (!onReceive.empty())
         hook.emplace(onReceive, err);
@@ -182,15 +189,10 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
     setup.StartTrace();
     const transfer::WatchResult result = transfer::WatchForMessages(
         setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
-        reports ? &*reports : nullptr, settings, hook ? &*hook : nullptr);
+        reports.Intake(), settings, hook ? &*hook : nullptr);
     if (result == transfer::WatchResult::LinkLost)
         err << kMessagePrefix << "the phone stopped answering; watch ended\n";
-    if (reports)
-        TellReportProblems(reports->Tally(), err);
-    reports.reset();
-    if (sent)
-        setup.store().CloseFolder(sent);
-    setup.store().CloseFolder(inbox);
+    reports.TellProblems(err);
     return result == transfer::WatchResult::Stopped ? ExitStatus::Success : ExitStatus::Failed;
 }
 
