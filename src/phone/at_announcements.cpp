@@ -3,12 +3,10 @@
 
 #include <poll.h>
 
-#include <array>
-#include <cerrno>
-
 #include "phone/announcements.h"
 #include "phone/at_exchanges.h"
 #include "phone/at_message_link.h"
+#include "phone/wake_poll.h"
 
 namespace mivex::phone {
 namespace {
@@ -27,7 +25,26 @@ bool AtMessageLink::RequestAnnouncements() {
     return command && Exchange(port_, *command, answer, kOkTerminator, kStoreTimeouts);
 }
 
+void AtMessageLink::TakeLineByte(char byte, std::vector<Announcement>& announced) {
+    if (byte == '\n' || byte == '\r') {
+        if (std::optional<Announcement> found = ParseAnnouncement(unsolicited_)) {
+            announced.push_back(std::move(*found));
+        }
+        unsolicited_.clear();
+    } else if (unsolicited_.size() < kMaxUnsolicitedLine) {
+        unsolicited_ += byte;
+    }
+}
+
 bool AtMessageLink::TakeUnsolicited(std::vector<Announcement>& announced) {
+    // What the exchanges read past came after what was read ahead here, and
+    // its last line ended where they stopped reading.
+    if (const std::string aside = port_.TakeAside(); !aside.empty()) {
+        for (const char byte : aside) {
+            TakeLineByte(byte, announced);
+        }
+        TakeLineByte('\n', announced);
+    }
     std::uint8_t byte = 0;
     for (;;) {
         switch (port_.device().ReadByte(byte, 0)) {
@@ -39,52 +56,36 @@ bool AtMessageLink::TakeUnsolicited(std::vector<Announcement>& announced) {
             case platform::ReadResult::Byte:
                 break;
         }
-        if (byte == '\n' || byte == '\r') {
-            if (std::optional<Announcement> found = ParseAnnouncement(unsolicited_)) {
-                announced.push_back(std::move(*found));
-            }
-            unsolicited_.clear();
-        } else if (unsolicited_.size() < kMaxUnsolicitedLine) {
-            unsolicited_ += static_cast<char>(byte);
-        }
+        TakeLineByte(static_cast<char>(byte), announced);
     }
 }
 
-WaitEnding AtMessageLink::WaitForAnnouncements(int timeoutMs, int wakeDescriptor,
+WaitEnding AtMessageLink::WaitForAnnouncements(int timeoutMs, std::span<const int> wake,
                                                std::vector<Announcement>& announced) {
     if (!port_.isValid() || port_.Lost()) {
         return WaitEnding::Lost;
     }
     const std::size_t before = announced.size();
-    // What came in during the last command's answer is already read ahead.
+    // What came in during the last commands is already read: lines the
+    // bringing into step dropped, and what was read ahead.
     if (!TakeUnsolicited(announced)) {
         return WaitEnding::Lost;
     }
     if (announced.size() > before) {
         return WaitEnding::Announced;
     }
-    std::array<pollfd, 2> watched{{
-        {port_.device().PollDescriptor(), POLLIN, 0},
-        {wakeDescriptor, POLLIN, 0},
-    }};
-    int ready = 0;
-    do {
-        ready = poll(watched.data(), watched.size(), timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    if (ready <= 0) {
-        return WaitEnding::TimedOut;
-    }
-    if ((watched[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !TakeUnsolicited(announced)) {
+    const PollOutcome outcome = PollWithWake(port_.device().PollDescriptor(), wake, timeoutMs);
+    if ((outcome.ownEvents & (POLLIN | POLLHUP | POLLERR)) != 0 && !TakeUnsolicited(announced)) {
         return WaitEnding::Lost;
     }
     if (announced.size() > before) {
         return WaitEnding::Announced;
     }
-    if ((watched[1].revents & POLLIN) != 0) {
+    if (outcome.woken) {
         return WaitEnding::Woken;
     }
     // POLLHUP without a read error: the other end went away.
-    if ((watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if ((outcome.ownEvents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         port_.MarkLost();
         return WaitEnding::Lost;
     }

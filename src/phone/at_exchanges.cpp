@@ -28,11 +28,20 @@ bool IsStoreName(std::string_view store) {
     return store.size() == 2 && upper(store[0]) && upper(store[1]);
 }
 
+// An answer read past, or taken for a command, may carry a line the phone
+// said unasked in between; a new message's announcement among it is kept.
+void KeepAnnouncements(PortHandle& port, std::string_view text) {
+    if (text.find("+CMTI:") != std::string_view::npos ||
+        text.find("+CDSI:") != std::string_view::npos)
+        port.KeepAside(text);
+}
+
 // The exchange proper, on a line known to be in step.
 bool ExchangeInStep(PortHandle& port, std::string_view command, ResponseBuffer& answer,
                     std::string_view terminator, ExchangeTimeouts timeouts) {
     (void)SerialWrite(port, command, timeouts.writeMs);
     const ReadEnding ending = SerialReadAnswer(port, answer, terminator, timeouts.readMs);
+    KeepAnnouncements(port, answer.Text());
     port.SetLastEnding(ending);
     if (ending == ReadEnding::LineFailed)
         port.MarkLost();
@@ -58,6 +67,7 @@ bool BringIntoStep(PortHandle& port) {
                 port.MarkLost();
                 return false;
             }
+            KeepAnnouncements(port, answer.Text());
             if (ending == ReadEnding::TimedOut)
                 break;
             // Late answers, and errors and noise among them, are read past.

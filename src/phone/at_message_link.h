@@ -43,7 +43,7 @@ public:
     [[nodiscard]] SubmitResult Submit(const OutgoingPart& part) override;
 
     [[nodiscard]] bool RequestAnnouncements() override;
-    [[nodiscard]] WaitEnding WaitForAnnouncements(int timeoutMs, int wakeDescriptor,
+    [[nodiscard]] WaitEnding WaitForAnnouncements(int timeoutMs, std::span<const int> wake,
                                                   std::vector<Announcement>& announced) override;
 
     void Close() override { ClosePort(port_); }
@@ -51,6 +51,7 @@ public:
 private:
     // Takes what the phone has said unasked; false when the line failed.
     [[nodiscard]] bool TakeUnsolicited(std::vector<Announcement>& announced);
+    void TakeLineByte(char byte, std::vector<Announcement>& announced);
 
     PortHandle port_;
     std::string unsolicited_;  // a line the phone has begun to say unasked

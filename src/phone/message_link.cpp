@@ -1,19 +1,12 @@
 #include "phone/message_link.h"
 
-#include <poll.h>
-
-#include <cerrno>
+#include "phone/wake_poll.h"
 
 namespace mivex::phone {
 
-WaitEnding MessageLink::WaitForAnnouncements(int timeoutMs, int wakeDescriptor,
+WaitEnding MessageLink::WaitForAnnouncements(int timeoutMs, std::span<const int> wake,
                                              std::vector<Announcement>& /*announced*/) {
-    pollfd wake{wakeDescriptor, POLLIN, 0};
-    int ready = 0;
-    do {
-        ready = poll(&wake, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0 ? WaitEnding::Woken : WaitEnding::TimedOut;
+    return PollWithWake(-1, wake, timeoutMs).woken ? WaitEnding::Woken : WaitEnding::TimedOut;
 }
 
 }  // namespace mivex::phone

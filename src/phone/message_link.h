@@ -120,11 +120,11 @@ public:
     // relies on full receives alone.
     [[nodiscard]] virtual bool RequestAnnouncements() { return false; }
     // Waits up to `timeoutMs` for announcements, appending them to
-    // `announced`, or until `wakeDescriptor` turns readable; it sleeps in
-    // poll() and never spins. The AT link listens on its port for +CMTI and
-    // +CDSI; the ModemManager link has yet to hook its Added signal in here,
-    // so by default nothing is announced and only the wake ends a wait early.
-    [[nodiscard]] virtual WaitEnding WaitForAnnouncements(int timeoutMs, int wakeDescriptor,
+    // `announced`, or until one of `wake` turns readable (a stop asked for,
+    // work for the link); it sleeps in poll() and never spins. The AT link listens on its port for
+    // +CMTI and +CDSI; the ModemManager link has yet to hook its Added signal in here, so by
+    // default nothing is announced and only the wake ends a wait early.
+    [[nodiscard]] virtual WaitEnding WaitForAnnouncements(int timeoutMs, std::span<const int> wake,
                                                           std::vector<Announcement>& announced);
 
     // Ends the link; harmless twice.

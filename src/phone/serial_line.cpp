@@ -160,6 +160,17 @@ bool SerialReadUntil(PortHandle& port, ResponseBuffer& answer, std::string_view 
     return SerialReadAnswer(port, answer, terminator, timeoutMs) == ReadEnding::Terminator;
 }
 
+void PortHandle::KeepAside(std::string_view bytes) {
+    if (bytes.size() >= kAsideLimit) {
+        aside_.assign(bytes.substr(bytes.size() - kAsideLimit));
+        return;
+    }
+    const std::size_t total = aside_.size() + bytes.size();
+    if (total > kAsideLimit)
+        aside_.erase(0, total - kAsideLimit);
+    aside_ += bytes;
+}
+
 Drained DrainUntilQuiet(PortHandle& port, std::uint32_t quietMs, std::uint32_t limitMs) {
     if (!port.isValid())
         return Drained::LineFailed;
@@ -181,8 +192,10 @@ Drained DrainUntilQuiet(PortHandle& port, std::uint32_t quietMs, std::uint32_t l
         if (clock.NowMs() >= start + limitMs)
             break;
     }
-    if (!dropped.empty())
+    if (!dropped.empty()) {
         TraceRecord(port, TraceKind::Receive, dropped);
+        port.KeepAside(dropped);
+    }
     return result;
 }
 

@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "phone/trace.h"
 #include "platform/clock.h"
@@ -84,7 +86,15 @@ public:
     [[nodiscard]] std::int32_t BaudRate() const { return baudRate_; }
     void SetBaudRate(std::int32_t baudRate) { baudRate_ = baudRate; }
 
+    // Input read past rather than taken as an answer: the phone may have
+    // announced a new message in it, which a link that watches for
+    // announcements must not lose. Only the newest kAsideLimit bytes stay.
+    void KeepAside(std::string_view bytes);
+    [[nodiscard]] std::string TakeAside() { return std::exchange(aside_, {}); }
+
 private:
+    static constexpr std::size_t kAsideLimit = 1024;
+
     std::unique_ptr<platform::SerialDevice> device_;
     platform::Clock* clock_ = nullptr;
     Trace* trace_ = nullptr;
@@ -92,6 +102,7 @@ private:
     bool lost_ = false;
     ReadEnding lastEnding_ = ReadEnding::Terminator;
     std::int32_t baudRate_ = platform::LineSettings{}.baudRate;
+    std::string aside_;
 };
 
 // The answer of one read, at most kResponseBufferSize bytes. The byte that
@@ -154,8 +165,8 @@ int SerialWrite(PortHandle& port, std::string_view bytes, std::uint32_t timeoutM
 enum class Drained { Nothing, Bytes, LineFailed };
 
 // Reads and discards input until none has come for `quietMs`, or `limitMs`
-// have passed. A quiet line costs nothing beyond `quietMs`; with `quietMs`
-// 0 it only takes what is already waiting.
+// have passed; what it read is kept aside on the port (see KeepAside). A quiet line costs nothing
+// beyond `quietMs`; with `quietMs` 0 it only takes what is already waiting.
 [[nodiscard]] Drained DrainUntilQuiet(PortHandle& port, std::uint32_t quietMs,
                                       std::uint32_t limitMs);
 

@@ -2,9 +2,12 @@
 
 #include <poll.h>
 
+#include <algorithm>
+#include <chrono>
 #include <set>
 #include <vector>
 
+#include "phone/wake_poll.h"
 #include "transfer/open_link.h"
 #include "transfer/receive_run.h"
 #include "transfer/status_text.h"
@@ -17,6 +20,14 @@ bool StopAsked(int descriptor) {
     return descriptor >= 0 && poll(&stop, 1, 0) > 0;
 }
 
+std::vector<int> WakeDescriptors(const WatchSettings& settings) {
+    std::vector<int> wake{settings.stopDescriptor};
+    if (settings.jobs != nullptr) {
+        wake.push_back(settings.jobs->WakeDescriptor());
+    }
+    return wake;
+}
+
 // Keeps track of the Inbox's whole messages so that each new one is told
 // once, whichever step (read, join, drop of a copy) made it.
 class NewMessages {
@@ -26,6 +37,8 @@ public:
     }
 
     void Tell() { Scan(true); }
+    // Takes in what is there without telling it.
+    void Acknowledge() { Scan(false); }
 
 private:
     void Scan(bool tell) {
@@ -86,16 +99,9 @@ public:
             (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
         }
         Tidy(false);
-        // The line is brought into step before each command by dropping what
-        // waits on it, so the announcement of a part that landed between two
-        // commands of this batch is lost with it. While parts are waiting for
-        // their rest, one sweep of the stores finds such a part at once
-        // rather than at the next backstop.
-        if (incompleteLeft_ && !link.Lost()) {
-            (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
-            Tidy(false);
-        }
     }
+
+    void Refresh() { news_.Acknowledge(); }
 
 private:
     void Tidy(bool joinGaps) {
@@ -139,6 +145,7 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
 
     platform::Clock& clock = context.link.clock;
     std::uint64_t nextFull = clock.NowMs() + settings.backstopMs;
+    const std::vector<int> wake = WakeDescriptors(settings);
     WatchResult result = WatchResult::Stopped;
     while (!StopAsked(settings.stopDescriptor)) {
         if (link->Lost()) {
@@ -153,8 +160,8 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
             continue;
         }
         std::vector<phone::Announcement> announced;
-        const phone::WaitEnding ending = link->WaitForAnnouncements(
-            static_cast<int>(nextFull - now), settings.stopDescriptor, announced);
+        const phone::WaitEnding ending =
+            link->WaitForAnnouncements(static_cast<int>(nextFull - now), wake, announced);
         if (ending == phone::WaitEnding::Lost) {
             result = WatchResult::LinkLost;
             break;
@@ -162,9 +169,50 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
         if (!announced.empty()) {
             watch.ReceiveAnnounced(*link, announced);
         }
+        if (settings.jobs != nullptr) {
+            settings.jobs->RunPending(link.get());
+            // A run the user started may have received or sent; what it
+            // stored is not new to the watch's listeners, it was seen.
+            watch.Refresh();
+        }
     }
     link->Close();
     return result;
+}
+
+void KeepWatching(TransferContext& context, store::Folder& inbox,
+                  const store::ContactNameLookup& lookup, ReportIntake* reports,
+                  const WatchSettings& settings, NewMessageSink* sink) {
+    const std::vector<int> wake = WakeDescriptors(settings);
+    std::uint32_t pause = settings.firstRetryMs;
+    for (;;) {
+        const WatchResult result =
+            WatchForMessages(context, inbox, lookup, reports, settings, sink);
+        if (result == WatchResult::Stopped) {
+            return;
+        }
+        if (result == WatchResult::LinkLost) {
+            // It was there a moment ago: try again soon.
+            pause = settings.firstRetryMs;
+            context.status.ShowStatus(kPhoneAwayText, platform::StatusBeep::None,
+                                      platform::StatusColour::Red);
+        }
+        // Why it could not be opened stays on show through the pause. The
+        // pause is real time, as the sleep in poll() is.
+        using Steady = std::chrono::steady_clock;
+        const Steady::time_point until = Steady::now() + std::chrono::milliseconds(pause);
+        for (Steady::time_point now = Steady::now(); now < until; now = Steady::now()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
+            (void)phone::PollWithWake(-1, wake, static_cast<int>(left));
+            if (StopAsked(settings.stopDescriptor)) {
+                return;
+            }
+            if (settings.jobs != nullptr) {
+                settings.jobs->RunPending(nullptr);
+            }
+        }
+        pause = std::min(pause * 2, settings.lastRetryMs);
+    }
 }
 
 }  // namespace mivex::transfer

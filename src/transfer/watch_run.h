@@ -15,6 +15,7 @@
 #include "store/folder.h"
 #include "store/inbox_maintenance.h"
 #include "store/message_records.h"
+#include "transfer/link_jobs.h"
 #include "transfer/report_intake.h"
 #include "transfer/transfer_context.h"
 
@@ -22,10 +23,19 @@ namespace mivex::transfer {
 
 inline constexpr std::u16string_view kWatchingText = u"Waiting for new messages..";
 
+inline constexpr std::u16string_view kPhoneAwayText =
+    u"The phone went away - Mivex connects again when it is back..";
+
 struct WatchSettings {
     // Readable: the watch ends after the step under way (a signal's self-pipe).
     int stopDescriptor = -1;
     std::uint32_t backstopMs = 10 * 60 * 1000;
+    // Runs other threads post for the open link; none: nobody posts.
+    LinkJobs* jobs = nullptr;
+    // KeepWatching's pause before it tries the phone again doubles from the
+    // first to the last.
+    std::uint32_t firstRetryMs = 2000;
+    std::uint32_t lastRetryMs = 60 * 1000;
 };
 
 // Told of every whole message that lands in the Inbox while watching,
@@ -42,9 +52,18 @@ enum class WatchResult {
     LinkLost,      // the phone went away; the link is closed
 };
 
+// One connection: watches until asked to stop or until the link is lost.
 [[nodiscard]] WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
                                            const store::ContactNameLookup& lookup,
                                            ReportIntake* reports, const WatchSettings& settings,
                                            NewMessageSink* sink);
+
+// Watches until asked to stop, connecting again by itself when the phone
+// could not be opened or went away: after a pause that grows from
+// firstRetryMs to lastRetryMs, reset once a connection has been made. Runs
+// posted meanwhile run without the link and report what they find.
+void KeepWatching(TransferContext& context, store::Folder& inbox,
+                  const store::ContactNameLookup& lookup, ReportIntake* reports,
+                  const WatchSettings& settings, NewMessageSink* sink);
 
 }  // namespace mivex::transfer
