@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "link_fixture.h"
+#include "phone/at_message_link.h"
 
 namespace mivex::phone::test {
 namespace {
@@ -97,6 +98,36 @@ TEST_F(AtExchange, RefusesBadArgumentsWithoutSendingAnything) {
     EXPECT_FALSE(SubmitPdu(port, withCentre, 16));
     ASSERT_EQ(line.writes.size(), 2u);
     EXPECT_EQ(line.writes[1].bytes, withCentre + "\x1A");
+}
+
+// caught: a +CMTI that landed between two commands of a watch was dropped
+// with the stray input, and its message waited for the next full receive.
+TEST_F(AtExchange, AnnouncementsAroundCommandsReachTheWatch) {
+    const std::string cmti = "\r\n+CMTI: \"SM\",7\r\n";
+    const std::string cpms = "\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n";
+    // what the phone says, before the command and as its answer
+    const std::pair<std::string, std::string> cases[] = {
+        {cmti, cpms},                  // waiting before the command: drained
+        {"", cmti + cpms},             // in front of the answer
+        {"\r\nOK\r\n" + cmti, cpms},   // behind a late answer: brought into step
+        {"\r\n+CMTI: \"SM\",", cpms},  // half a line is no announcement
+    };
+    for (const auto& [before, answer] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(before + "|" + answer));
+        line.answers[std::string(kStepCommand)] = "\r\n+CMGF: 0\r\n\r\nOK\r\n";
+        line.answers["AT+CPMS=\"SM\"\r"] = answer;
+        AtMessageLink phone(OpenScriptedPort());
+        line.ArriveIn(before, 0);
+        line.clock.Advance(5);
+        EXPECT_TRUE(phone.SelectStore("SM"));
+        std::vector<Announcement> announced;
+        const WaitEnding ending = phone.WaitForAnnouncements(0, {}, announced);
+        const bool whole = before.ends_with("\r\n") || !answer.starts_with(cpms);
+        EXPECT_EQ(ending, whole ? WaitEnding::Announced : WaitEnding::TimedOut);
+        const std::vector<Announcement> expected =
+            whole ? std::vector{Announcement{"SM", 7, false}} : std::vector<Announcement>{};
+        EXPECT_EQ(announced, expected);
+    }
 }
 
 }  // namespace
