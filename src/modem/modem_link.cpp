@@ -40,7 +40,6 @@ public:
         : session_(std::move(session)),
           object_(std::move(object)),
           messaging_(mm_object_get_modem_messaging(object_.get())),
-          arrivals_(std::make_unique<MessageArrivals>(*session_, object_.get(), messaging_.get())),
           status_(status),
           link_(link) {}
     ~ModemLink() override { Close(); }
@@ -80,7 +79,9 @@ public:
             if (IsReceivable(fields)) {
                 // Read now: an announcement of it that is still to come
                 // would only read it again.
-                arrivals_->Forget((*paths)[index]);
+                if (arrivals_) {
+                    arrivals_->Forget((*paths)[index]);
+                }
                 slots_.push_back({(*paths)[index], std::move(fields)});
             }
         }
@@ -158,7 +159,7 @@ public:
     }
 
     [[nodiscard]] bool RequestAnnouncements() override {
-        if (Lost() || !arrivals_) {
+        if (Lost() || !Follow()) {
             return false;
         }
         arrivals_->Listen();
@@ -175,7 +176,7 @@ public:
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
-            if (Lost() || !arrivals_) {
+            if (Lost() || !Follow()) {
                 return phone::WaitEnding::Lost;
             }
             bool timedOut = false;
@@ -254,6 +255,17 @@ private:
         g_variant_iter_free(iter);
         g_variant_unref(answer);
         return paths;
+    }
+
+    // Follows the modem's arrivals and presence from the first wait or
+    // request on, so that a run that does not watch costs no more D-Bus
+    // traffic than before. False once the link is closed.
+    bool Follow() {
+        if (!arrivals_ && messaging_) {
+            arrivals_ =
+                std::make_unique<MessageArrivals>(*session_, object_.get(), messaging_.get());
+        }
+        return arrivals_ != nullptr;
     }
 
     // The Sms objects at `paths`; a time-out ends the link.
