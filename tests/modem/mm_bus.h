@@ -25,7 +25,8 @@ public:
     [[nodiscard]] bool StartMock(const std::string& parametersJson, std::string& error);
     // Ends the mock, as ModemManager stopping would.
     void StopMock();
-    // The mock's record, one JSON line per call that changed something.
+    // The mock's record, one JSON line per List and per call that changed
+    // something.
     [[nodiscard]] std::vector<std::string> Calls() const;
     // Steers the running mock (its control interface, see
     // modemmanager_mock.py): `method` with `argument` when not empty. The

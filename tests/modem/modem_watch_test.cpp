@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "modem_run_fixture.h"
+#include "transfer/report_intake.h"
 #include "transfer/watch_run.h"
 
 namespace mivex::modem::test {
@@ -34,11 +35,14 @@ protected:
         ASSERT_EQ(pipe(stop_), 0);
         settings_ = {.stopDescriptor = stop_[0], .firstRetryMs = 100, .lastRetryMs = 400};
         inbox_ = Open(store::kInboxName);
+        sent_ = Open(store::kSentName);
+        reports_ = std::make_unique<transfer::ReportIntake>(*sent_);
         watch_ = std::thread([this, keepWatching] {
             if (keepWatching)
-                transfer::KeepWatching(context, *inbox_, {}, nullptr, settings_, this);
+                transfer::KeepWatching(context, *inbox_, {}, reports_.get(), settings_, this);
             else
-                (void)transfer::WatchForMessages(context, *inbox_, {}, nullptr, settings_, this);
+                (void)transfer::WatchForMessages(context, *inbox_, {}, reports_.get(), settings_,
+                                                 this);
         });
     }
     void StopWatch() {
@@ -71,6 +75,8 @@ private:
     int stop_[2] = {-1, -1};
     transfer::WatchSettings settings_;
     store::FolderHandle inbox_;
+    store::FolderHandle sent_;
+    std::unique_ptr<transfer::ReportIntake> reports_;
     std::thread watch_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -81,30 +87,38 @@ constexpr std::u16string_view kNew = u"new: Are you there?";
 const std::string kArriving = Message(1, 3, "+447700900123", "Are you there?");
 
 // A message ModemManager adds while the watch waits is on disk within 2 s;
-// one whose parts are still coming waits for its last part. Stored once.
+// one whose parts are still coming waits for its last part. Stored once. A
+// delivery report that matches nothing goes to the report intake, and leaves
+// the modem only with delete after receive.
 TEST_F(ModemWatch, AMessageAddedWhileWatchingIsStoredOnceItIsWhole) {
     struct Row {
-        int state;  // 2: receiving, its last part to come
+        int pduType;  // 3: a delivery report
+        int state;    // 2: receiving, its last part to come
         int deleteAfterReceive;
     };
-    for (const Row row : {Row{3, 0}, Row{3, 1}, Row{2, 1}}) {
-        SCOPED_TRACE(::testing::Message() << row.state << " delete " << row.deleteAfterReceive);
+    for (const Row row : {Row{1, 3, 0}, Row{1, 3, 1}, Row{1, 2, 1}, Row{3, 3, 1}}) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.pduType << " " << row.state << " delete " << row.deleteAfterReceive);
         Start(Modem(""));
         FreshStore();
         options.integers[options::Option::DeleteAfterReceive] = row.deleteAfterReceive;
         StartWatch(false);
         ASSERT_TRUE(Heard(transfer::kWatchingText, 1, 5s));
         const std::string path =
-            Control("Arrive", Message(1, row.state, "+447700900123", "Are you there?"));
+            Control("Arrive", Message(row.pduType, row.state, "+447700900123", "Are you there?",
+                                      ", \"MessageReference\": 7, \"DeliveryState\": 0"));
         if (row.state == 2) {
             EXPECT_FALSE(Heard(kNew, 1, 300ms)) << "taken before its last part";
             Control("Complete", path);
         }
-        EXPECT_TRUE(Heard(kNew, 1, 2s));
+        EXPECT_TRUE(Heard(transfer::kWatchingText, 2, 2s));  // taken, and back to waiting
         StopWatch();
+        const bool message = row.pduType == 1;
+        EXPECT_EQ(Heard(kNew, 1, 0ms), message);
         EXPECT_FALSE(Heard(kNew, 2, 0ms));
-        EXPECT_EQ(ReadAll(*Open(store::kInboxName)).size(), 1u);
+        EXPECT_EQ(ReadAll(*Open(store::kInboxName)).size(), message ? 1u : 0u);
         EXPECT_EQ(CallsOf("Delete").size(), static_cast<std::size_t>(row.deleteAfterReceive));
+        EXPECT_EQ(CallsOf("List").size(), 1u) << "read by a full receive, not as announced";
     }
 }
 

@@ -14,10 +14,10 @@ Parameters (JSON), all optional:
      "messages": [Sms properties: {"PduType", "State", "Number", "Text",
                   "Data": [bytes], "Timestamp", "MessageReference",
                   "DeliveryState", "DischargeTimestamp"}]}
-  record: a file that gets one JSON line per call that changes something
-          ({"call": "Create", "properties": {...}}, {"call": "Delete",
-          "path": ...}, {"call": "Send", "path": ...}) and "ready" once the
-          mock answers calls
+  record: a file that gets one JSON line per List and per call that changes
+          something ({"call": "Create", "properties": {...}}, {"call":
+          "Delete", "path": ...}, {"call": "Send", "path": ...}) and "ready"
+          once the mock answers calls
   refuse: {"List" | "Create" | "Delete" | "Send": "message"}: the call is
           refused as polkit refuses it (Core.Unauthorized)
   fail_send: a message: Send fails with Core.Failed and that message
@@ -144,6 +144,7 @@ class ModemManagerMock:
 
     def list(self, modem):
         self.enter('List')
+        self.record({'call': 'List'})
         return dbus.Array([dbus.ObjectPath(p) for p in self.sms_paths.get(modem.path, [])], signature='o')
 
     def create(self, modem, properties):
