@@ -31,7 +31,7 @@ protected:
     void OnNewMessage(const store::InboxRecord& message) override { Hear(u"new: " + message.Text); }
 
     void StartWatch(bool keepWatching) {
-        heard_.clear();  // no watch runs
+        heard_.clear();  // the last watch has ended: nothing else touches it
         ASSERT_EQ(pipe(stop_), 0);
         settings_ = {.stopDescriptor = stop_[0], .firstRetryMs = 100, .lastRetryMs = 400};
         inbox_ = Open(store::kInboxName);
