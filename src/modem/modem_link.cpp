@@ -1,10 +1,14 @@
 #include "modem/modem_link.h"
 
 #include <array>
+#include <chrono>
 
+#include "modem/context_wait.h"
+#include "modem/message_arrivals.h"
 #include "modem/modem_lock.h"
 #include "modem/modem_message.h"
 #include "modem/modem_session.h"
+#include "modem/sms_objects.h"
 #include "phone/line_settings.h"
 #include "phone/phone_link.h"
 #include "text/utf8.h"
@@ -18,26 +22,15 @@ using platform::StatusColour;
 
 constexpr std::array<std::string_view, 1> kModemStores = {kModemStore};
 constexpr std::uint8_t kStatusReportRequestFlag = 0x20;  // TP-SRR
-constexpr auto kSmsProxyFlags = static_cast<GDBusProxyFlags>(
-    G_DBUS_PROXY_FLAGS_DO_NOT_AUTO_START | G_DBUS_PROXY_FLAGS_DO_NOT_CONNECT_SIGNALS);
 
 std::string OrEmpty(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
 }
 
-ModemSms FieldsOf(MMSms* sms) {
-    ModemSms fields;
-    fields.pduType = mm_sms_get_pdu_type(sms);
-    fields.state = mm_sms_get_state(sms);
-    fields.number = OrEmpty(mm_sms_get_number(sms));
-    fields.text = OrEmpty(mm_sms_get_text(sms));
-    gsize dataLength = 0;
-    fields.hasData = mm_sms_get_data(sms, &dataLength) != nullptr && dataLength > 0;
-    fields.timeStamp = OrEmpty(mm_sms_get_timestamp(sms));
-    fields.messageReference = mm_sms_get_message_reference(sms);
-    fields.deliveryState = mm_sms_get_delivery_state(sms);
-    fields.dischargeTimeStamp = OrEmpty(mm_sms_get_discharge_timestamp(sms));
-    return fields;
+int MsLeft(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
 class ModemLink final : public phone::MessageLink {
@@ -59,10 +52,15 @@ public:
 
     // Messaging.List, then each message's properties; the slots are the
     // receivable ones.
-    [[nodiscard]] std::optional<phone::StorageCounts> SelectStore(std::string_view) override {
+    [[nodiscard]] std::optional<phone::StorageCounts> SelectStore(std::string_view name) override {
         slots_.clear();
-        if (lost_ || !messaging_) {
+        announcedSelected_ = name == kAnnouncedStore;
+        if (Lost() || !messaging_) {
             return std::nullopt;
+        }
+        if (announcedSelected_) {
+            const int count = static_cast<int>(announced_.size());
+            return phone::StorageCounts{count, count};
         }
         const std::optional<std::vector<std::string>> paths = List();
         if (!paths) {
@@ -79,6 +77,11 @@ public:
             }
             ModemSms fields = FieldsOf(messages[index].get());
             if (IsReceivable(fields)) {
+                // Read now: an announcement of it that is still to come
+                // would only read it again.
+                if (arrivals_) {
+                    arrivals_->Forget((*paths)[index]);
+                }
                 slots_.push_back({(*paths)[index], std::move(fields)});
             }
         }
@@ -89,6 +92,9 @@ public:
     [[nodiscard]] bool StoreRefused() const override { return false; }
 
     [[nodiscard]] phone::ReceivedMessage ReadMessage(int index) override {
+        if (announcedSelected_) {
+            return ReadAnnounced(index);
+        }
         if (index < 1 || static_cast<std::size_t>(index) > slots_.size()) {
             return {};
         }
@@ -96,18 +102,15 @@ public:
     }
 
     [[nodiscard]] bool DeleteMessage(int index) override {
-        if (lost_ || index < 1 || static_cast<std::size_t>(index) > slots_.size()) {
+        std::string* path = SelectedPath(index);
+        if (Lost() || path == nullptr || path->empty() || !Delete(*path)) {
             return false;
         }
-        std::string& path = slots_[static_cast<std::size_t>(index) - 1].path;
-        if (path.empty() || !Delete(path)) {
-            return false;
-        }
-        path.clear();  // never twice
+        path->clear();  // never twice
         return true;
     }
 
-    [[nodiscard]] bool Lost() const override { return lost_; }
+    [[nodiscard]] bool Lost() const override { return lost_ || (arrivals_ && arrivals_->Gone()); }
 
     // ModemManager sends through the SIM's own centre without telling it.
     [[nodiscard]] std::optional<std::u16string> PhoneServiceCentre() override {
@@ -155,7 +158,57 @@ public:
         return result;
     }
 
+    [[nodiscard]] bool RequestAnnouncements() override {
+        if (Lost() || !Follow()) {
+            return false;
+        }
+        arrivals_->Listen();
+        return true;
+    }
+
+    // Each message that became whole is announced in kAnnouncedStore at its
+    // place in `announced`, counted from 1; that store holds this wait's
+    // announcements until the next wait.
+    [[nodiscard]] phone::WaitEnding WaitForAnnouncements(
+        int timeoutMs, std::span<const int> wake,
+        std::vector<phone::Announcement>& announced) override {
+        announced_.clear();
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (Lost() || !Follow()) {
+                return phone::WaitEnding::Lost;
+            }
+            bool timedOut = false;
+            for (Arrival& arrival : arrivals_->Settle(timedOut)) {
+                announced_.push_back(std::move(arrival.path));
+                announced.push_back({std::string(kAnnouncedStore),
+                                     static_cast<int>(announced_.size()), arrival.report});
+            }
+            if (timedOut) {
+                Failed(nullptr, true);
+            }
+            if (!announced_.empty()) {
+                return phone::WaitEnding::Announced;
+            }
+            if (Lost()) {
+                return phone::WaitEnding::Lost;
+            }
+            const ContextWaitEnding ending =
+                WaitOnContext(session_->Context(), timeoutMs < 0 ? -1 : MsLeft(deadline), wake,
+                              [this] { return arrivals_->Stirred(); });
+            if (ending == ContextWaitEnding::Woken) {
+                return phone::WaitEnding::Woken;
+            }
+            if (ending == ContextWaitEnding::TimedOut) {
+                return phone::WaitEnding::TimedOut;
+            }
+        }
+    }
+
     void Close() override {
+        arrivals_.reset();  // its signal handlers go before what they hang on
+        announced_.clear();
         slots_.clear();
         messaging_.reset();
         object_.reset();
@@ -204,44 +257,53 @@ private:
         return paths;
     }
 
-    // The Sms objects at `paths` with their properties, read all at once so
-    // that the round trips overlap. One that went meanwhile comes without its
-    // properties, and is no receivable message.
-    std::vector<GObjectPtr<MMSms>> SmsAt(const std::vector<std::string>& paths) {
-        GDBusConnection* connection = g_dbus_proxy_get_connection(G_DBUS_PROXY(messaging_.get()));
-        // Addressed to ModemManager's unique name, a proxy need not ask who
-        // owns the well-known one; a message read once needs no signals. So
-        // each message costs one GetAll and nothing more.
-        gchar* owner = g_dbus_proxy_get_name_owner(G_DBUS_PROXY(messaging_.get()));
-        std::vector<StartCall> starts;
-        for (const std::string& path : paths) {
-            starts.emplace_back([connection, owner, &path](GCancellable* cancellable,
-                                                           GAsyncReadyCallback ready,
-                                                           gpointer data) {
-                g_async_initable_new_async(
-                    MM_TYPE_SMS, G_PRIORITY_DEFAULT, cancellable, ready, data, "g-flags",
-                    kSmsProxyFlags, "g-name", owner != nullptr ? owner : MM_DBUS_SERVICE,
-                    "g-connection", connection, "g-object-path", path.c_str(), "g-interface-name",
-                    MM_DBUS_INTERFACE_SMS, nullptr);
-            });
+    // Follows the modem's arrivals and presence from the first wait or
+    // request on, so that a run that does not watch costs no more D-Bus
+    // traffic than before. False once the link is closed.
+    bool Follow() {
+        if (!arrivals_ && messaging_) {
+            arrivals_ =
+                std::make_unique<MessageArrivals>(*session_, object_.get(), messaging_.get());
         }
+        return arrivals_ != nullptr;
+    }
+
+    // The Sms objects at `paths`; a time-out ends the link.
+    std::vector<GObjectPtr<MMSms>> SmsAt(const std::vector<std::string>& paths) {
         bool timedOut = false;
-        std::vector<GObjectPtr<GAsyncResult>> results =
-            AwaitCalls(session_->Context(), session_->Timeouts().callMs, starts, timedOut);
-        g_free(owner);
+        std::vector<GObjectPtr<MMSms>> messages =
+            SmsObjects(*session_, messaging_.get(), paths, SmsSignals::Ignored, timedOut);
         if (timedOut) {
             Failed(nullptr, true);
-            return {};
-        }
-        std::vector<GObjectPtr<MMSms>> messages;
-        for (const GObjectPtr<GAsyncResult>& result : results) {
-            GObject* source = g_async_result_get_source_object(result.get());
-            GObject* made =
-                g_async_initable_new_finish(G_ASYNC_INITABLE(source), result.get(), nullptr);
-            g_object_unref(source);
-            messages.emplace_back(made != nullptr ? MM_SMS(made) : nullptr);
         }
         return messages;
+    }
+
+    // An announced message, read afresh: it may have gone since, or been
+    // read and deleted by a full receive.
+    phone::ReceivedMessage ReadAnnounced(int index) {
+        const std::string* path = SelectedPath(index);
+        if (Lost() || path == nullptr || path->empty()) {
+            return {};
+        }
+        std::vector<GObjectPtr<MMSms>> messages = SmsAt({*path});
+        if (messages.empty() || !messages.front()) {
+            return {};
+        }
+        const ModemSms fields = FieldsOf(messages.front().get());
+        return IsReceivable(fields) ? ReceivedFromModem(fields) : phone::ReceivedMessage{};
+    }
+
+    // The path of message `index` of the selected store; null out of range.
+    std::string* SelectedPath(int index) {
+        if (index < 1) {
+            return nullptr;
+        }
+        const auto at = static_cast<std::size_t>(index) - 1;
+        if (announcedSelected_) {
+            return at < announced_.size() ? &announced_[at] : nullptr;
+        }
+        return at < slots_.size() ? &slots_[at].path : nullptr;
     }
 
     GObjectPtr<MMSms> Create(const phone::OutgoingPart& part) {
@@ -332,9 +394,12 @@ private:
     std::unique_ptr<ModemSession> session_;
     GObjectPtr<MMObject> object_;
     GObjectPtr<MMModemMessaging> messaging_;
+    std::unique_ptr<MessageArrivals> arrivals_;
     platform::StatusSink& status_;
     phone::LinkContext& link_;
     std::vector<Slot> slots_;
+    std::vector<std::string> announced_;  // this wait's announcements; emptied once deleted
+    bool announcedSelected_ = false;
     phone::OutgoingSetup setup_;
     std::u16string lastFailure_;
     bool lost_ = false;

@@ -26,6 +26,9 @@ inline constexpr std::u16string_view kModemGoneText = u"The modem or ModemManage
 
 // The one store a receive reads through ModemManager.
 inline constexpr std::string_view kModemStore = "MM";
+// The store announcements name: the messages the last wait announced, in
+// order. Never part of a full receive.
+inline constexpr std::string_view kAnnouncedStore = "MM new";
 
 // Shows "Opening <port>" and plays the start sound unless SoundsOff, then
 // connects to ModemManager, finds the modem `modemId` names and checks that

@@ -122,8 +122,8 @@ public:
     // Waits up to `timeoutMs` for announcements, appending them to
     // `announced`, or until one of `wake` turns readable (a stop asked for,
     // work for the link); it sleeps in poll() and never spins. The AT link listens on its port for
-    // +CMTI and +CDSI; the ModemManager link has yet to hook its Added signal in here, so by
-    // default nothing is announced and only the wake ends a wait early.
+    // +CMTI and +CDSI, the ModemManager link for ModemManager's Added signal. By default nothing
+    // is announced and only the wake ends a wait early.
     [[nodiscard]] virtual WaitEnding WaitForAnnouncements(int timeoutMs, std::span<const int> wake,
                                                           std::vector<Announcement>& announced);
 

@@ -1,5 +1,6 @@
 #include "mm_bus.h"
 
+#include <gio/gio.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr auto kStartLimit = std::chrono::seconds(20);
+constexpr int kControlTimeoutMs = 5000;
 
 pid_t Spawn(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
@@ -107,6 +109,39 @@ std::vector<std::string> ModemManagerBus::Calls() const {
     for (std::string line; std::getline(file, line);)
         lines.push_back(line);
     return lines;
+}
+
+bool ModemManagerBus::Control(const std::string& method, const std::string& argument,
+                              std::string& answer) {
+    answer.clear();
+    GError* error = nullptr;
+    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+        std::getenv("DBUS_SYSTEM_BUS_ADDRESS"),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    GVariant* reply = nullptr;
+    if (connection != nullptr) {
+        reply = g_dbus_connection_call_sync(
+            connection, "org.freedesktop.ModemManager1", "/org/freedesktop/ModemManager1",
+            "org.mivex.Test.ModemManagerMock", method.c_str(),
+            argument.empty() ? nullptr : g_variant_new("(s)", argument.c_str()), nullptr,
+            G_DBUS_CALL_FLAGS_NONE, kControlTimeoutMs, nullptr, &error);
+        g_dbus_connection_close_sync(connection, nullptr, nullptr);
+        g_object_unref(connection);
+    }
+    if (reply == nullptr) {
+        answer = error != nullptr ? error->message : "no answer";
+        g_clear_error(&error);
+        return false;
+    }
+    if (g_variant_is_of_type(reply, G_VARIANT_TYPE("(o)"))) {
+        const gchar* path = nullptr;
+        g_variant_get(reply, "(&o)", &path);
+        answer = path;
+    }
+    g_variant_unref(reply);
+    return true;
 }
 
 }  // namespace mivex::modem::test

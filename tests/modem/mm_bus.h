@@ -25,8 +25,14 @@ public:
     [[nodiscard]] bool StartMock(const std::string& parametersJson, std::string& error);
     // Ends the mock, as ModemManager stopping would.
     void StopMock();
-    // The mock's record, one JSON line per call that changed something.
+    // The mock's record, one JSON line per List and per call that changed
+    // something.
     [[nodiscard]] std::vector<std::string> Calls() const;
+    // Steers the running mock (its control interface, see
+    // modemmanager_mock.py): `method` with `argument` when not empty. The
+    // answer's object path, if any, goes to `answer`; false with the error
+    // there when the call failed.
+    bool Control(const std::string& method, const std::string& argument, std::string& answer);
 
 private:
     mivex::testing::TempDir directory_;

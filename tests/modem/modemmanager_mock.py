@@ -14,16 +14,26 @@ Parameters (JSON), all optional:
      "messages": [Sms properties: {"PduType", "State", "Number", "Text",
                   "Data": [bytes], "Timestamp", "MessageReference",
                   "DeliveryState", "DischargeTimestamp"}]}
-  record: a file that gets one JSON line per call that changes something
-          ({"call": "Create", "properties": {...}}, {"call": "Delete",
-          "path": ...}, {"call": "Send", "path": ...}) and "ready" once the
-          mock answers calls
+  record: a file that gets one JSON line per List and per call that changes
+          something ({"call": "Create", "properties": {...}}, {"call":
+          "Delete", "path": ...}, {"call": "Send", "path": ...}) and "ready"
+          once the mock answers calls
   refuse: {"List" | "Create" | "Delete" | "Send": "message"}: the call is
           refused as polkit refuses it (Core.Unauthorized)
   fail_send: a message: Send fails with Core.Failed and that message
   hang: the name of a call that never answers
   quit_on: the name of a call on which the mock quits without answering
   quit_after: a count of calls after which the mock quits (on the next one)
+
+A test steers the running mock through the interface CONTROL_IFACE on the
+main object, each method taking a string or nothing:
+  Arrive(JSON Sms properties) -> path: a message arrives on the first modem
+          (Added with received true); State 2 (receiving) leaves it waiting
+          for its last part
+  Complete(path): the last part of that message arrived (State 3)
+  Unplug(): the first modem goes, with its Sms objects (InterfacesRemoved)
+  Plug(): the modem unplugged first comes back at a new path, with the
+          messages it kept
 '''
 
 import json
@@ -44,7 +54,10 @@ MODEM_IFACE = 'org.freedesktop.ModemManager1.Modem'
 MESSAGING_IFACE = 'org.freedesktop.ModemManager1.Modem.Messaging'
 SMS_IFACE = 'org.freedesktop.ModemManager1.Sms'
 ERROR = 'org.freedesktop.ModemManager1.Error.'
+CONTROL_IFACE = 'org.mivex.Test.ModemManagerMock'
+PROPERTIES_IFACE = 'org.freedesktop.DBus.Properties'
 
+MM_SMS_STATE_RECEIVED = 3
 MM_SMS_STATE_SENT = 5
 MM_SMS_PDU_TYPE_SUBMIT = 2
 MM_MODEM_STATE_REGISTERED = 8
@@ -75,6 +88,9 @@ class ModemManagerMock:
         self.next_reference = 1
         self.calls = 0
         self.sms_paths = {}  # modem path -> list of Sms paths
+        self.plugged = []  # (modem path, its parameters), in the order they came
+        self.unplugged = []  # parameters of modems that went, with the messages they kept
+        self.next_modem = 0
 
     def record(self, entry):
         if 'record' in self.parameters:
@@ -128,6 +144,7 @@ class ModemManagerMock:
 
     def list(self, modem):
         self.enter('List')
+        self.record({'call': 'List'})
         return dbus.Array([dbus.ObjectPath(p) for p in self.sms_paths.get(modem.path, [])], signature='o')
 
     def create(self, modem, properties):
@@ -162,12 +179,40 @@ class ModemManagerMock:
         changed = {'State': dbus.UInt32(MM_SMS_STATE_SENT),
                    'MessageReference': dbus.UInt32(self.next_reference)}
         self.next_reference += 1
+        self.change(sms, changed)
+
+    def change(self, sms, changed):
         sms.props[SMS_IFACE].update(changed)
-        sms.EmitSignal('org.freedesktop.DBus.Properties', 'PropertiesChanged', 'sa{sv}as',
+        sms.EmitSignal(PROPERTIES_IFACE, 'PropertiesChanged', 'sa{sv}as',
                        [SMS_IFACE, dbus.Dictionary(changed, signature='sv'), dbus.Array([], signature='s')])
 
+    def arrive(self, properties_json):
+        modem_path = self.plugged[0][0]
+        path = self.add_sms(modem_path, json.loads(properties_json))
+        dbusmock.mockobject.objects[modem_path].EmitSignal(
+            MESSAGING_IFACE, 'Added', 'ob', [dbus.ObjectPath(path), True])
+        return dbus.ObjectPath(path)
 
-def add_modem(mock, state, index, modem):
+    def complete(self, path):
+        self.change(dbusmock.mockobject.objects[path], {'State': dbus.UInt32(MM_SMS_STATE_RECEIVED)})
+
+    def unplug(self):
+        modem_path, modem = self.plugged.pop(0)
+        kept = [dict(dbusmock.mockobject.objects[p].props[SMS_IFACE])
+                for p in self.sms_paths.get(modem_path, [])]
+        self.mock.object_manager_emit_removed(modem_path)
+        for path in self.sms_paths.pop(modem_path, []):
+            self.mock.RemoveObject(path)
+        self.mock.RemoveObject(modem_path)
+        self.unplugged.append(dict(modem, messages=kept))
+
+    def plug(self):
+        add_modem(self.mock, self, self.unplugged.pop(0))
+
+
+def add_modem(mock, state, modem):
+    index = state.next_modem
+    state.next_modem += 1
     path = f'/org/freedesktop/ModemManager1/Modem/{index}'
     ports = [(dbus.String(name), dbus.UInt32(1)) for name in modem.get('ports', [])]
     mock.AddObject(path, MODEM_IFACE, {
@@ -199,6 +244,7 @@ def add_modem(mock, state, index, modem):
         ])
         for message in modem.get('messages', []):
             state.add_sms(path, message)
+    state.plugged.append((path, modem))
     mock.object_manager_emit_added(path)
 
 
@@ -215,6 +261,12 @@ def load(mock, parameters):
                    'if k.startswith("/org/freedesktop/ModemManager1/Modem/")}')
     state = ModemManagerMock(mock, parameters)
     dbusmock.mockobject.mm_mock = state
-    for index, modem in enumerate(parameters.get('modems', [])):
-        add_modem(mock, state, index, modem)
+    mock.AddMethods(CONTROL_IFACE, [
+        ('Arrive', 's', 'o', 'ret = mm_mock.arrive(args[0])'),
+        ('Complete', 's', '', 'mm_mock.complete(args[0])'),
+        ('Unplug', '', '', 'mm_mock.unplug()'),
+        ('Plug', '', '', 'mm_mock.plug()'),
+    ])
+    for modem in parameters.get('modems', []):
+        add_modem(mock, state, modem)
     state.record('ready')
