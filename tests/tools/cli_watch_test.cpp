@@ -1,6 +1,7 @@
 // mivex-cli watch against a simulated phone that receives messages while it
 // runs: they are stored as announced, handed to --on-receive intact, and a
-// stop signal in the middle of a read loses none.
+// stop signal in the middle of a read loses none. It keeps every other run
+// off the phone.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -85,6 +86,8 @@ protected:
         return true;
     }
 
+    [[nodiscard]] bool Watching() const { return Contains(Slurp(output_), "Waiting for new"); }
+
     [[nodiscard]] std::string Slurp(const fs::path& file) const {
         std::ifstream in(file);
         return {std::istreambuf_iterator<char>(in), {}};
@@ -151,6 +154,32 @@ TEST_F(CliWatch, StopInTheMiddleOfAReadLosesNothing) {
     const int onPhone = phone->Stores().phone.Used();
     EXPECT_EQ(static_cast<int>(stored) + onPhone, count) << stored << " + " << onPhone;
     EXPECT_GT(onPhone, 0);  // it did stop before the end
+}
+
+std::string InUseBy(pid_t watcher) {
+    return "The phone is in use by mivex-cli watch (process " + std::to_string(watcher) +
+           ") - it sends and receives for you.";
+}
+
+// While the watch holds the phone another run is refused, naming it, and
+// leaves the phone alone; queueing still works; once the watch ends the
+// phone is free again. A file left by a holder that died holds nothing.
+TEST_F(CliWatch, OneProcessHoldsThePhone) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    StartWatch();
+    ASSERT_TRUE(WaitFor([&] { return Watching(); })) << Slurp(errors_);
+    const std::size_t bytesBefore = phone->Stats().bytesRead;
+    const ToolRun refused = Run({"receive"});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_TRUE(Contains(refused.err, InUseBy(watcher_))) << refused.err;
+    EXPECT_EQ(phone->Stats().bytesRead, bytesBefore);
+    EXPECT_EQ(Run({"queue", "--to", "+447700900555", "held"}).exitStatus, 0);
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
+
+    std::ofstream(data / "phone.lock") << "999999\nmivex-cli watch\nkeeps\n";
+    const ToolRun free = Run({"receive"});
+    EXPECT_EQ(free.exitStatus, 0) << free.err;
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ namespace mivex::tools {
 
 namespace {
 
+constexpr std::string_view kWatchCommand = "watch";
 constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
 
 // Everything one transfer is handed, for one run of the program. Trace mode
@@ -38,15 +39,20 @@ constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
 // trace file goes into.
 class TransferSetup {
 public:
-    TransferSetup(const SessionArguments& session, std::optional<std::u16string> port,
-                  std::optional<std::string> pin, std::ostream& out, std::ostream& err)
+    TransferSetup(const SessionArguments& session, std::string_view command,
+                  std::optional<std::u16string> port, std::optional<std::string> pin,
+                  std::ostream& out, std::ostream& err)
         : session_(session),
           err_(err),
           pins_(std::move(pin), err),
           store_(session.dataDirectory, sounds_),
           storedOptions_(store_),
           options_(storedOptions_, std::move(port)),
-          status_(out, err) {}
+          status_(out, err) {
+        // Others told that the phone is in use learn which command holds it.
+        context_.owner = {session.dataDirectory, "mivex-cli " + std::string(command),
+                          command == kWatchCommand};
+    }
 
     ~TransferSetup() {
         if (trace_)
@@ -247,7 +253,7 @@ ExitStatus RunReceive(const SessionArguments& session, std::ostream& out, std::o
     std::optional<std::string> pin;
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
-    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
+    TransferSetup setup(session, "receive", std::move(port), std::move(pin), out, err);
     return Receive(setup, session, err);
 }
 
@@ -259,7 +265,7 @@ ExitStatus RunWatch(const SessionArguments& session, const std::string& onReceiv
     std::optional<std::string> pin;
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
-    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
+    TransferSetup setup(session, kWatchCommand, std::move(port), std::move(pin), out, err);
     return Watch(setup, session, onReceive, err);
 }
 
@@ -270,7 +276,7 @@ ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostr
     std::optional<std::string> pin;
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
-    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
+    TransferSetup setup(session, "send", std::move(port), std::move(pin), out, err);
     return Send(setup, out, err);
 }
 
