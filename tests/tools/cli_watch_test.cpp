@@ -1,7 +1,7 @@
 // mivex-cli watch against a simulated phone that receives messages while it
 // runs: they are stored as announced, handed to --on-receive intact, and a
-// stop signal in the middle of a read loses none. It keeps every other run
-// off the phone.
+// stop signal in the middle of a read loses none. It sends what others queue,
+// outlives an unplugged phone, and keeps every other run off the phone.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -36,10 +36,13 @@ protected:
     void StartWatchedPhone(phonesim::PhoneStores stores, int baudRate = 0) {
         ASSERT_EQ(mkfifo(fifo_.c_str(), 0600), 0);
         phonesim::PhoneSetup setup;
+        // Named by a link, so that a replugged phone is found again.
+        setup.deviceLink = (temp.path() / "phone").string();
         setup.stores = std::move(stores);
         setup.incomingFifo = fifo_;
         setup.baudRate = baudRate;
         StartPhone(std::move(setup));
+        SetOption("UsePhoneServiceCentre", "1");
     }
 
     void StartWatch(const Arguments& extra = {}) {
@@ -180,6 +183,43 @@ TEST_F(CliWatch, OneProcessHoldsThePhone) {
     std::ofstream(data / "phone.lock") << "999999\nmivex-cli watch\nkeeps\n";
     const ToolRun free = Run({"receive"});
     EXPECT_EQ(free.exitStatus, 0) << free.err;
+}
+
+// Queued by another process before the watch starts or while it watches,
+// a message goes out within seconds without a poll of the phone.
+TEST_F(CliWatch, SendsWhatOthersQueue) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "before"}).exitStatus, 0);
+    StartWatch();
+    ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 1; })) << Slurp(errors_);
+    ASSERT_TRUE(WaitFor([&] { return Watching(); }));
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "while"}).exitStatus, 0);
+    ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 2; })) << Slurp(errors_);
+    EXPECT_EQ(Submitted(), (Arguments{"+447700900555 before", "+447700900555 while"}));
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
+    EXPECT_TRUE(Listed("outbox").empty());
+    EXPECT_EQ(Listed("sent").size(), 2u);
+}
+
+// The phone unplugged: the watch says so and carries on; what arrived and
+// what was queued meanwhile is received and sent once it is back.
+TEST_F(CliWatch, ReconnectsWhenThePhoneIsBack) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    StartWatch();
+    ASSERT_TRUE(WaitFor([&] { return Watching(); })) << Slurp(errors_);
+    phone->Unplug();
+    ASSERT_TRUE(WaitFor([&] { return Contains(Slurp(errors_), "The phone went away"); }));
+    Arrive(u"while away");
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "queued away"}).exitStatus, 0);
+    phone->Replug();
+    ASSERT_TRUE(WaitFor([&] { return Listed("inbox") == Arguments{"while away"}; }))
+        << Slurp(errors_);
+    ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 1; })) << Slurp(errors_);
+    Arrive(u"after");
+    EXPECT_TRUE(WaitFor([&] { return Listed("inbox").size() == 2; })) << Slurp(errors_);
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
 }
 
 }  // namespace

@@ -177,8 +177,64 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
     return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }
 
+// Runs "Send All" on the Outbox as the window's Outbox view would: every
+// row selected. `counters` are the program's, so ConcatRef moves on from one
+// run to the next. Nothing is said or done when the Outbox is empty and
+// `quietWhenEmpty`.
+ExitStatus SendAll(TransferSetup& setup, sms::SubmitCounters& counters, bool quietWhenEmpty,
+                   std::ostream& out, std::ostream& err) {
+    store::Store& store = setup.store();
+    store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return StoreUnavailable(err, store);
+    store::PropArray props;
+    if (quietWhenEmpty && outbox->SeekBeginning() == 0)
+        return ExitStatus::Success;
+    store::FolderHandle sent = store.OpenFolder(store::kSentName, store::kSentByDate);
+    if (!sent)
+        return StoreUnavailable(err, store);
+
+    platform::MemoryList list;
+    platform::MemoryText messageText;
+    platform::MemoryText counter;
+    ConsolePrompter prompter(out, err);
+    store::DiscardingComposeTarget compose;
+    const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
+    (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
+    list.SelectAll();
+    // The fill passes over records it cannot read; they cannot be sent, and
+    // a script must not take the run for one that sent everything.
+    const std::size_t unreadable =
+        store::ScanRecords(*outbox, props, [](store::ObjectId, const store::PropArray&) {});
+    if (unreadable != 0) {
+        err << kMessagePrefix << unreadable
+            << " Outbox messages could not be read and will not be sent\n";
+    }
+    if (list.SelectedCount() == 0) {
+        if (!quietWhenEmpty) {
+            setup.status().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
+                                      platform::StatusColour::Blue);
+        }
+        return unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
+    }
+
+    setup.StartTrace();
+    const int sentCount = transfer::SendOutbox(list, setup.context(), *outbox, *sent, counters);
+    store.CloseFolder(sent);
+    store.CloseFolder(outbox);
+    return sentCount > 0 && unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
+    // ConcatRef starts at 0 with every run of the program.
+    sms::SubmitCounters counters;
+    return SendAll(setup, counters, false, out, err);
+}
+
+// Until a stop signal: receives as the phone announces, sends what is queued
+// in the Outbox as it is queued, and connects again when the phone comes back.
 ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
-                 const std::string& onReceive, std::ostream& err) {
+                 const std::string& onReceive, std::ostream& out, std::ostream& err) {
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
         return StoreUnavailable(err, setup.store());
@@ -190,58 +246,18 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
         hook.emplace(onReceive, err);
 
     const StopSignals stop;
+    transfer::StoreChanges changes(setup.store().VolumePath());
+    sms::SubmitCounters counters;
     transfer::WatchSettings settings;
     settings.stopDescriptor = stop.Descriptor();
+    settings.storeChanges = &changes;
+    settings.sendQueued = [&] { (void)SendAll(setup, counters, true, out, err); };
     setup.StartTrace();
-    const transfer::WatchResult result = transfer::WatchForMessages(
-        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
-        reports.Intake(), settings, hook ? &*hook : nullptr);
-    if (result == transfer::WatchResult::LinkLost)
-        err << kMessagePrefix << "the phone stopped answering; watch ended\n";
+    transfer::KeepWatching(setup.context(), *inbox,
+                           contacts::ContactNameLookupFor(directory.NameIndex()), reports.Intake(),
+                           settings, hook ? &*hook : nullptr);
     reports.TellProblems(err);
-    return result == transfer::WatchResult::Stopped ? ExitStatus::Success : ExitStatus::Failed;
-}
-
-ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
-    store::Store& store = setup.store();
-    store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
-    if (!outbox)
-        return StoreUnavailable(err, store);
-    store::FolderHandle sent = store.OpenFolder(store::kSentName, store::kSentByDate);
-    if (!sent)
-        return StoreUnavailable(err, store);
-
-    // The Outbox view's fill, then "Send All": every row selected.
-    platform::MemoryList list;
-    platform::MemoryText messageText;
-    platform::MemoryText counter;
-    ConsolePrompter prompter(out, err);
-    store::DiscardingComposeTarget compose;
-    const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
-    (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
-    list.SelectAll();
-    // The fill passes over records it cannot read; they cannot be sent, and
-    // a script must not take the run for one that sent everything.
-    store::PropArray props;
-    const std::size_t unreadable =
-        store::ScanRecords(*outbox, props, [](store::ObjectId, const store::PropArray&) {});
-    if (unreadable != 0) {
-        err << kMessagePrefix << unreadable
-            << " Outbox messages could not be read and will not be sent\n";
-    }
-    if (list.SelectedCount() == 0) {
-        setup.status().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
-                                  platform::StatusColour::Blue);
-        return unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
-    }
-
-    setup.StartTrace();
-    // ConcatRef starts at 0 with every run of the program.
-    sms::SubmitCounters counters;
-    const int sentCount = transfer::SendOutbox(list, setup.context(), *outbox, *sent, counters);
-    store.CloseFolder(sent);
-    store.CloseFolder(outbox);
-    return sentCount > 0 && unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
+    return ExitStatus::Success;
 }
 
 }  // namespace
@@ -266,7 +282,7 @@ ExitStatus RunWatch(const SessionArguments& session, const std::string& onReceiv
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
     TransferSetup setup(session, kWatchCommand, std::move(port), std::move(pin), out, err);
-    return Watch(setup, session, onReceive, err);
+    return Watch(setup, session, onReceive, out, err);
 }
 
 ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostream& err) {
