@@ -108,29 +108,40 @@ public:
             if (announced.report && reports_ == nullptr) {
                 continue;
             }
-            transfer::ReceiveAnnounced(context_, link, inbox_, announced, reports_, run);
+            // Named as it is written: the message is on disk, ready to
+            // show, after one write.
+            transfer::ReceiveAnnounced(context_, link, inbox_, announced, reports_, run, &lookup_);
             if (link.Lost()) {
                 break;
             }
         }
         if ((!run.complete || run.leftOnPhone) && !link.Lost()) {
             (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
+            Tidy(false);
+            return;
         }
-        Tidy(false);
+        // Nothing to join and no one to name when every message read was
+        // whole and written named; skipping both saves two passes over a
+        // large Inbox for every message that comes.
+        Tidy(false, run.received == run.whole ? Arrivals::WholeAndNamed : Arrivals::Any);
     }
 
     void Refresh() { news_.Acknowledge(); }
 
 private:
-    void Tidy(bool joinGaps) {
+    enum class Arrivals { Any, WholeAndNamed };
+
+    void Tidy(bool joinGaps, Arrivals arrivals = Arrivals::Any) {
         if (joinGaps) {
             (void)store::JoinParts(inbox_);
             incompleteLeft_ = false;
-        } else {
+        } else if (arrivals == Arrivals::Any) {
             (void)store::JoinCompleteParts(inbox_, incompleteLeft_);
         }
         (void)store::RemoveDuplicates(inbox_);
-        store::FillSenderNames(inbox_, lookup_);
+        if (arrivals == Arrivals::Any) {
+            store::FillSenderNames(inbox_, lookup_);
+        }
         news_.Tell();
         ShowProgress(context_.status, kWatchingText);
     }
