@@ -45,8 +45,10 @@ protected:
         SetOption("UsePhoneServiceCentre", "1");
     }
 
-    void StartWatch(const Arguments& extra = {}) {
+    // `before` goes before the command, `extra` after it.
+    void StartWatch(const Arguments& extra = {}, const Arguments& before = {}) {
         Arguments line = CliArguments({"watch"});
+        line.insert(line.end() - 1, before.begin(), before.end());
         line.insert(line.end(), extra.begin(), extra.end());
         line.insert(line.begin(), MIVEX_CLI_PATH);
         std::vector<char*> argv;
@@ -186,12 +188,13 @@ TEST_F(CliWatch, OneProcessHoldsThePhone) {
 }
 
 // Queued by another process before the watch starts or while it watches,
-// a message goes out within seconds without a poll of the phone.
+// a message goes out within seconds without a poll of the phone. The trace
+// keeps the whole watch, sends and all.
 TEST_F(CliWatch, SendsWhatOthersQueue) {
     ASSERT_NO_FATAL_FAILURE(
         StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
     ASSERT_EQ(Run({"queue", "--to", "+447700900555", "before"}).exitStatus, 0);
-    StartWatch();
+    StartWatch({}, {"--trace"});
     ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 1; })) << Slurp(errors_);
     ASSERT_TRUE(WaitFor([&] { return Watching(); }));
     ASSERT_EQ(Run({"queue", "--to", "+447700900555", "while"}).exitStatus, 0);
@@ -200,6 +203,9 @@ TEST_F(CliWatch, SendsWhatOthersQueue) {
     EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
     EXPECT_TRUE(Listed("outbox").empty());
     EXPECT_EQ(Listed("sent").size(), 2u);
+    const std::string trace = Slurp(data / "MXdebug.txt");
+    EXPECT_TRUE(Contains(trace, "AT+CNMI=")) << trace;
+    EXPECT_NE(trace.find("AT+CMGS="), trace.rfind("AT+CMGS=")) << trace;  // both sends
 }
 
 // The phone unplugged: the watch says so and carries on; what arrived and

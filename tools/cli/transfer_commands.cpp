@@ -67,9 +67,10 @@ public:
     transfer::TransferContext& context() { return context_; }
 
     // Trace mode, when asked for, from here to the end of the run. A trace
-    // file that cannot be created does not stop the transfer.
+    // file that cannot be created does not stop the transfer. Once only: an
+    // open link writes to the trace it started with (a watch's sends).
     void StartTrace() {
-        if (!session_.trace)
+        if (!session_.trace || trace_)
             return;
         trace_.emplace(clock_, session_.dataDirectory);
         if (!trace_->TraceWrite(phone::TraceKind::Open)) {
