@@ -206,7 +206,8 @@ int FolderView::RunTransfer(const std::function<int(transfer::TransferContext&)>
     phone::LinkContext link{context_.Clock(),          context_.SerialOpener(), context_.Sounds(),
                             trace ? &*trace : nullptr, &context_.Pins(),        &context_.Modems()};
     CrossThreadStatus status(*strip_, *strip_);
-    transfer::TransferContext transferContext{link, context_.Options(), status};
+    transfer::TransferContext transferContext{
+        link, context_.Options(), status, {context_.DataDirectory(), "the Mivex window", false}};
     TransferRunner runner(Window());
     const int result = runner.Run([&] { return run(transferContext); });
     if (trace)

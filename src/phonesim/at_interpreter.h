@@ -93,6 +93,11 @@ public:
     [[nodiscard]] bool ReportsPending() const { return reports_.Pending(); }
 
     [[nodiscard]] const PhoneStores& Stores() const { return stores_; }
+
+    // The cable was pulled: a command or PDU half typed is dropped and the
+    // line's settings go back to what ATZ gives; the stores, the SIM's state
+    // and the reports the network still owes stay, as the phone stays on.
+    void Unplug();
     // True once a cut fault has fired: everything fed afterwards is dropped.
     [[nodiscard]] bool LineCut() const { return lineCut_; }
 

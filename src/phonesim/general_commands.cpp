@@ -112,6 +112,17 @@ Interpreter::Reply Interpreter::Reset(const AtCommand& command) {
     return {};
 }
 
+void Interpreter::Unplug() {
+    modes_ = Modes{};
+    line_.clear();
+    lineOverflowed_ = false;
+    pduRequest_.reset();
+    pduHex_.clear();
+    pduOverflowed_ = false;
+    pendingRequest_.reset();
+    afterAnswer_.clear();
+}
+
 Interpreter::Reply Interpreter::Information(const AtCommand& command) {
     if (!BasicValue(command, 9)) {
         return {{}, Result::Error()};

@@ -21,9 +21,20 @@ namespace {
 constexpr std::size_t kMaxPending = 1 << 20;
 constexpr std::size_t kReadChunk = 4096;
 constexpr auto kWakeMargin = std::chrono::microseconds(1);
+// What the plug pipe carries.
+constexpr char kUnplugByte = 'u';
+constexpr char kReplugByte = 'r';
 // How often reports the network has still to send are looked at; they are
 // due at whole milliseconds of a clock the runner cannot wait on directly.
 constexpr auto kReportCheck = std::chrono::milliseconds(50);
+
+std::optional<std::array<int, 2>> MakePipe() {
+    std::array<int, 2> ends{-1, -1};
+    if (pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+        return std::nullopt;
+    }
+    return ends;
+}
 
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -56,15 +67,18 @@ PtyRunner::PtyRunner(PseudoTerminal terminal, Interpreter interpreter, int baudR
       inputPacer_(baudRate),
       observer_(observer),
       devicePath_(terminal_.SlavePath()) {
-    std::array<int, 2> ends{-1, -1};
-    if (pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) == 0) {
-        stopRead_ = ends[0];
-        stopWrite_ = ends[1];
+    if (const auto ends = MakePipe()) {
+        stopRead_ = (*ends)[0];
+        stopWrite_ = (*ends)[1];
+    }
+    if (const auto ends = MakePipe()) {
+        plugRead_ = (*ends)[0];
+        plugWrite_ = (*ends)[1];
     }
 }
 
 PtyRunner::~PtyRunner() {
-    for (const int descriptor : {stopRead_, stopWrite_}) {
+    for (const int descriptor : {stopRead_, stopWrite_, plugRead_, plugWrite_}) {
         if (descriptor >= 0) {
             close(descriptor);
         }
@@ -75,6 +89,49 @@ void PtyRunner::RequestStop() const {
     const char wake = 1;
     // A full pipe already holds a request; nothing else can go wrong worth reporting.
     [[maybe_unused]] const ssize_t ignored = write(stopWrite_, &wake, 1);
+}
+
+void PtyRunner::RequestUnplug() const {
+    [[maybe_unused]] const ssize_t ignored = write(plugWrite_, &kUnplugByte, 1);
+}
+
+void PtyRunner::RequestReplug() const {
+    [[maybe_unused]] const ssize_t ignored = write(plugWrite_, &kReplugByte, 1);
+}
+
+void PtyRunner::Unplug() {
+    terminal_.Close();
+    interpreter_.Unplug();
+    // What was on the line goes with it.
+    incoming_.clear();
+    pending_.clear();
+    held_.clear();
+    writtenTotal_ = queuedTotal_;
+    cutAt_.reset();
+}
+
+bool PtyRunner::TakePlugRequests(std::string& error) {
+    std::array<char, 64> requests{};
+    const ssize_t count = read(plugRead_, requests.data(), requests.size());
+    for (ssize_t i = 0; i < count; ++i) {
+        const char request = requests[static_cast<std::size_t>(i)];
+        if (request == kUnplugByte && Plugged()) {
+            Unplug();
+            if (onPlugChange_) {
+                onPlugChange_({});
+            }
+        } else if (request == kReplugByte && !Plugged()) {
+            std::optional<PseudoTerminal> terminal = PseudoTerminal::Open(error);
+            if (!terminal) {
+                return false;
+            }
+            terminal_ = std::move(*terminal);
+            if (onPlugChange_) {
+                onPlugChange_(terminal_.SlavePath());
+            }
+        }
+    }
+    return true;
 }
 
 RunnerStats PtyRunner::Stats() const {
@@ -130,7 +187,8 @@ void PtyRunner::DeliverArrived(LinePacer::Clock::time_point now) {
 }
 
 void PtyRunner::QueueOutput(const InterpreterOutput& output, LinePacer::Clock::time_point now) {
-    if (!output.bytes.empty()) {
+    // Unplugged, announcements go nowhere; the messages stay in the stores.
+    if (!output.bytes.empty() && Plugged()) {
         if (output.cutAt && !cutAt_) {
             cutAt_ = queuedTotal_ + *output.cutAt;
         }
@@ -213,7 +271,7 @@ bool PtyRunner::WritePending(LinePacer::Clock::time_point now, std::string& erro
 }
 
 RunResult PtyRunner::Run() {
-    if (stopRead_ < 0) {
+    if (stopRead_ < 0 || plugRead_ < 0) {
         return {StopReason::Failed, "no stop pipe"};
     }
     std::string error;
@@ -227,11 +285,13 @@ RunResult PtyRunner::Run() {
         const bool mayWrite = !pending_.empty() && pacer_.WaitBeforeBatch(now, pending_.size()) ==
                                                        LinePacer::Clock::duration::zero();
         const bool mayRead = pending_.size() < kMaxPending && incoming_.size() < kMaxPending;
-        std::array<pollfd, 3> watched{{
+        // Unplugged, the master is -1, which poll() passes over.
+        std::array<pollfd, 4> watched{{
             {terminal_.Master(),
              static_cast<short>((mayRead ? POLLIN : 0) | (mayWrite ? POLLOUT : 0)), 0},
             {stopRead_, POLLIN, 0},
             {incomingLines_.Descriptor(), static_cast<short>(mayRead ? POLLIN : 0), 0},
+            {plugRead_, POLLIN, 0},
         }};
         std::optional<LinePacer::Clock::duration> wake = NextWake(now, mayWrite);
         if (interpreter_.ReportsPending()) {
@@ -258,7 +318,12 @@ RunResult PtyRunner::Run() {
             terminal_.Close();
             return {StopReason::Stopped, {}};
         }
-        const short events = watched[0].revents;
+        // A replug may have been given the number of the descriptor polled.
+        const bool plugChanged = (watched[3].revents & POLLIN) != 0;
+        if (plugChanged && !TakePlugRequests(error)) {
+            return {StopReason::Failed, error};
+        }
+        const short events = plugChanged ? 0 : watched[0].revents;
         if ((events & POLLIN) != 0 && !ReadClient(error)) {
             terminal_.Close();
             return {StopReason::Failed, error};

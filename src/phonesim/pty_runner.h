@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -67,6 +68,18 @@ public:
     // Safe from any thread and from a signal handler: it only writes to a pipe.
     void RequestStop() const;
 
+    // The cable pulled and put back, safe as RequestStop is. Unplugged, the
+    // pseudo-terminal is closed (a client sees its device vanish) while the
+    // phone goes on taking messages from the network; plugged back, it is on
+    // a fresh pseudo-terminal. Either way `onPlugChange` is told on the
+    // runner's thread, before any client can have the new device (to point
+    // a link at it): the new device, or empty when unplugged.
+    void RequestUnplug() const;
+    void RequestReplug() const;
+    void OnPlugChange(std::function<void(const std::string& device)> onPlugChange) {
+        onPlugChange_ = std::move(onPlugChange);
+    }
+
     [[nodiscard]] RunnerStats Stats() const;
 
 private:
@@ -88,6 +101,11 @@ private:
     // pseudo-terminal turning writable wakes the loop for it.
     [[nodiscard]] std::optional<LinePacer::Clock::duration> NextWake(
         LinePacer::Clock::time_point now, bool outputWatched) const;
+    // Carries out what the plug pipe asks. False with `error` set when no
+    // pseudo-terminal could be had for the replug.
+    [[nodiscard]] bool TakePlugRequests(std::string& error);
+    void Unplug();
+    [[nodiscard]] bool Plugged() const { return terminal_.Master() >= 0; }
 
     PseudoTerminal terminal_;
     Interpreter interpreter_;
@@ -98,6 +116,9 @@ private:
     std::string devicePath_;
     int stopRead_ = -1;
     int stopWrite_ = -1;
+    int plugRead_ = -1;
+    int plugWrite_ = -1;
+    std::function<void(const std::string&)> onPlugChange_;
 
     std::string incoming_;  // client bytes still on the line
     std::string pending_;   // answers not yet written

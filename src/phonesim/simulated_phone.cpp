@@ -1,6 +1,10 @@
 #include "phonesim/simulated_phone.h"
 
+#include <unistd.h>
+
 #include <utility>
+
+#include "phonesim/device_link.h"
 
 namespace mivex::phonesim {
 
@@ -65,11 +69,28 @@ bool SimulatedPhone::Start(std::string& error) {
         return false;
     }
     devicePath_ = terminal->SlavePath();
+    if (!setup_.deviceLink.empty()) {
+        if (!CreateDeviceLink(setup_.deviceLink, devicePath_, error)) {
+            return false;
+        }
+        devicePath_ = setup_.deviceLink;
+    }
     recorder_ = std::make_unique<Recorder>(setup_.stores, setup_.onAnswer);
     Interpreter interpreter(setup_.stores, setup_.settings, setup_.faults, setup_.clock);
     runner_ = std::make_unique<PtyRunner>(std::move(*terminal), std::move(interpreter),
                                           setup_.baudRate, recorder_.get());
     runner_->WatchIncoming(std::move(incoming));
+    runner_->OnPlugChange([link = setup_.deviceLink](const std::string& device) {
+        std::string ignored;
+        if (link.empty()) {
+            return;
+        }
+        if (device.empty()) {
+            unlink(link.c_str());
+        } else {
+            (void)CreateDeviceLink(link, device, ignored);
+        }
+    });
     thread_ = std::thread([this] {
         RunResult result = runner_->Run();
         const std::lock_guard lock(mutex_);
@@ -82,6 +103,21 @@ void SimulatedPhone::Stop() {
     if (runner_ && thread_.joinable()) {
         runner_->RequestStop();
         thread_.join();
+        if (!setup_.deviceLink.empty()) {
+            unlink(setup_.deviceLink.c_str());
+        }
+    }
+}
+
+void SimulatedPhone::Unplug() {
+    if (runner_) {
+        runner_->RequestUnplug();
+    }
+}
+
+void SimulatedPhone::Replug() {
+    if (runner_) {
+        runner_->RequestReplug();
     }
 }
 

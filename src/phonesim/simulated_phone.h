@@ -29,6 +29,9 @@ struct PhoneSetup {
     // byte of it goes out: a test can stop its client at an exact point, the
     // command carried out and its answer not yet seen.
     std::function<void(const InterpreterOutput&)> onAnswer;
+    // A symbolic link that names the device whatever pseudo-terminal it is
+    // on, so a client finds it again after a replug; empty: none.
+    std::string deviceLink;
 };
 
 class SimulatedPhone {
@@ -42,8 +45,16 @@ public:
     // `error` set, when no pseudo-terminal could be had or it already ran.
     [[nodiscard]] bool Start(std::string& error);
 
-    // The device a client opens, e.g. /dev/pts/7; empty before Start.
+    // The device a client opens, e.g. /dev/pts/7, or the device link when
+    // there is one; empty before Start.
     [[nodiscard]] const std::string& DevicePath() const { return devicePath_; }
+
+    // The cable pulled: the device (and its link) vanish while messages
+    // from the network are still taken in. Replug puts it back on a fresh
+    // pseudo-terminal the link points at. Both only ask; the phone's thread
+    // carries them out.
+    void Unplug();
+    void Replug();
 
     // Stops the thread and closes the device; harmless when not running.
     void Stop();

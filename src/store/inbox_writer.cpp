@@ -4,14 +4,16 @@
 
 namespace mivex::store {
 
-StoredDeliver StoreDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox) {
+StoredDeliver StoreDeliverPdu(std::span<const std::uint8_t> pdu, Folder& inbox,
+                              const ContactNameLookup* names) {
     const sms::DeliverDecodeResult decoded = sms::DecodeDeliver(pdu);
     if (!decoded.decoded())
         return {decoded.status};
-    return StoreDeliverMessage(decoded.message, inbox);
+    return StoreDeliverMessage(decoded.message, inbox, names);
 }
 
-StoredDeliver StoreDeliverMessage(const sms::DeliverMessage& message, Folder& inbox) {
+StoredDeliver StoreDeliverMessage(const sms::DeliverMessage& message, Folder& inbox,
+                                  const ContactNameLookup* names) {
     StoredDeliver result{sms::DecodeStatus::Decoded};
     InboxRecord record;
     record.SenderNumber = message.SenderNumber;
@@ -25,6 +27,13 @@ StoredDeliver StoreDeliverMessage(const sms::DeliverMessage& message, Folder& in
     record.Unread = 1;
     record.SenderName.clear();
     record.SortKey.clear();
+    if (names != nullptr && record.IsPart == 0) {
+        // The number stands in for a sender the contacts do not know.
+        const std::optional<std::u16string> name =
+            *names ? (*names)(record.SenderNumber) : std::nullopt;
+        record.SenderName = name && !name->empty() ? *name : record.SenderNumber;
+        record.SortKey = MakeSortKey(record.SenderName, record.TimeStamp);
+    }
 
     result.id = inbox.WriteRecord(0, ToProps(record));
     result.whole = result.id != 0 && record.IsPart == 0;

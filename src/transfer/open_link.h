@@ -12,7 +12,9 @@
 namespace mivex::transfer {
 
 // Opens the link the Port option names, telling the user each step. Null
-// when it could not be opened; the user has been told why. While a link is
+// when it could not be opened; the user has been told why. The phone's lock
+// in the data directory is held until the link is closed, and a phone
+// another process holds is refused, naming it (see phone_lock.h). While a link is
 // lent on this thread, the run gets that one instead, already open, and its
 // Close leaves it open for its owner.
 [[nodiscard]] std::unique_ptr<phone::MessageLink> OpenMessageLink(TransferContext& context);

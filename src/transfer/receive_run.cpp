@@ -13,14 +13,15 @@ namespace {
 
 // A PDU is decoded here; a message the link decoded itself is stored as it
 // came; a delivery report is not an Inbox message and stays on the phone.
-store::StoredDeliver StoreReceived(const phone::ReceivedMessage& received, store::Folder& inbox) {
+store::StoredDeliver StoreReceived(const phone::ReceivedMessage& received, store::Folder& inbox,
+                                   const store::ContactNameLookup* names) {
     if (received.deliver) {
-        return store::StoreDeliverMessage(*received.deliver, inbox);
+        return store::StoreDeliverMessage(*received.deliver, inbox, names);
     }
     if (received.report) {
         return {sms::DecodeStatus::NotDeliver};
     }
-    return store::StoreDeliverPdu(received.pdu, inbox);
+    return store::StoreDeliverPdu(received.pdu, inbox, names);
 }
 
 enum class SlotOutcome { Read, Empty, Lost };
@@ -29,7 +30,7 @@ enum class SlotOutcome { Read, Empty, Lost };
 // disk there, deletes it from the phone when asked.
 SlotOutcome ReceiveSlot(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
                         int index, bool deleteAfterReceive, ReportIntake* reports,
-                        ReceiveTally& run) {
+                        ReceiveTally& run, const store::ContactNameLookup* names = nullptr) {
     const phone::ReceivedMessage message = link.ReadMessage(index);
     if (link.Lost()) {
         run.complete = false;
@@ -41,7 +42,7 @@ SlotOutcome ReceiveSlot(TransferContext& context, phone::MessageLink& link, stor
     }
     ++run.received;
     ShowProgress(context.status, ReceivingText(run.received));
-    const store::StoredDeliver stored = StoreReceived(message, inbox);
+    const store::StoredDeliver stored = StoreReceived(message, inbox, names);
     if (stored.whole) {
         ++run.whole;
     }
@@ -154,15 +155,15 @@ ReceiveTally ReceiveOverLink(TransferContext& context, phone::MessageLink& link,
 
 void ReceiveAnnounced(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
                       const phone::Announcement& announced, ReportIntake* reports,
-                      ReceiveTally& run) {
+                      ReceiveTally& run, const store::ContactNameLookup* names) {
     std::int32_t deleteAfterReceive = 0;
     (void)context.options.ReadOption(options::Option::DeleteAfterReceive, deleteAfterReceive);
     if (!link.SelectStore(announced.store)) {
         run.complete = false;
         return;
     }
-    if (ReceiveSlot(context, link, inbox, announced.index, deleteAfterReceive != 0, reports, run) ==
-        SlotOutcome::Empty) {
+    if (ReceiveSlot(context, link, inbox, announced.index, deleteAfterReceive != 0, reports, run,
+                    names) == SlotOutcome::Empty) {
         // Announced but not there to read: something is out of order, and a
         // full receive finds what it was.
         run.complete = false;

@@ -71,10 +71,11 @@ using StopCheck = std::function<bool()>;
                                            store::Folder& inbox, ReportIntake* reports,
                                            const StopCheck& stop = {});
 
-// The same for the one slot an announcement names, added to `run`.
+// The same for the one slot an announcement names, added to `run`. With
+// `names`, a whole message is stored named (see StoreDeliverPdu).
 void ReceiveAnnounced(TransferContext& context, phone::MessageLink& link, store::Folder& inbox,
                       const phone::Announcement& announced, ReportIntake* reports,
-                      ReceiveTally& run);
+                      ReceiveTally& run, const store::ContactNameLookup* names = nullptr);
 
 // Joins long messages, drops repeated copies and names senders; the number
 // of new whole messages `run` brought.

@@ -28,6 +28,24 @@ std::vector<int> WakeDescriptors(const WatchSettings& settings) {
     return wake;
 }
 
+// While connected the store's changes wake the watch too; not in the pause,
+// where nothing is sent and a change left unread would wake it at once.
+std::vector<int> ConnectedWakeDescriptors(const WatchSettings& settings) {
+    std::vector<int> wake = WakeDescriptors(settings);
+    if (settings.sendQueued && settings.storeChanges != nullptr) {
+        wake.push_back(settings.storeChanges->Descriptor());
+    }
+    return wake;
+}
+
+void SendQueued(const WatchSettings& settings, phone::MessageLink& link) {
+    if (!settings.sendQueued || link.Lost()) {
+        return;
+    }
+    const LendLink lent(link);
+    settings.sendQueued();
+}
+
 // Keeps track of the Inbox's whole messages so that each new one is told
 // once, whichever step (read, join, drop of a copy) made it.
 class NewMessages {
@@ -90,29 +108,40 @@ public:
             if (announced.report && reports_ == nullptr) {
                 continue;
             }
-            transfer::ReceiveAnnounced(context_, link, inbox_, announced, reports_, run);
+            // Named as it is written: the message is on disk, ready to
+            // show, after one write.
+            transfer::ReceiveAnnounced(context_, link, inbox_, announced, reports_, run, &lookup_);
             if (link.Lost()) {
                 break;
             }
         }
         if ((!run.complete || run.leftOnPhone) && !link.Lost()) {
             (void)ReceiveOverLink(context_, link, inbox_, reports_, stop_);
+            Tidy(false);
+            return;
         }
-        Tidy(false);
+        // Nothing to join and no one to name when every message read was
+        // whole and written named; skipping both saves two passes over a
+        // large Inbox for every message that comes.
+        Tidy(false, run.received == run.whole ? Arrivals::WholeAndNamed : Arrivals::Any);
     }
 
     void Refresh() { news_.Acknowledge(); }
 
 private:
-    void Tidy(bool joinGaps) {
+    enum class Arrivals { Any, WholeAndNamed };
+
+    void Tidy(bool joinGaps, Arrivals arrivals = Arrivals::Any) {
         if (joinGaps) {
             (void)store::JoinParts(inbox_);
             incompleteLeft_ = false;
-        } else {
+        } else if (arrivals == Arrivals::Any) {
             (void)store::JoinCompleteParts(inbox_, incompleteLeft_);
         }
         (void)store::RemoveDuplicates(inbox_);
-        store::FillSenderNames(inbox_, lookup_);
+        if (arrivals == Arrivals::Any) {
+            store::FillSenderNames(inbox_, lookup_);
+        }
         news_.Tell();
         ShowProgress(context_.status, kWatchingText);
     }
@@ -142,10 +171,16 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
     // empty or a copy.
     (void)link->RequestAnnouncements();
     watch.FullReceive(*link, false);
+    // What was queued while the phone was away; changes seen so far are in it.
+    if (settings.storeChanges != nullptr) {
+        (void)settings.storeChanges->TakeChanges(std::chrono::milliseconds(0));
+    }
+    SendQueued(settings, *link);
+    watch.Refresh();
 
     platform::Clock& clock = context.link.clock;
     std::uint64_t nextFull = clock.NowMs() + settings.backstopMs;
-    const std::vector<int> wake = WakeDescriptors(settings);
+    const std::vector<int> wake = ConnectedWakeDescriptors(settings);
     WatchResult result = WatchResult::Stopped;
     while (!StopAsked(settings.stopDescriptor)) {
         if (link->Lost()) {
@@ -168,6 +203,10 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
         }
         if (!announced.empty()) {
             watch.ReceiveAnnounced(*link, announced);
+        }
+        if (settings.storeChanges != nullptr && settings.storeChanges->TakeChanges()) {
+            SendQueued(settings, *link);
+            watch.Refresh();
         }
         if (settings.jobs != nullptr) {
             settings.jobs->RunPending(link.get());

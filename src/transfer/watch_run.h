@@ -11,12 +11,14 @@
 // with its gaps marked, as a receive run would have joined it.
 
 #include <cstdint>
+#include <functional>
 
 #include "store/folder.h"
 #include "store/inbox_maintenance.h"
 #include "store/message_records.h"
 #include "transfer/link_jobs.h"
 #include "transfer/report_intake.h"
+#include "transfer/store_changes.h"
 #include "transfer/transfer_context.h"
 
 namespace mivex::transfer {
@@ -36,6 +38,13 @@ struct WatchSettings {
     // first to the last.
     std::uint32_t firstRetryMs = 2000;
     std::uint32_t lastRetryMs = 60 * 1000;
+    // Sends what waits in the Outbox, on the watch's thread with its link
+    // lent: once each connection's first receive is done, and again whenever
+    // `storeChanges` sees the store written while connected. Messages queued
+    // while the phone is away so go out once it is back. None: the watch
+    // does not send.
+    std::function<void()> sendQueued;
+    StoreChanges* storeChanges = nullptr;
 };
 
 // Told of every whole message that lands in the Inbox while watching,

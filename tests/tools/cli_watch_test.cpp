@@ -1,6 +1,7 @@
 // mivex-cli watch against a simulated phone that receives messages while it
 // runs: they are stored as announced, handed to --on-receive intact, and a
-// stop signal in the middle of a read loses none.
+// stop signal in the middle of a read loses none. It sends what others queue,
+// outlives an unplugged phone, and keeps every other run off the phone.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -35,14 +36,19 @@ protected:
     void StartWatchedPhone(phonesim::PhoneStores stores, int baudRate = 0) {
         ASSERT_EQ(mkfifo(fifo_.c_str(), 0600), 0);
         phonesim::PhoneSetup setup;
+        // Named by a link, so that a replugged phone is found again.
+        setup.deviceLink = (temp.path() / "phone").string();
         setup.stores = std::move(stores);
         setup.incomingFifo = fifo_;
         setup.baudRate = baudRate;
         StartPhone(std::move(setup));
+        SetOption("UsePhoneServiceCentre", "1");
     }
 
-    void StartWatch(const Arguments& extra = {}) {
+    // `before` goes before the command, `extra` after it.
+    void StartWatch(const Arguments& extra = {}, const Arguments& before = {}) {
         Arguments line = CliArguments({"watch"});
+        line.insert(line.end() - 1, before.begin(), before.end());
         line.insert(line.end(), extra.begin(), extra.end());
         line.insert(line.begin(), MIVEX_CLI_PATH);
         std::vector<char*> argv;
@@ -84,6 +90,8 @@ protected:
         }
         return true;
     }
+
+    [[nodiscard]] bool Watching() const { return Contains(Slurp(output_), "Waiting for new"); }
 
     [[nodiscard]] std::string Slurp(const fs::path& file) const {
         std::ifstream in(file);
@@ -151,6 +159,73 @@ TEST_F(CliWatch, StopInTheMiddleOfAReadLosesNothing) {
     const int onPhone = phone->Stores().phone.Used();
     EXPECT_EQ(static_cast<int>(stored) + onPhone, count) << stored << " + " << onPhone;
     EXPECT_GT(onPhone, 0);  // it did stop before the end
+}
+
+std::string InUseBy(pid_t watcher) {
+    return "The phone is in use by mivex-cli watch (process " + std::to_string(watcher) +
+           ") - it sends and receives for you.";
+}
+
+// While the watch holds the phone another run is refused, naming it, and
+// leaves the phone alone; queueing still works; once the watch ends the
+// phone is free again. A file left by a holder that died holds nothing.
+TEST_F(CliWatch, OneProcessHoldsThePhone) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    StartWatch();
+    ASSERT_TRUE(WaitFor([&] { return Watching(); })) << Slurp(errors_);
+    const std::size_t bytesBefore = phone->Stats().bytesRead;
+    const ToolRun refused = Run({"receive"});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_TRUE(Contains(refused.err, InUseBy(watcher_))) << refused.err;
+    EXPECT_EQ(phone->Stats().bytesRead, bytesBefore);
+    EXPECT_EQ(Run({"queue", "--to", "+447700900555", "held"}).exitStatus, 0);
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
+
+    std::ofstream(data / "phone.lock") << "999999\nmivex-cli watch\nkeeps\n";
+    const ToolRun free = Run({"receive"});
+    EXPECT_EQ(free.exitStatus, 0) << free.err;
+}
+
+// Queued by another process before the watch starts or while it watches,
+// a message goes out within seconds without a poll of the phone. The trace
+// keeps the whole watch, sends and all.
+TEST_F(CliWatch, SendsWhatOthersQueue) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "before"}).exitStatus, 0);
+    StartWatch({}, {"--trace"});
+    ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 1; })) << Slurp(errors_);
+    ASSERT_TRUE(WaitFor([&] { return Watching(); }));
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "while"}).exitStatus, 0);
+    ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 2; })) << Slurp(errors_);
+    EXPECT_EQ(Submitted(), (Arguments{"+447700900555 before", "+447700900555 while"}));
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
+    EXPECT_TRUE(Listed("outbox").empty());
+    EXPECT_EQ(Listed("sent").size(), 2u);
+    const std::string trace = Slurp(data / "MXdebug.txt");
+    EXPECT_TRUE(Contains(trace, "AT+CNMI=")) << trace;
+    EXPECT_NE(trace.find("AT+CMGS="), trace.rfind("AT+CMGS=")) << trace;  // both sends
+}
+
+// The phone unplugged: the watch says so and carries on; what arrived and
+// what was queued meanwhile is received and sent once it is back.
+TEST_F(CliWatch, ReconnectsWhenThePhoneIsBack) {
+    ASSERT_NO_FATAL_FAILURE(
+        StartWatchedPhone({phonesim::MessageStore(10), phonesim::MessageStore(10)}));
+    StartWatch();
+    ASSERT_TRUE(WaitFor([&] { return Watching(); })) << Slurp(errors_);
+    phone->Unplug();
+    ASSERT_TRUE(WaitFor([&] { return Contains(Slurp(errors_), "The phone went away"); }));
+    Arrive(u"while away");
+    ASSERT_EQ(Run({"queue", "--to", "+447700900555", "queued away"}).exitStatus, 0);
+    phone->Replug();
+    ASSERT_TRUE(WaitFor([&] { return Listed("inbox") == Arguments{"while away"}; }))
+        << Slurp(errors_);
+    ASSERT_TRUE(WaitFor([&] { return Submitted().size() == 1; })) << Slurp(errors_);
+    Arrive(u"after");
+    EXPECT_TRUE(WaitFor([&] { return Listed("inbox").size() == 2; })) << Slurp(errors_);
+    EXPECT_EQ(StopWatch(), 0) << Slurp(errors_);
 }
 
 }  // namespace

@@ -27,16 +27,16 @@ void DefineTransfers(CLI::App& app, CliArguments& arguments) {
     CLI::App* watch = app.add_subcommand(
         "watch",
         "Keep the phone's port open: receive everything, then store each new message as the "
-        "phone announces it, with a full receive every 10 minutes. Runs until SIGTERM or "
-        "Ctrl-C, which end it after the step under way.");
+        "phone announces it, with a full receive every 10 minutes, and send what is queued in "
+        "the Outbox as it is queued. A phone that goes away is tried again after a pause "
+        "growing to a minute. Runs until SIGTERM or Ctrl-C, which end it after the step under "
+        "way.");
     watch
         ->add_option("--on-receive", arguments.onReceive,
                      "Run PROGRAM (no shell) for each new message, with MIVEX_SENDER, MIVEX_NAME, "
                      "MIVEX_TIME and MIVEX_TEXT in its environment.")
         ->type_name("PROGRAM");
-    watch->footer(
-        "Exit status: 0 stopped when asked; 1 no connection, the phone went away or "
-        "no store.");
+    watch->footer("Exit status: 0 stopped when asked; 1 no store.");
     Choose(watch, arguments, Command::Watch);
 }
 

@@ -31,6 +31,7 @@ namespace mivex::tools {
 
 namespace {
 
+constexpr std::string_view kWatchCommand = "watch";
 constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
 
 // Everything one transfer is handed, for one run of the program. Trace mode
@@ -38,15 +39,20 @@ constexpr std::u16string_view kNothingToSendText = u"No messages to send...  ";
 // trace file goes into.
 class TransferSetup {
 public:
-    TransferSetup(const SessionArguments& session, std::optional<std::u16string> port,
-                  std::optional<std::string> pin, std::ostream& out, std::ostream& err)
+    TransferSetup(const SessionArguments& session, std::string_view command,
+                  std::optional<std::u16string> port, std::optional<std::string> pin,
+                  std::ostream& out, std::ostream& err)
         : session_(session),
           err_(err),
           pins_(std::move(pin), err),
           store_(session.dataDirectory, sounds_),
           storedOptions_(store_),
           options_(storedOptions_, std::move(port)),
-          status_(out, err) {}
+          status_(out, err) {
+        // Others told that the phone is in use learn which command holds it.
+        context_.owner = {session.dataDirectory, "mivex-cli " + std::string(command),
+                          command == kWatchCommand};
+    }
 
     ~TransferSetup() {
         if (trace_)
@@ -61,9 +67,10 @@ public:
     transfer::TransferContext& context() { return context_; }
 
     // Trace mode, when asked for, from here to the end of the run. A trace
-    // file that cannot be created does not stop the transfer.
+    // file that cannot be created does not stop the transfer. Once only: an
+    // open link writes to the trace it started with (a watch's sends).
     void StartTrace() {
-        if (!session_.trace)
+        if (!session_.trace || trace_)
             return;
         trace_.emplace(clock_, session_.dataDirectory);
         if (!trace_->TraceWrite(phone::TraceKind::Open)) {
@@ -171,8 +178,64 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
     return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }
 
+// Runs "Send All" on the Outbox as the window's Outbox view would: every
+// row selected. `counters` are the program's, so ConcatRef moves on from one
+// run to the next. Nothing is said or done when the Outbox is empty and
+// `quietWhenEmpty`.
+ExitStatus SendAll(TransferSetup& setup, sms::SubmitCounters& counters, bool quietWhenEmpty,
+                   std::ostream& out, std::ostream& err) {
+    store::Store& store = setup.store();
+    store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
+    if (!outbox)
+        return StoreUnavailable(err, store);
+    store::PropArray props;
+    if (quietWhenEmpty && outbox->SeekBeginning() == 0)
+        return ExitStatus::Success;
+    store::FolderHandle sent = store.OpenFolder(store::kSentName, store::kSentByDate);
+    if (!sent)
+        return StoreUnavailable(err, store);
+
+    platform::MemoryList list;
+    platform::MemoryText messageText;
+    platform::MemoryText counter;
+    ConsolePrompter prompter(out, err);
+    store::DiscardingComposeTarget compose;
+    const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
+    (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
+    list.SelectAll();
+    // The fill passes over records it cannot read; they cannot be sent, and
+    // a script must not take the run for one that sent everything.
+    const std::size_t unreadable =
+        store::ScanRecords(*outbox, props, [](store::ObjectId, const store::PropArray&) {});
+    if (unreadable != 0) {
+        err << kMessagePrefix << unreadable
+            << " Outbox messages could not be read and will not be sent\n";
+    }
+    if (list.SelectedCount() == 0) {
+        if (!quietWhenEmpty) {
+            setup.status().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
+                                      platform::StatusColour::Blue);
+        }
+        return unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
+    }
+
+    setup.StartTrace();
+    const int sentCount = transfer::SendOutbox(list, setup.context(), *outbox, *sent, counters);
+    store.CloseFolder(sent);
+    store.CloseFolder(outbox);
+    return sentCount > 0 && unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
+    // ConcatRef starts at 0 with every run of the program.
+    sms::SubmitCounters counters;
+    return SendAll(setup, counters, false, out, err);
+}
+
+// Until a stop signal: receives as the phone announces, sends what is queued
+// in the Outbox as it is queued, and connects again when the phone comes back.
 ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
-                 const std::string& onReceive, std::ostream& err) {
+                 const std::string& onReceive, std::ostream& out, std::ostream& err) {
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
         return StoreUnavailable(err, setup.store());
@@ -184,58 +247,18 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
         hook.emplace(onReceive, err);
 
     const StopSignals stop;
+    transfer::StoreChanges changes(setup.store().VolumePath());
+    sms::SubmitCounters counters;
     transfer::WatchSettings settings;
     settings.stopDescriptor = stop.Descriptor();
+    settings.storeChanges = &changes;
+    settings.sendQueued = [&] { (void)SendAll(setup, counters, true, out, err); };
     setup.StartTrace();
-    const transfer::WatchResult result = transfer::WatchForMessages(
-        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
-        reports.Intake(), settings, hook ? &*hook : nullptr);
-    if (result == transfer::WatchResult::LinkLost)
-        err << kMessagePrefix << "the phone stopped answering; watch ended\n";
+    transfer::KeepWatching(setup.context(), *inbox,
+                           contacts::ContactNameLookupFor(directory.NameIndex()), reports.Intake(),
+                           settings, hook ? &*hook : nullptr);
     reports.TellProblems(err);
-    return result == transfer::WatchResult::Stopped ? ExitStatus::Success : ExitStatus::Failed;
-}
-
-ExitStatus Send(TransferSetup& setup, std::ostream& out, std::ostream& err) {
-    store::Store& store = setup.store();
-    store::FolderHandle outbox = store.OpenFolder(store::kOutboxName, store::kOutboxByDate);
-    if (!outbox)
-        return StoreUnavailable(err, store);
-    store::FolderHandle sent = store.OpenFolder(store::kSentName, store::kSentByDate);
-    if (!sent)
-        return StoreUnavailable(err, store);
-
-    // The Outbox view's fill, then "Send All": every row selected.
-    platform::MemoryList list;
-    platform::MemoryText messageText;
-    platform::MemoryText counter;
-    ConsolePrompter prompter(out, err);
-    store::DiscardingComposeTarget compose;
-    const store::FolderViewControls view{list, messageText, counter, setup.status(), prompter};
-    (void)store::OutboxListOp(view, compose, store::ListOperation::Fill, *outbox);
-    list.SelectAll();
-    // The fill passes over records it cannot read; they cannot be sent, and
-    // a script must not take the run for one that sent everything.
-    store::PropArray props;
-    const std::size_t unreadable =
-        store::ScanRecords(*outbox, props, [](store::ObjectId, const store::PropArray&) {});
-    if (unreadable != 0) {
-        err << kMessagePrefix << unreadable
-            << " Outbox messages could not be read and will not be sent\n";
-    }
-    if (list.SelectedCount() == 0) {
-        setup.status().ShowStatus(kNothingToSendText, platform::StatusBeep::Asterisk,
-                                  platform::StatusColour::Blue);
-        return unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
-    }
-
-    setup.StartTrace();
-    // ConcatRef starts at 0 with every run of the program.
-    sms::SubmitCounters counters;
-    const int sentCount = transfer::SendOutbox(list, setup.context(), *outbox, *sent, counters);
-    store.CloseFolder(sent);
-    store.CloseFolder(outbox);
-    return sentCount > 0 && unreadable == 0 ? ExitStatus::Success : ExitStatus::Failed;
+    return ExitStatus::Success;
 }
 
 }  // namespace
@@ -247,7 +270,7 @@ ExitStatus RunReceive(const SessionArguments& session, std::ostream& out, std::o
     std::optional<std::string> pin;
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
-    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
+    TransferSetup setup(session, "receive", std::move(port), std::move(pin), out, err);
     return Receive(setup, session, err);
 }
 
@@ -259,8 +282,8 @@ ExitStatus RunWatch(const SessionArguments& session, const std::string& onReceiv
     std::optional<std::string> pin;
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
-    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
-    return Watch(setup, session, onReceive, err);
+    TransferSetup setup(session, kWatchCommand, std::move(port), std::move(pin), out, err);
+    return Watch(setup, session, onReceive, out, err);
 }
 
 ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostream& err) {
@@ -270,7 +293,7 @@ ExitStatus RunSend(const SessionArguments& session, std::ostream& out, std::ostr
     std::optional<std::string> pin;
     if (!PinArgument(session, pin, err))
         return ExitStatus::Failed;
-    TransferSetup setup(session, std::move(port), std::move(pin), out, err);
+    TransferSetup setup(session, "send", std::move(port), std::move(pin), out, err);
     return Send(setup, out, err);
 }
 

@@ -64,7 +64,9 @@ void DefineCommandLine(CLI::App& app, PhonesimArguments& arguments) {
     app.name("mivex-phonesim");
     app.description(
         "A GSM phone on a pseudo-terminal, answering AT commands in PDU mode. Prints the "
-        "device path on one line and runs until SIGTERM or SIGINT.");
+        "device path on one line and runs until SIGTERM or SIGINT. SIGUSR1 unplugs it (the "
+        "device vanishes, messages from the network are still taken in), SIGUSR2 plugs it "
+        "back on a new device, printed on a line of its own; --link follows it.");
     app.add_option("--link", arguments.link,
                    "Symbolic link to point at the device (removed on exit).")
         ->type_name("PATH");

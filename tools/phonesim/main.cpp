@@ -29,11 +29,27 @@ extern "C" void HandleStopSignal(int) {
     }
 }
 
-void InstallStopHandlers() {
+// The cable pulled and put back.
+extern "C" void HandlePlugSignal(int signal) {
+    if (g_runner == nullptr) {
+        return;
+    }
+    if (signal == SIGUSR1) {
+        g_runner->RequestUnplug();
+    } else {
+        g_runner->RequestReplug();
+    }
+}
+
+void InstallSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = HandleStopSignal;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+    action.sa_handler = HandlePlugSignal;
+    for (const int signal : {SIGUSR1, SIGUSR2}) {
         sigaction(signal, &action, nullptr);
     }
 }
@@ -75,14 +91,29 @@ int Run(const mivex::tools::PhonesimArguments& arguments) {
                      Interpreter(std::move(setup->stores), setup->settings, setup->faults),
                      setup->baudRate, &files);
     runner.WatchIncoming(std::move(incoming));
+    // The device the link names, kept up to date across unplugs.
+    std::string linked = device;
+    runner.OnPlugChange([&](const std::string& now) {
+        if (!arguments.link.empty()) {
+            RemoveDeviceLink(arguments.link, linked);
+            std::string linkError;
+            if (!now.empty() && !CreateDeviceLink(arguments.link, now, linkError)) {
+                std::cerr << kMessagePrefix << linkError << std::endl;
+            }
+        }
+        linked = now;
+        if (!now.empty()) {
+            std::cout << now << std::endl;
+        }
+    });
     g_runner = &runner;
-    InstallStopHandlers();
+    InstallSignalHandlers();
     std::cout << device << std::endl;
 
     const RunResult result = runner.Run();
     g_runner = nullptr;
     if (!arguments.link.empty()) {
-        RemoveDeviceLink(arguments.link, device);
+        RemoveDeviceLink(arguments.link, linked);
     }
     switch (result.reason) {
         case StopReason::Stopped:

@@ -1,15 +1,19 @@
 #pragma once
 
-// A link another owner keeps open, handed to a run: everything goes through
-// to it except Close, which leaves it open for its owner.
+// Links that stand in front of another one, passing everything through to
+// it but Close: a link another owner keeps open, handed to a run, and a link
+// opened with the phone's lock, which lets the lock go once it is closed.
+
+#include <memory>
 
 #include "phone/message_link.h"
+#include "transfer/phone_lock.h"
 
 namespace mivex::transfer {
 
-class LentLink final : public phone::MessageLink {
+class ForwardingLink : public phone::MessageLink {
 public:
-    explicit LentLink(phone::MessageLink& owned) : owned_(owned) {}
+    explicit ForwardingLink(phone::MessageLink& owned) : owned_(owned) {}
 
     std::span<const std::string_view> ReceiveStores() const override {
         return owned_.ReceiveStores();
@@ -39,10 +43,38 @@ public:
                                            std::vector<phone::Announcement>& announced) override {
         return owned_.WaitForAnnouncements(timeoutMs, wake, announced);
     }
+
+protected:
+    phone::MessageLink& owned_;
+};
+
+// Its Close leaves the link open for its owner.
+class LentLink final : public ForwardingLink {
+public:
+    using ForwardingLink::ForwardingLink;
     void Close() override {}
+};
+
+// Holds the phone's lock for as long as the link it owns is open.
+class LockedLink final : public ForwardingLink {
+public:
+    LockedLink(std::unique_ptr<phone::MessageLink> link, PhoneLock lock)
+        : ForwardingLink(*link), link_(std::move(link)), lock_(std::move(lock)) {}
+    ~LockedLink() override { LockedLink::Close(); }
+
+    void Close() override {
+        if (closed_) {
+            return;
+        }
+        closed_ = true;
+        link_->Close();
+        lock_.Release();
+    }
 
 private:
-    phone::MessageLink& owned_;
+    std::unique_ptr<phone::MessageLink> link_;
+    PhoneLock lock_;
+    bool closed_ = false;
 };
 
 }  // namespace mivex::transfer
