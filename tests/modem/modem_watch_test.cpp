@@ -33,7 +33,10 @@ protected:
     void StartWatch(bool keepWatching) {
         heard_.clear();  // the last watch has ended: nothing else touches it
         ASSERT_EQ(pipe(stop_), 0);
-        settings_ = {.stopDescriptor = stop_[0], .firstRetryMs = 100, .lastRetryMs = 400};
+        settings_ = {};
+        settings_.stopDescriptor = stop_[0];
+        settings_.firstRetryMs = 100;
+        settings_.lastRetryMs = 400;
         inbox_ = Open(store::kInboxName);
         sent_ = Open(store::kSentName);
         reports_ = std::make_unique<transfer::ReportIntake>(*sent_);
