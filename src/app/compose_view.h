@@ -90,6 +90,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildControls();
@@ -98,6 +99,11 @@ private:
     // meanwhile: after the first paint, or when an action needs them.
     void LateContactsUpdate();
     void UpdateCounter();
+    void ShowCount(const QString& count);
+    void FitCounter(qsizetype chars);
+    // Reads the alphabet setting again if the store changed since, and
+    // recounts when it did.
+    void RecheckAlphabet();
     void ShowRecipientCount();
     void ContactsUpdate();
     void Queue(int command);
@@ -125,8 +131,13 @@ private:
     QtListControl recipientList_;
     QtComboControl categoryControl_;
     QtComboControl recipientControl_;
-    // Read at every keystroke; kept here, not read from the store each time.
-    options::RememberedOption gsmOnly_{options::Option::GsmAlphabetOnly};
+    // The counter needs the setting at every keystroke. It is looked up in
+    // the store only when the user may have changed it elsewhere: when the
+    // window or the message edit gets the focus back, or the options
+    // dialog saved; a keystroke then costs no file system call.
+    options::RememberedOption gsmOption_{options::Option::GsmAlphabetOnly};
+    bool gsmOnly_ = false;
+    qsizetype counterChars_ = 0;
 };
 
 }  // namespace mivex::app

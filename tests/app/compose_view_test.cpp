@@ -57,14 +57,16 @@ TEST_F(ComposeViewTest, CounterShowsWhatIsLeftOfTheLastSms) {
     };
     // clang-format on
     // The setting as another program (mivex-cli) writes it: the view keeps
-    // it in memory and must notice.
+    // it in memory and must notice once the user is back at the message.
     store::Store elsewhere(context.DataDirectory(), sounds);
     options::StoreOptions otherOptions(elsewhere);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.counter);
+        View().MessageEdit().setPlainText(row.text);
         ASSERT_TRUE(
             otherOptions.WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
-        View().MessageEdit().setPlainText(row.text);
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(&View().MessageEdit(), &back);
         EXPECT_EQ(View().Counter().text(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().accessibleName(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().toolTip().contains(QStringLiteral("Unicode")), row.unicode);
