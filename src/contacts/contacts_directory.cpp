@@ -253,11 +253,12 @@ void ContactsDirectory::State::TakeBackReleasedCards() {
             }
         }
     }
-    for (const fs::path& path : released) {
+    // Visit forgets what it reads from the released set.
+    const std::set<fs::path> lost = std::exchange(released, {});
+    for (const fs::path& path : lost) {
         files.erase(path);
         (void)Visit(path);
     }
-    released.clear();
 }
 
 ContactsDirectory::ContactsDirectory(fs::path folder, fs::path cacheFile, VCardLoader& loader)
