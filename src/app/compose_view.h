@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "app/qt_controls.h"
+#include "app/text_list_combo.h"
 #include "app/view_chrome.h"
 #include "app/view_page.h"
 #include "options/options_record.h"
@@ -130,7 +131,7 @@ private:
     QtTextControl messageText_;
     QtListControl recipientList_;
     QtComboControl categoryControl_;
-    QtComboControl recipientControl_;
+    TextListCombo recipientControl_;
     // The counter needs the setting at every keystroke. It is looked up in
     // the store only when the user may have changed it elsewhere: when the
     // window or the message edit gets the focus back, or the options

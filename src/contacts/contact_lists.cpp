@@ -155,8 +155,12 @@ bool FillContactCombo(platform::ComboControl& contactList, platform::ComboContro
             continue;
         AppendEntries(contact, entryOptions, entries);
     }
-    for (std::size_t index : CollatedOrder(entries))
+    // Each entry goes once the list has its copy, so that a big address book
+    // is not held twice at the end of the fill.
+    for (std::size_t index : CollatedOrder(entries)) {
         contactList.AddItem(entries[index]);
+        std::u16string().swap(entries[index]);
+    }
 
     contactList.SetRedraw(true);
     if (contactList.Count() > 0)
