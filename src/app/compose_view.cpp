@@ -221,7 +221,6 @@ void ComposeView::BuildControls() {
 
 void ComposeView::Open(ContactsFill fill) {
     context_.Shell().composeWindow = this;
-    gsmOnly_ = gsmOption_.Value(context_.Options()) != 0;
     UpdateCounter();
     InputPanelDown();
     if (std::u16string category; context_.Options().ReadOption(Option::Category, category)) {
@@ -339,8 +338,11 @@ void ComposeView::changeEvent(QEvent* event) {
 }
 
 void ComposeView::RecheckAlphabet() {
+    // Not looked up yet: the first text to count reads it anyway.
+    if (!gsmOnly_)
+        return;
     const bool gsmOnly = gsmOption_.Value(context_.Options()) != 0;
-    if (gsmOnly == gsmOnly_)
+    if (gsmOnly == *gsmOnly_)
         return;
     gsmOnly_ = gsmOnly;
     UpdateCounter();
@@ -349,9 +351,14 @@ void ComposeView::RecheckAlphabet() {
 void ComposeView::UpdateCounter() {
     // The counter counts what the message will be sent as: septets left in
     // the GSM alphabet, or UTF-16 units left in UCS2, and the SMS it takes.
+    // An empty message counts the same in either alphabet, so the setting
+    // is first read when there is text, not before the window shows.
+    const std::u16string text = messageText_.Text();
+    if (!gsmOnly_ && !text.empty())
+        gsmOnly_ = gsmOption_.Value(context_.Options()) != 0;
     const sms::TextMeasure measure =
-        sms::MeasureText(messageText_.Text(),
-                         gsmOnly_ ? sms::AlphabetChoice::GsmOnly : sms::AlphabetChoice::Automatic);
+        sms::MeasureText(text, gsmOnly_.value_or(false) ? sms::AlphabetChoice::GsmOnly
+                                                        : sms::AlphabetChoice::Automatic);
     // Runs at every keystroke: only what changed is set, as each setting
     // tells the accessibility tools.
     const QString count = QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments);
@@ -391,7 +398,7 @@ void ComposeView::FitCounter(qsizetype chars) {
 
 void ComposeView::SmsOptionsSaved() {
     gsmOption_.Forget();
-    gsmOnly_ = gsmOption_.Value(context_.Options()) != 0;
+    gsmOnly_.reset();
     UpdateCounter();
 }
 

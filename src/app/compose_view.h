@@ -137,7 +137,7 @@ private:
     // window or the message edit gets the focus back, or the options
     // dialog saved; a keystroke then costs no file system call.
     options::RememberedOption gsmOption_{options::Option::GsmAlphabetOnly};
-    bool gsmOnly_ = false;
+    std::optional<bool> gsmOnly_;  // not looked up yet
     qsizetype counterChars_ = 0;
 };
 
