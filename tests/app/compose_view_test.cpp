@@ -247,12 +247,6 @@ TEST(TextListComboTest, KeepsTextsAndDataInOrderThroughHeldFillsAndInserts) {
              list.InsertItem(0, u"a");
              list.AddItem(u"c");
          }, {"a", "b", "c"}, {0, 7, 0}},
-        {"reset", [](TextListCombo& list) {
-             list.AddItem(u"b");
-             list.SetItemData(0, 7);
-             list.Reset();
-             list.AddItem(u"c");
-         }, {"c"}, {0}},
     };
     // clang-format on
     for (const auto& row : cases) {
