@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/app_context.h"
@@ -37,6 +38,10 @@ using platform::PromptIcon;
 // Text a recipient box, category box or recipient entry gives is cut here, as
 // the view's one working buffer for control texts always did.
 constexpr qsizetype kMaxControlTextChars = 259;
+
+// The counter's room, in characters: "152/150" is about as long as it gets
+// within the message's limits; a longer text widens it.
+constexpr qsizetype kCounterChars = 7;
 
 QString ControlText(const QString& text) {
     return text.left(kMaxControlTextChars);
@@ -115,6 +120,8 @@ void ComposeView::BuildControls() {
     message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     counter_->setAccessibleName(counter_->text());
+    counter_->setAutoFillBackground(true);
+    FitCounter(kCounterChars);
 
     category_->setEditable(true);
     category_->setInsertPolicy(QComboBox::NoInsert);
@@ -262,6 +269,7 @@ bool ComposeView::eventFilter(QObject* watched, QEvent* event) {
         recipients_->setCurrentRow(-1, QItemSelectionModel::Clear);
         InputPanelUp();
     } else if (watched == message_ && type == QEvent::FocusIn) {
+        RecheckAlphabet();
         InputPanelUp();
     } else if ((watched == message_ || watched == recipientBox_->lineEdit()) &&
                type == QEvent::FocusOut) {
@@ -320,20 +328,42 @@ bool ComposeView::OnCommand(int id) {
     }
 }
 
+void ComposeView::changeEvent(QEvent* event) {
+    // Back from another program, which may have changed the setting.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        RecheckAlphabet();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        FitCounter(counterChars_);
+    ViewPage::changeEvent(event);
+}
+
+void ComposeView::RecheckAlphabet() {
+    // Not looked up yet: the first text to count reads it anyway.
+    if (!gsmOnly_)
+        return;
+    const bool gsmOnly = gsmOption_.Value(context_.Options()) != 0;
+    if (gsmOnly == *gsmOnly_)
+        return;
+    gsmOnly_ = gsmOnly;
+    UpdateCounter();
+}
+
 void ComposeView::UpdateCounter() {
     // The counter counts what the message will be sent as: septets left in
     // the GSM alphabet, or UTF-16 units left in UCS2, and the SMS it takes.
-    const bool gsmOnly = gsmOnly_.Value(context_.Options()) != 0;
+    // An empty message counts the same in either alphabet, so the setting
+    // is first read when there is text, not before the window shows.
+    const std::u16string text = messageText_.Text();
+    if (!gsmOnly_ && !text.empty())
+        gsmOnly_ = gsmOption_.Value(context_.Options()) != 0;
     const sms::TextMeasure measure =
-        sms::MeasureText(messageText_.Text(),
-                         gsmOnly ? sms::AlphabetChoice::GsmOnly : sms::AlphabetChoice::Automatic);
+        sms::MeasureText(text, gsmOnly_.value_or(false) ? sms::AlphabetChoice::GsmOnly
+                                                        : sms::AlphabetChoice::Automatic);
     // Runs at every keystroke: only what changed is set, as each setting
     // tells the accessibility tools.
     const QString count = QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments);
-    if (counter_->text() != count) {
-        counter_->setText(count);
-        counter_->setAccessibleName(count);
-    }
+    if (counter_->text() != count)
+        ShowCount(count);
     const QString& tip = CounterToolTip(measure.encoding);
     if (counter_->toolTip() != tip) {
         counter_->setToolTip(tip);
@@ -341,8 +371,34 @@ void ComposeView::UpdateCounter() {
     }
 }
 
+void ComposeView::ShowCount(const QString& count) {
+    if (count.size() > counterChars_)
+        FitCounter(count.size());
+    counter_->setText(count);
+    counter_->setAccessibleName(count);
+}
+
+void ComposeView::FitCounter(qsizetype chars) {
+    // A label that may change size has the whole view laid out again, and
+    // one that lets the view show through has it painted again, at each
+    // keystroke. The counter has a fixed size, wide enough for `chars` of
+    // the widest digit, and paints its own background; its text is
+    // right-aligned after a stretch, so it stands where it would anyway.
+    const QFontMetrics metrics = counter_->fontMetrics();
+    int digit = 0;
+    for (char16_t unit = u'0'; unit <= u'9'; ++unit)
+        digit = std::max(digit, metrics.horizontalAdvance(QChar(unit)));
+    const QMargins margins = counter_->contentsMargins();
+    const int width = static_cast<int>(chars) * digit +
+                      metrics.horizontalAdvance(QLatin1Char('/')) + margins.left() +
+                      margins.right() + 2 * counter_->margin();
+    counter_->setFixedSize(width, counter_->sizeHint().height());
+    counterChars_ = chars;
+}
+
 void ComposeView::SmsOptionsSaved() {
-    gsmOnly_.Forget();
+    gsmOption_.Forget();
+    gsmOnly_.reset();
     UpdateCounter();
 }
 

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "app/qt_controls.h"
+#include "app/text_list_combo.h"
 #include "app/view_chrome.h"
 #include "app/view_page.h"
 #include "options/options_record.h"
@@ -90,6 +91,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildControls();
@@ -98,6 +100,11 @@ private:
     // meanwhile: after the first paint, or when an action needs them.
     void LateContactsUpdate();
     void UpdateCounter();
+    void ShowCount(const QString& count);
+    void FitCounter(qsizetype chars);
+    // Reads the alphabet setting again if the store changed since, and
+    // recounts when it did.
+    void RecheckAlphabet();
     void ShowRecipientCount();
     void ContactsUpdate();
     void Queue(int command);
@@ -124,9 +131,14 @@ private:
     QtTextControl messageText_;
     QtListControl recipientList_;
     QtComboControl categoryControl_;
-    QtComboControl recipientControl_;
-    // Read at every keystroke; kept here, not read from the store each time.
-    options::RememberedOption gsmOnly_{options::Option::GsmAlphabetOnly};
+    TextListCombo recipientControl_;
+    // The counter needs the setting at every keystroke. It is looked up in
+    // the store only when the user may have changed it elsewhere: when the
+    // window or the message edit gets the focus back, or the options
+    // dialog saved; a keystroke then costs no file system call.
+    options::RememberedOption gsmOption_{options::Option::GsmAlphabetOnly};
+    std::optional<bool> gsmOnly_;  // not looked up yet
+    qsizetype counterChars_ = 0;
 };
 
 }  // namespace mivex::app

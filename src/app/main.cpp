@@ -66,24 +66,36 @@ struct CommandLine {
                        "contacts, in a data directory removed at the end.")};
 };
 
-// --help and --version print and end the program before anything needs a
-// display, so they work over SSH and in scripts like any other program's.
-bool AsksForHelpOrVersion(int argc, char** argv) {
+QStringList ArgumentList(int argc, char** argv) {
     QStringList arguments;
     for (int index = 0; index < argc; ++index)
         arguments << QString::fromLocal8Bit(argv[index]);
+    return arguments;
+}
+
+// --help and --version print and end the program before anything needs a
+// display, so they work over SSH and in scripts like any other program's.
+bool AsksForHelpOrVersion(const QStringList& arguments) {
     CommandLine commandLine;
     (void)commandLine.parser.parse(arguments);
     return commandLine.parser.isSet(QStringLiteral("help")) ||
            commandLine.parser.isSet(QStringLiteral("version"));
 }
 
-std::optional<Arguments> ParseArguments(QApplication& application, QString& error) {
+// Read before the application object too, so that a mistyped option is
+// told as such even where there is no display.
+std::optional<Arguments> ParseArguments(const QStringList& list, QString& error) {
     CommandLine commandLine;
     QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption& dataDir = commandLine.dataDir;
     const QCommandLineOption& demo = commandLine.demo;
-    parser.process(application);
+    if (!parser.parse(list)) {
+        error = parser.errorText();
+        if (error.endsWith(QLatin1Char('.')))
+            error.chop(1);
+        error += QStringLiteral("; see --help");
+        return std::nullopt;
+    }
 
     if (!parser.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected argument %1; see --help")
@@ -135,22 +147,22 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("mivex"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(app::kVersion));
-    if (AsksForHelpOrVersion(argc, argv)) {
+    const QStringList argumentList = ArgumentList(argc, argv);
+    if (AsksForHelpOrVersion(argumentList)) {
         QCoreApplication printer(argc, argv);
         CommandLine commandLine;
         commandLine.parser.process(printer);  // prints, and ends the program
         return kSuccess;
     }
+    QString error;
+    const std::optional<Arguments> arguments = ParseArguments(argumentList, error);
+    if (!arguments)
+        return Fail(kUsageError, error);
 
     QApplication application(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("org.mivex.Mivex"));
     // The program ends when the compose view ends, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    QString error;
-    const std::optional<Arguments> arguments = ParseArguments(application, error);
-    if (!arguments)
-        return Fail(kUsageError, error);
 
     std::optional<app::DemoPhone> demo;
     std::filesystem::path dataDirectory = arguments->dataDirectory;

@@ -60,12 +60,16 @@ PropArray CardHeader(const ContactCard& card, CategoryTable& categories) {
     PropArray record;
     AddText(record, kFirstName, card.firstName);
     AddText(record, kLastName, card.lastName);
-    AddText(record, kFormattedName, card.formattedName);
-    AddText(record, kCompany, card.company);
-    AddText(record, kNickname, card.nickname);
-    AddText(record, kEmail, card.email);
-    AddText(record, kDepartment, card.department);
-    AddText(record, kJobTitle, card.jobTitle);
+    // The other names stand in only for a contact without first and last
+    // name; a big address book would otherwise hold each name twice.
+    if (record.empty()) {
+        AddText(record, kFormattedName, card.formattedName);
+        AddText(record, kCompany, card.company);
+        AddText(record, kNickname, card.nickname);
+        AddText(record, kEmail, card.email);
+        AddText(record, kDepartment, card.department);
+        AddText(record, kJobTitle, card.jobTitle);
+    }
 
     std::vector<std::uint8_t> bitmap;
     for (const std::u16string& name : card.categories) {

@@ -97,6 +97,10 @@ struct ContactsDirectory::State {
     bool cacheLoaded = false;
     bool cacheStale = false;  // files were read, or went, since the cache was written
     std::map<fs::path, CachedFile> files;
+    // Files whose cards were let go once their records were built: the
+    // records are what the program reads, and the cards are in the cache
+    // file, where they are taken from again when a file changes.
+    std::set<fs::path> released;
     // Files that could not be parsed because the vCard reader is missing:
     // tried again at each Refresh and never written to the cache, so they
     // are read once the reader is back.
@@ -113,6 +117,7 @@ struct ContactsDirectory::State {
     void Rebuild(const std::vector<fs::path>& order);
     void LoadCache();
     void SaveCache();
+    void TakeBackReleasedCards();
 };
 
 // Adds the card files below `directory` to `found`, in name order; false
@@ -157,6 +162,7 @@ const CachedFile& ContactsDirectory::State::Visit(const fs::path& path) {
         return cached->second;
     }
 
+    released.erase(path);
     CachedFile parsed;
     parsed.path = path;
     std::string error;
@@ -212,12 +218,47 @@ void ContactsDirectory::State::Rebuild(const std::vector<fs::path>& order) {
     database = {};
     CategoryTable categories;
     for (const fs::path& path : order) {
-        for (const ContactCard& card : files.at(path).cards) {
-            for (store::PropArray& record : ContactRecordsFromCard(card, categories))
+        CachedFile& file = files.at(path);
+        for (const ContactCard& card : file.cards) {
+            for (store::PropArray& record : ContactRecordsFromCard(card, categories)) {
+                // Ten thousand contacts: the slack of a vector grown one
+                // number at a time would be megabytes.
+                record.shrink_to_fit();
                 database.contacts.push_back(std::move(record));
+            }
+        }
+        // A cached file's cards can be had again from the cache, so they
+        // are let go at once and their room serves the next file's records.
+        if (!cacheFile.empty() && !cacheStale && !unparsed.contains(path) && !file.cards.empty()) {
+            std::vector<ContactCard>().swap(file.cards);
+            released.insert(path);
         }
     }
+    database.contacts.shrink_to_fit();
     database.categories = categories.Records();
+}
+
+// The cards let go after the last build, from the cache, as the cache still
+// holds them; a file the cache cannot give back is read again.
+void ContactsDirectory::State::TakeBackReleasedCards() {
+    if (released.empty())
+        return;
+    if (std::optional<std::vector<CachedFile>> cached = LoadContactsCache(cacheFile)) {
+        for (CachedFile& file : *cached) {
+            auto known = files.find(file.path);
+            if (known != files.end() && released.contains(file.path) &&
+                known->second.fingerprint == file.fingerprint) {
+                known->second.cards = std::move(file.cards);
+                released.erase(file.path);
+            }
+        }
+    }
+    // Visit forgets what it reads from the released set.
+    const std::set<fs::path> lost = std::exchange(released, {});
+    for (const fs::path& path : lost) {
+        files.erase(path);
+        (void)Visit(path);
+    }
 }
 
 ContactsDirectory::ContactsDirectory(fs::path folder, fs::path cacheFile, VCardLoader& loader)
@@ -263,9 +304,17 @@ const ContactsDatabase* ContactsDirectory::Refresh() {
                       [&](const auto& entry) { return !present.contains(entry.first); }) != 0)
         state.cacheStale = true;
     std::erase_if(state.unparsed, [&](const fs::path& path) { return !present.contains(path); });
+    std::erase_if(state.released, [&](const fs::path& path) { return !present.contains(path); });
+    const bool rebuild = !state.haveDatabase || listing != state.lastListing;
+    if (rebuild || state.cacheStale) {
+        state.TakeBackReleasedCards();
+        listing.clear();
+        for (const fs::path& path : found)
+            listing.emplace_back(path, state.files.at(path).fingerprint);
+    }
     state.SaveCache();
 
-    if (!state.haveDatabase || listing != state.lastListing) {
+    if (rebuild) {
         state.Rebuild(found);
         state.lastListing = std::move(listing);
         state.haveDatabase = true;

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <functional>
 
 #include "app/file_dialogs.h"
 #include "app/qt_text.h"
+#include "app/text_list_combo.h"
 #include "app_fixture.h"
 #include "options/option_ids.h"
 #include "store/queueing.h"
@@ -57,14 +59,16 @@ TEST_F(ComposeViewTest, CounterShowsWhatIsLeftOfTheLastSms) {
     };
     // clang-format on
     // The setting as another program (mivex-cli) writes it: the view keeps
-    // it in memory and must notice.
+    // it in memory and must notice once the user is back at the message.
     store::Store elsewhere(context.DataDirectory(), sounds);
     options::StoreOptions otherOptions(elsewhere);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.counter);
+        View().MessageEdit().setPlainText(row.text);
         ASSERT_TRUE(
             otherOptions.WriteOption(options::Option::GsmAlphabetOnly, row.gsmOnly ? 1 : 0));
-        View().MessageEdit().setPlainText(row.text);
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(&View().MessageEdit(), &back);
         EXPECT_EQ(View().Counter().text(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().accessibleName(), QLatin1String(row.counter));
         EXPECT_EQ(View().Counter().toolTip().contains(QStringLiteral("Unicode")), row.unicode);
@@ -218,4 +222,48 @@ TEST_F(ComposeViewTest, QuitSavesTheChosenCategoryWindowCloseDoesNot) {
 }
 
 }  // namespace
+// The recipient box's list: texts added while painting is held reach the
+// box when it resumes; item data stays with its item across an insertion.
+TEST(TextListComboTest, KeepsTextsAndDataInOrderThroughHeldFillsAndInserts) {
+    using Ops = std::function<void(TextListCombo&)>;
+    // clang-format off
+    const struct { const char* name; Ops ops; QStringList texts; std::vector<int> data; } cases[] = {
+        {"held fill", [](TextListCombo& list) {
+             list.SetRedraw(false);
+             list.AddItem(u"b");
+             list.AddItem(u"c");
+             list.SetRedraw(true);
+         }, {"b", "c"}, {0, 0}},
+        {"read while held", [](TextListCombo& list) {
+             list.SetRedraw(false);
+             list.AddItem(u"b");
+             EXPECT_EQ(list.FindExact(u"b"), std::optional<std::size_t>(0));
+             list.AddItem(u"c");
+             list.SetRedraw(true);
+         }, {"b", "c"}, {0, 0}},
+        {"insert before data", [](TextListCombo& list) {
+             list.AddItem(u"b");
+             list.SetItemData(0, 7);
+             list.InsertItem(0, u"a");
+             list.AddItem(u"c");
+         }, {"a", "b", "c"}, {0, 7, 0}},
+    };
+    // clang-format on
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        QComboBox box;
+        TextListCombo list(box);
+        row.ops(list);
+        QStringList shown;
+        std::vector<int> data;
+        for (int index = 0; index < box.count(); ++index) {
+            shown << box.itemText(index);
+            data.push_back(list.ItemData(static_cast<std::size_t>(index)));
+        }
+        EXPECT_EQ(shown, row.texts);
+        EXPECT_EQ(data, row.data);
+        EXPECT_EQ(list.Count(), static_cast<std::size_t>(row.texts.size()));
+    }
+}
+
 }  // namespace mivex::app

@@ -87,6 +87,10 @@ TEST(ContactRecords, CardsWithoutNameOrNumberGiveNoRecordAndEmptyNamesAreAbsent)
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(*store::FindPropString(records[0], kCompany), u"Acme");
     EXPECT_EQ(store::FindPropString(records[0], kFirstName), nullptr);
+    // With a name of its own the stand-ins are not kept.
+    card.lastName = u"Lee";
+    EXPECT_EQ(store::FindPropString(ContactRecordsFromCard(card, categories).at(0), kCompany),
+              nullptr);
 }
 
 TEST(ContactRecords, CategoryIdsFollowFirstAppearanceAndSetTheirBits) {

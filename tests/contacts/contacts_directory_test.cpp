@@ -117,6 +117,35 @@ TEST(ContactsDirectory, FollowsChangedAddedAndRemovedFiles) {
     EXPECT_EQ(Names(nextStart.Refresh()->contacts), (Texts{u"Ada", u"Di"}));
 }
 
+// Once built, the records are all that is kept of the cached files: a later
+// change of one file takes the others' cards back from the cache, or reads
+// them again when the cache is gone or damaged meanwhile.
+TEST(ContactsDirectory, AChangeLaterKeepsTheUnchangedFilesWhateverBecameOfTheCache) {
+    // clang-format off
+    const struct { const char* name; std::function<void(const fs::path&)> meanwhile; } cases[] = {
+        {"cache kept", [](const fs::path&) {}},
+        {"cache removed", [](const fs::path& cache) { fs::remove(cache); }},
+        {"cache damaged", [](const fs::path& cache) { Write(cache, "damaged"); }},
+    };
+    // clang-format on
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        TempDir temp;
+        const fs::path folder = temp.path() / "contacts", cache = temp.path() / "contacts.cache";
+        Write(folder / "a.vcf", Card("Ann"));
+        Write(folder / "b.vcf", Card("Bob"));
+        Write(folder / "c.vcf", Card("Cy"));
+        ContactsDirectory directory(folder, cache);
+        ASSERT_NE(directory.Refresh(), nullptr);
+        row.meanwhile(cache);
+        Write(folder / "b.vcf", Card("Bea"));
+        EXPECT_EQ(Names(directory.Refresh()->contacts), (Texts{u"Ann", u"Bea", u"Cy"}));
+        // The cache written then holds every file whole.
+        EXPECT_EQ(Names(ContactsDirectory(folder, cache).Refresh()->contacts),
+                  (Texts{u"Ann", u"Bea", u"Cy"}));
+    }
+}
+
 // A start takes the cards of unchanged files from the cache (edited here, so
 // that its use shows). A damaged cache is not used at all and is written anew.
 TEST(ContactsDirectory, TakesUnchangedFilesFromTheCacheAndRebuildsADamagedOne) {

@@ -22,6 +22,8 @@ TEST(ContactsTool, ShowsWhatTheProgramWillOfferAndName) {
     };
 
     EXPECT_EQ(run({"list", "--category", "Golf"}), (ToolRun{0, "Ann Lee,07700900123,M\n", ""}));
+    // Shared with the desktop program, which then need not read the file again.
+    EXPECT_TRUE(std::filesystem::exists(temp.path() / "contacts.cache"));
     EXPECT_EQ(run({"lookup", "+447700900123"}), (ToolRun{0, "Ann Lee\n", ""}));
     EXPECT_EQ(run({"lookup", "+447700900124"}).exitStatus, 1);
     const ToolRun check = run({"check"});

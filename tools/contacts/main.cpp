@@ -154,9 +154,14 @@ int main(int argc, char** argv) {
         return app.exit(error) == 0 ? kSuccess : kUsageError;
     }
 
-    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(dataDirectory));
-    if (check->parsed())
-        return Check(directory);  // names the reader's trouble with each file
+    if (check->parsed()) {
+        // Every file is read again, so the reader's trouble with each is named.
+        contacts::ContactsDirectory directory(contacts::ContactsFolderIn(dataDirectory));
+        return Check(directory);
+    }
+    // The cards the desktop program parsed last, for the files unchanged since.
+    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(dataDirectory),
+                                          contacts::ContactsCacheIn(dataDirectory));
     int result = kUsageError;
     if (list->parsed())
         result = List(directory, dataDirectory, category);
