@@ -162,7 +162,8 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
     if (!inbox)
         return StoreUnavailable(err, setup.store());
 
-    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory));
+    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory),
+                                          contacts::ContactsCacheIn(session.dataDirectory));
     (void)directory.Refresh();
     if (const std::size_t problems = directory.Problems().size(); problems != 0) {
         err << kMessagePrefix << problems
@@ -239,7 +240,8 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
         return StoreUnavailable(err, setup.store());
-    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory));
+    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory),
+                                          contacts::ContactsCacheIn(session.dataDirectory));
     (void)directory.Refresh();
     SentReports reports(setup.store());
     std::optional<ReceiveHook> hook;
