@@ -207,7 +207,7 @@ int FolderView::RunTransfer(const std::function<int(transfer::TransferContext&)>
                             trace ? &*trace : nullptr, &context_.Pins(),        &context_.Modems()};
     CrossThreadStatus status(*strip_, *strip_);
     transfer::TransferContext transferContext{link, context_.Options(), status};
-    TransferRunner runner(Window());
+    TransferRunner runner(Window(), context_.Live());
     const int result = runner.Run([&] { return run(transferContext); });
     if (trace)
         (void)trace->TraceWrite(phone::TraceKind::Close);
