@@ -189,7 +189,7 @@ TEST_F(OptionDialogsTest, OkStoresEachControlInItsOwnOption) {
         EXPECT_EQ(ShownIn(*Open(setting.kind)), expected);
     }
     // The contact list follows the General options on each of their OKs.
-    EXPECT_EQ(refills, 5);
+    EXPECT_EQ(refills, 6);
 }
 
 TEST_F(OptionDialogsTest, ShowAndKeepStoredValuesTheirListsLack) {
