@@ -57,7 +57,9 @@ LiveConnection::~LiveConnection() {
 void LiveConnection::FollowOptions() {
     std::u16string port;
     (void)context_.Options().ReadOption(options::Option::Port, port);
-    const bool wanted = options::ReceivesAsTheyArrive(context_.Options());
+    // With no port chosen there is no phone yet, and nothing to say so
+    // every few seconds.
+    const bool wanted = options::ReceivesAsTheyArrive(context_.Options()) && !port.empty();
     if (Running() && (!wanted || port != port_))
         Stop();
     if (wanted && !Running())

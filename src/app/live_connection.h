@@ -49,8 +49,8 @@ public:
     LiveConnection& operator=(const LiveConnection&) = delete;
 
     // Starts, stops or restarts the connection as the options now say: on
-    // while "Receive new messages as they arrive" is, again when the port
-    // setting changed.
+    // while "Receive new messages as they arrive" is and a port is chosen,
+    // again when the port setting changed.
     void FollowOptions();
     // Ends the watch after the step under way, the port closed, and waits
     // for it with the window alive; the runs handed to it have run.

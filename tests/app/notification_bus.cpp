@@ -8,82 +8,58 @@
 #include <QDBusMessage>
 #include <QThread>
 #include <QVariantList>
-#include <chrono>
 #include <fstream>
 #include <vector>
-
-extern char** environ;
 
 namespace mivex::testing {
 
 namespace {
 
-const QString kConnectionName = QStringLiteral("mivex-test-notifications");
+const QString kName = QStringLiteral("org.freedesktop.Notifications");
 
-pid_t Spawn(std::vector<std::string> arguments, const std::string& busAddress) {
+pid_t Spawn(std::vector<std::string> arguments, std::string busAddress) {
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    std::vector<std::string> settings{"DBUS_SESSION_BUS_ADDRESS=" + busAddress};
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::string_view(*entry).substr(0, 25) != "DBUS_SESSION_BUS_ADDRESS=")
-            settings.emplace_back(*entry);
-    }
-    std::vector<char*> env;
-    for (std::string& setting : settings)
-        env.push_back(setting.data());
-    env.push_back(nullptr);
+    busAddress.insert(0, "DBUS_SESSION_BUS_ADDRESS=");
+    char* env[] = {busAddress.data(), nullptr};
     pid_t pid = -1;
-    return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), env.data()) == 0 ? pid : -1;
-}
-
-void End(pid_t pid) {
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
+    return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), env) == 0 ? pid : -1;
 }
 
 template <typename Ready>
 bool WaitUntil(Ready ready) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!ready()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
+    for (int tries = 0; tries < 1000 && !ready(); ++tries)
         QThread::msleep(20);
-    }
-    return true;
+    return ready();
 }
 
 }  // namespace
 
-NotificationBus::NotificationBus() {
-    const std::filesystem::path socket = directory_.path() / "bus";
-    address_ = QString::fromStdString("unix:path=" + socket.string());
-    bus_ = Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--nosyslog",
-                  "--address=" + address_.toStdString()},
-                 "");
-    if (bus_ < 0 || !WaitUntil([&] { return std::filesystem::exists(socket); }))
-        return;
+NotificationBus::NotificationBus() : address_("unix:path=" + (directory_.path() / "bus").string()) {
+    bus_ = Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address_}, "");
+    (void)WaitUntil([&] { return std::filesystem::exists(directory_.path() / "bus"); });
     daemon_ = Spawn({"/usr/bin/python3", "-m", "dbusmock", "--template", "notification_daemon",
                      "-l", (directory_.path() / "calls.log").string()},
-                    address_.toStdString());
-    started_ = daemon_ > 0 && WaitUntil([&] {
-                   QDBusConnection bus = Connection();
-                   return bus.isConnected() && bus.interface()->isServiceRegistered(
-                                                   QStringLiteral("org.freedesktop.Notifications"));
+                    address_);
+    started_ = bus_ > 0 && daemon_ > 0 && WaitUntil([&] {
+                   return Connection().isConnected() &&
+                          Connection().interface()->isServiceRegistered(kName);
                });
 }
 
 NotificationBus::~NotificationBus() {
-    QDBusConnection::disconnectFromBus(kConnectionName);
-    End(daemon_);
-    End(bus_);
+    QDBusConnection::disconnectFromBus(QString::fromStdString(address_));
+    for (const pid_t pid : {daemon_, bus_}) {
+        if (pid > 0 && kill(pid, SIGKILL) == 0)
+            waitpid(pid, nullptr, 0);
+    }
 }
 
 QDBusConnection NotificationBus::Connection() const {
-    return QDBusConnection::connectToBus(address_, kConnectionName);
+    const QString address = QString::fromStdString(address_);
+    return QDBusConnection::connectToBus(address, address);
 }
 
 std::string NotificationBus::Log() const {
@@ -93,11 +69,10 @@ std::string NotificationBus::Log() const {
 
 void NotificationBus::Click(uint id) const {
     QDBusMessage signal = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"),
-        QStringLiteral("/org/freedesktop/Notifications"),
+        kName, QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
-    signal << QStringLiteral("org.freedesktop.Notifications") << QStringLiteral("ActionInvoked")
-           << QStringLiteral("us") << QVariantList{id, QStringLiteral("default")};
+    signal << kName << QStringLiteral("ActionInvoked") << QStringLiteral("us")
+           << QVariantList{id, QStringLiteral("default")};
     (void)Connection().call(signal);
 }
 
