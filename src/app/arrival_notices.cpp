@@ -65,8 +65,12 @@ void ArrivalNotices::OnLiveStatus(const std::u16string& text, platform::StatusCo
 }
 
 void ArrivalNotices::OnArrivals(const std::vector<store::InboxRecord>& messages) {
-    if (auto* inbox = qobject_cast<InboxView*>(window_.TopPage()))
-        inbox->ShowArrivals();
+    // A run the user started fills the lists itself; the Inbox is filled
+    // again once it has ended.
+    TransferRunner::WhenIdle(this, [this] {
+        if (auto* inbox = qobject_cast<InboxView*>(window_.TopPage()))
+            inbox->ShowArrivals();
+    });
     std::int32_t soundsOff = 0;
     if (!context_.Options().ReadOption(options::Option::SoundsOff, soundsOff) || soundsOff == 0)
         context_.Sounds().PlayNewMessageSound();
