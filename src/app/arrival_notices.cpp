@@ -1,6 +1,7 @@
 #include "app/arrival_notices.h"
 
 #include <QApplication>
+#include <algorithm>
 
 #include "app/app_context.h"
 #include "app/command_ids.h"
