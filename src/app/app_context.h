@@ -23,6 +23,7 @@
 
 namespace mivex::app {
 
+class LiveConnection;
 class ViewPage;
 
 // Opens the views and dialogs that the compose view and the folder views run
@@ -76,6 +77,10 @@ public:
 
     [[nodiscard]] ViewOpener* Views() const { return views_; }
     void SetViews(ViewOpener* views) { views_ = views; }
+    // The connection kept open while the window is; none in widget tests
+    // that do without it.
+    [[nodiscard]] LiveConnection* Live() const { return live_; }
+    void SetLive(LiveConnection* live) { live_ = live; }
 
 private:
     AppSeams seams_;
@@ -88,6 +93,7 @@ private:
     ShellState shell_;
     sms::SubmitCounters counters_;
     ViewOpener* views_ = nullptr;
+    LiveConnection* live_ = nullptr;
 };
 
 }  // namespace mivex::app

@@ -7,6 +7,7 @@
 #include "app/compose_view.h"
 #include "app/help.h"
 #include "app/inbox_view.h"
+#include "app/live_connection.h"
 #include "app/main_window.h"
 #include "app/outbox_view.h"
 #include "app/sent_view.h"
@@ -97,10 +98,13 @@ bool AppViews::RunDialog(int command, QWidget& owner) {
     }
     if (command == cmd::GeneralOptions) {
         const options::DialogChrome chrome = OptionDialogChrome(context_);
-        // The compose view's contact list follows the new settings at once.
+        // The compose view's contact list follows the new settings at once,
+        // and the live connection the option and the port.
         const auto refill = [this] {
             if (ComposeView* compose = context_.Shell().composeWindow)
                 compose->ContactsRefill();
+            if (LiveConnection* live = context_.Live())
+                live->FollowOptions();
         };
         // ModemManager's modems are offered beside the serial ports.
         options::PortRoots ports;

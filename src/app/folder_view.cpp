@@ -208,7 +208,7 @@ int FolderView::RunTransfer(const std::function<int(transfer::TransferContext&)>
     CrossThreadStatus status(*strip_, *strip_);
     transfer::TransferContext transferContext{
         link, context_.Options(), status, {context_.DataDirectory(), "the Mivex window", false}};
-    TransferRunner runner(Window());
+    TransferRunner runner(Window(), context_.Live());
     const int result = runner.Run([&] { return run(transferContext); });
     if (trace)
         (void)trace->TraceWrite(phone::TraceKind::Close);

@@ -1,6 +1,8 @@
 #include "app/inbox_view.h"
 
+#include <QScrollBar>
 #include <optional>
+#include <set>
 
 #include "app/app_context.h"
 #include "app/command_ids.h"
@@ -24,11 +26,30 @@ const FolderViewKind kInbox{MenuBarId::Inbox,
                             &store::InboxListOp,
                             &ShellState::inbox};
 
+bool SameMessage(const store::InboxRecord& one, const store::InboxRecord& other) {
+    return one.SenderNumber == other.SenderNumber && one.TimeStamp == other.TimeStamp &&
+           one.Text == other.Text;
+}
+
+std::optional<store::ObjectId> FindMessage(store::Folder& inbox,
+                                           const store::InboxRecord& message) {
+    std::optional<store::ObjectId> found;
+    store::PropArray props;
+    (void)store::ScanRecords(inbox, props, [&](store::ObjectId id, const store::PropArray& read) {
+        const std::optional<store::InboxRecord> record = store::AsInboxRecord(read);
+        if (!found && record && SameMessage(*record, message))
+            found = id;
+    });
+    return found;
+}
+
 }  // namespace
 
 InboxView::InboxView(MainWindow& window, AppContext& context)
     : FolderView(window, context, kInbox) {
     Resort();
+    if (std::optional<store::InboxRecord> wanted = std::exchange(Context().Shell().inboxWanted, {}))
+        SelectMessage(*wanted);
     if (Context().Shell().sendAndReceive.TakeOver())
         PostCommand(cmd::Receive);
 }
@@ -76,6 +97,51 @@ void InboxView::Receive() {
         });
     }
     Resort();
+}
+
+void InboxView::ShowArrivals() {
+    platform::ListControl& list = Controls().list;
+    std::set<std::uint32_t> selected;
+    for (std::size_t row = 0; row < list.Count(); ++row) {
+        if (list.IsSelected(row))
+            selected.insert(list.ItemData(row));
+    }
+    QScrollBar& scroll = *List().verticalScrollBar();
+    const int scrolled = scroll.value();
+    (void)Quietly([&] {
+        store::FolderHandle inbox = OpenFolder(
+            store::kInboxName,
+            Memory().sortOrder == SortOrder::ByDate ? store::kInboxByDate : store::kInboxBySender);
+        if (!inbox)
+            return 0;
+        (void)store::InboxListOp(Controls(), Compose(), store::ListOperation::Fill, *inbox);
+        for (std::size_t row = 0; row < list.Count(); ++row) {
+            if (selected.contains(list.ItemData(row)))
+                list.SetSelected(row, true);
+        }
+        return 0;
+    });
+    if (!selected.empty())
+        Memory().selection = FirstSelected();
+    scroll.setValue(scrolled);
+}
+
+void InboxView::SelectMessage(const store::InboxRecord& message) {
+    std::optional<store::ObjectId> id;
+    if (store::FolderHandle inbox = OpenFolder(store::kInboxName, store::kInboxByDate))
+        id = FindMessage(*inbox, message);
+    if (!id)
+        return;  // deleted meanwhile
+    ShowArrivals();
+    platform::ListControl& list = Controls().list;
+    for (std::size_t row = 0; row < list.Count(); ++row) {
+        if (list.ItemData(row) != *id)
+            continue;
+        List().clearSelection();
+        List().setCurrentRow(static_cast<int>(row));
+        List().scrollToItem(List().item(static_cast<int>(row)));
+        return;
+    }
 }
 
 void InboxView::HandOver(store::ListOperation operation) {

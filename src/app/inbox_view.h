@@ -15,6 +15,13 @@ class InboxView final : public FolderView {
 public:
     InboxView(MainWindow& window, AppContext& context);
 
+    // Messages came in by themselves: the list is filled again in its order,
+    // the selected messages stay selected and the list where it was.
+    void ShowArrivals();
+    // Shows the message (matched by number, time and text) selected alone,
+    // as if the user had selected it.
+    void SelectMessage(const store::InboxRecord& message);
+
 protected:
     bool OnViewCommand(int id) override;
     // Selecting a message first clears what the strip showed.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QEvent>
 #include <QThread>
 #include <cstdio>
@@ -10,8 +11,11 @@
 
 #include "app/app_context.h"
 #include "app/app_views.h"
+#include "app/arrival_notices.h"
 #include "app/compose_view.h"
+#include "app/dbus_notifier.h"
 #include "app/demo_phone.h"
+#include "app/live_connection.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/version.h"
@@ -201,6 +205,15 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &app::SingleInstance::raiseRequested, &window,
                      &app::MainWindow::RaiseTopWindow);
 
+    // New messages come in by themselves while the window is open.
+    app::DbusNotifier notifier(QDBusConnection::sessionBus(), QStringLiteral("Mivex"),
+                               QApplication::desktopFileName());
+    app::ArrivalNotices arrivals(window, context, &notifier);
+    app::LiveConnection live(window, context, arrivals);
+    context.SetLive(&live);
+    // A cleared store is a new file: the connection lets go of the old one.
+    context.Store().SetClearHooks([&live] { live.Stop(); }, [&live] { live.FollowOptions(); });
+
     app::ComposeView compose(window, context, app::ContactsFill::AfterFirstPaint);
     EndAfterFirstPaint endAfterFirstPaint(compose);
     const int exitAfter = qEnvironmentVariableIntValue("MIVEX_EXIT_AFTER_FIRST_PAINT");
@@ -211,6 +224,11 @@ int main(int argc, char** argv) {
             &compose, &app::ComposeView::contactsFilled, &compose, [&compose] { compose.End(0); },
             Qt::QueuedConnection);
     window.show();
+    live.FollowOptions();
     compose.Run();
+    // The port is closed and the last message stored before the program ends.
+    live.Stop();
+    context.Store().SetClearHooks({}, {});
+    context.SetLive(nullptr);
     return kSuccess;
 }

@@ -4,7 +4,10 @@
 // thread touches it.
 
 #include <cstddef>
+#include <optional>
 #include <utility>
+
+#include "store/message_records.h"
 
 namespace mivex::app {
 
@@ -43,6 +46,9 @@ struct ShellState {
     bool traceEnabled = false;
     SendAndReceiveChain sendAndReceive;
     FolderViewMemory inbox;
+    // The message a clicked notification asked for: the Inbox view selects
+    // it when it opens.
+    std::optional<store::InboxRecord> inboxWanted;
     FolderViewMemory outbox;
     FolderViewMemory sent;
 };

@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QPointer>
+#include <future>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "app/live_connection.h"
 #include "app/main_window.h"
 #include "transfer/ui/status_strip.h"
 
@@ -107,12 +110,27 @@ int TransferRunner::Run(const std::function<int()>& work) {
                 [&turns] { ++turns; });
     connect(this, &TransferRunner::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     int result = 0;
-    std::thread worker([&] {
+    const auto body = [&] {
         result = work();
         emit finished();
-    });
+    };
+    // The live connection's thread outlives the run, so the end of the work
+    // is waited for on a state both sides share rather than by a join.
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> handedOver = done->get_future();
+    std::thread worker;
+    if (live_ == nullptr || !live_->Post([body, done] {
+            body();
+            done->set_value();
+        })) {
+        handedOver = {};
+        worker = std::thread(body);
+    }
     loop.exec();
-    worker.join();
+    if (worker.joinable())
+        worker.join();
+    if (handedOver.valid())
+        handedOver.wait();
     disconnect(counter);
     g_lastTurns = turns;
 

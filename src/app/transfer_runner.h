@@ -9,12 +9,16 @@
 //
 // Closing the window during a run waits for the run: the port is closed and
 // every message is where the run put it before the program ends.
+//
+// While the live connection keeps the phone's port open, a run is handed to
+// its thread and uses that port; everything else stays as it is.
 
 #include <QObject>
 #include <functional>
 
 namespace mivex::app {
 
+class LiveConnection;
 class MainWindow;
 
 // A dialog the run itself opens (the SIM card's PIN) sets this property; it
@@ -25,7 +29,10 @@ class TransferRunner final : public QObject {
     Q_OBJECT
 
 public:
-    explicit TransferRunner(MainWindow& window) : window_(window) {}
+    // With `live`, the work runs on the live connection's thread when one
+    // runs, else on a thread of its own.
+    explicit TransferRunner(MainWindow& window, LiveConnection* live = nullptr)
+        : window_(window), live_(live) {}
 
     // Runs `work` on a worker thread and returns its result once it is done.
     int Run(const std::function<int()>& work);
@@ -49,6 +56,7 @@ protected:
 
 private:
     MainWindow& window_;
+    LiveConnection* live_;
     bool closeRequested_ = false;
 };
 

@@ -72,4 +72,12 @@ inline constexpr SuggestedLine kSuggestedLine{};
     return stored == 0 ? kDefaultDataBits : stored;
 }
 
+// Whether the window keeps a live connection to the phone: on unless the
+// user turned it off, so an absent setting (a store from before it existed)
+// is on.
+[[nodiscard]] inline bool ReceivesAsTheyArrive(OptionReader& options) {
+    std::int32_t stored = 0;
+    return !options.ReadOption(Option::ReceiveAsTheyArrive, stored) || stored != 0;
+}
+
 }  // namespace mivex::options

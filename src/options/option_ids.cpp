@@ -24,6 +24,7 @@ constexpr std::array<std::string_view, kOptionCount> kNames = {
     "FlowControl",
     "Category",
     "GsmAlphabetOnly",
+    "ReceiveAsTheyArrive",
 };
 
 }  // namespace

@@ -30,9 +30,13 @@ enum class Option : std::uint16_t {
     // I4: 1 sends every text in the GSM alphabet alone, characters outside it
     // as "?", for recipients whose phones cannot show Unicode texts.
     GsmAlphabetOnly = 16,
+    // I4: 0 keeps the phone's port closed between the runs the user starts;
+    // absent or 1 keeps it open while the window is, storing new messages as
+    // the phone announces them.
+    ReceiveAsTheyArrive = 17,
 };
 
-inline constexpr int kOptionCount = 17;
+inline constexpr int kOptionCount = 18;
 
 // Stored strings longer than this read back as absent.
 inline constexpr std::size_t kMaxOptionChars = 99;

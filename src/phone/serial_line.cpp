@@ -204,22 +204,32 @@ bool SerialFlush(PortHandle& port, std::uint32_t durationMs) {
         return false;
     platform::Clock& clock = port.clock();
     const std::uint64_t start = clock.NowMs();
+    // A new message's announcement may come in while the line is flushed
+    // (after an ERROR, say); it is kept aside with the rest, not lost.
+    std::string flushed;
+    bool lineWorks = true;
     for (;;) {
         std::uint8_t byte = 0;
         const ReadResult read = port.device().ReadByte(byte, durationMs);
         if (read == ReadResult::Error) {
             TraceRecord(port, TraceKind::Receive, "Flush Buffer Receive Error!");
-            return false;
+            lineWorks = false;
+            break;
         }
-        if (read == ReadResult::Byte)
+        if (read == ReadResult::Byte) {
             TraceRecord(port, TraceKind::Receive, {reinterpret_cast<const char*>(&byte), 1});
+            flushed.push_back(static_cast<char>(byte));
+        }
         // Checked after bytes too, so a line that never falls silent cannot
         // hold the program here for ever.
         if (clock.NowMs() >= start + durationMs)
-            return true;
+            break;
         if (read == ReadResult::NoByte)
             clock.SleepMs(kPollPauseMs);
     }
+    if (!flushed.empty())
+        port.KeepAside(flushed);
+    return lineWorks;
 }
 
 void ClosePort(PortHandle& port) {

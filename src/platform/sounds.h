@@ -16,6 +16,8 @@ public:
     virtual void DefaultBeep() = 0;
     // The beep that goes with a status text; StatusBeep::None is silent.
     virtual void Beep(StatusBeep beep) = 0;
+    // A new message came in by itself, without a run the user started.
+    virtual void PlayNewMessageSound() {}
 };
 
 class SilentSounds final : public Sounds {

@@ -42,6 +42,8 @@ public:
     std::uint32_t mountCount = 0;
     bool readOnly = false;
     std::unique_ptr<Volume> volume;
+    std::function<void()> beforeClear;
+    std::function<void()> afterClear;
 };
 
 FolderHandle::FolderHandle(FolderHandle&&) noexcept = default;
@@ -143,6 +145,25 @@ bool Store::CloseFolder(FolderHandle& folder) {
 bool Store::ClearDatabase(platform::Prompter& prompter) {
     if (!prompter.Confirm(kClearQuestion))
         return true;
+    if (impl_->beforeClear)
+        impl_->beforeClear();
+    const bool cleared = RemoveVolumeFiles();
+    if (impl_->afterClear)
+        impl_->afterClear();
+    if (!cleared) {
+        prompter.Tell(kClearFailed, platform::PromptIcon::Stop);
+        return false;
+    }
+    prompter.Tell(kClearDone, platform::PromptIcon::Information);
+    return true;
+}
+
+void Store::SetClearHooks(std::function<void()> before, std::function<void()> after) {
+    impl_->beforeClear = std::move(before);
+    impl_->afterClear = std::move(after);
+}
+
+bool Store::RemoveVolumeFiles() {
     // A mounted volume is in use and cannot be deleted. The main file goes
     // first, so that a failure leaves the volume whole.
     bool cleared = impl_->mountCount == 0 && GetDatabaseFolder().has_value();
@@ -155,12 +176,7 @@ bool Store::ClearDatabase(platform::Prompter& prompter) {
         }
         platform::SyncDirectory(file.parent_path());  // a cleared volume stays cleared
     }
-    if (!cleared) {
-        prompter.Tell(kClearFailed, platform::PromptIcon::Stop);
-        return false;
-    }
-    prompter.Tell(kClearDone, platform::PromptIcon::Information);
-    return true;
+    return cleared;
 }
 
 }  // namespace mivex::store

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -86,8 +87,14 @@ public:
     // Asks "Clear all messages and Option settings?" and on Yes deletes the
     // volume file with SQLite's side files. True when declined or deleted.
     bool ClearDatabase(platform::Prompter& prompter);
+    // Around a confirmed clear: `before` lets go of what holds the volume
+    // open through another connection (a file deleted under it would take
+    // what it writes next with it), `after` takes it up again.
+    void SetClearHooks(std::function<void()> before, std::function<void()> after);
 
 private:
+    bool RemoveVolumeFiles();
+
     class Impl;
     std::unique_ptr<Impl> impl_;
 };

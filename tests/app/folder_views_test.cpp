@@ -24,6 +24,7 @@
 #include "phonesim/simulated_phone.h"
 #include "store/folder_listing.h"
 #include "transfer/ui/status_strip.h"
+#include "view_driver.h"
 
 namespace mivex::app {
 namespace {
@@ -35,57 +36,6 @@ constexpr int kCapacity = 30;
 constexpr std::string_view kOwnContact =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Phone;Demo;;;\r\nFN:Demo Phone\r\n"
     "TEL;TYPE=CELL:+447700900999\r\nEND:VCARD\r\n";
-
-// Steps taken while the program runs: each waits until its condition holds
-// (and no transfer is going on), then acts. A flow that stalls for 30 s
-// closes the window, so the test ends and fails rather than hangs.
-class Driver final {
-public:
-    void Then(std::function<bool()> ready, std::function<void()> act) {
-        steps_.emplace_back(std::move(ready), std::move(act));
-    }
-
-    // Runs the compose view until the program ends; true when every step ran.
-    bool Run(ComposeView& compose, MainWindow& window) {
-        QTimer timer;
-        QElapsedTimer stalled;
-        stalled.start();
-        bool timedOut = false;
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            if (steps_.empty() || timedOut || TransferRunner::Busy())
-                return;
-            if ((timedOut = stalled.elapsed() > 30'000))
-                window.close();
-            else if (steps_.front().first()) {
-                const std::function<void()> act = std::move(steps_.front().second);
-                steps_.erase(steps_.begin());
-                stalled.restart();
-                act();
-            }
-        });
-        timer.start(10);
-        compose.Run();
-        return steps_.empty();
-    }
-
-private:
-    std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps_;
-};
-
-// Every text any strip shows, in order, each strip followed from its first
-// showing on.
-class StripFollower final : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* strip = qobject_cast<StatusStrip*>(watched);
-        if (strip != nullptr && event->type() == QEvent::Polish)
-            connect(strip, &StatusStrip::shown, this,
-                    [this](const QString& text) { texts << text; });
-        return false;
-    }
-
-    QStringList texts;
-};
 
 class FolderViewsTest : public ::testing::Test, public testing::AppFixture {
 protected:

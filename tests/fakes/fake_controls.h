@@ -102,8 +102,10 @@ public:
     void PlayStartSound() override { ++startSounds; }
     void DefaultBeep() override { ++beeps; }
     void Beep(platform::StatusBeep beep) override { statusBeeps.push_back(beep); }
+    void PlayNewMessageSound() override { ++newMessageSounds; }
 
     int startSounds = 0;
+    int newMessageSounds = 0;
     int beeps = 0;
     std::vector<platform::StatusBeep> statusBeeps;
 };

@@ -59,6 +59,7 @@ const Setting kSettings[] = {
     {General, "Show all contact numbers", "off", "on", ShowAllContactNumbers, "1"},
     {General, "Remove (x) from contact numbers", "off", "on", RemoveNumberTag, "1"},
     {General, "Turn off sounds", "off", "on", SoundsOff, "1"},
+    {General, "Receive new messages as they arrive", "on", "off", ReceiveAsTheyArrive, "0"},
     {General, "Communications Port", "/dev/ttyS0:", "/dev/gsmmodem:", Port, "/dev/gsmmodem:"},
     {PortSetup, "Baud rate", "19200", "115200", BaudRate, "115200"},
     {PortSetup, "Data bits", "8", "7", DataBits, "7"},
@@ -188,7 +189,7 @@ TEST_F(OptionDialogsTest, OkStoresEachControlInItsOwnOption) {
         EXPECT_EQ(ShownIn(*Open(setting.kind)), expected);
     }
     // The contact list follows the General options on each of their OKs.
-    EXPECT_EQ(refills, 5);
+    EXPECT_EQ(refills, 6);
 }
 
 TEST_F(OptionDialogsTest, ShowAndKeepStoredValuesTheirListsLack) {

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "modem/modem_port.h"
+#include "options/option_defaults.h"
 #include "options/options_record.h"
 #include "options/ui/port_setup_dialog.h"
 
@@ -26,6 +27,8 @@ GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogCh
       showAllContactNumbers_(NewCheckBox(QStringLiteral("Show all contact numbers"), this)),
       removeNumberTag_(NewCheckBox(QStringLiteral("Remove (x) from contact numbers"), this)),
       soundsOff_(NewCheckBox(QStringLiteral("Turn off sounds"), this)),
+      receiveAsTheyArrive_(
+          NewCheckBox(QStringLiteral("Receive new messages as they arrive"), this)),
       port_(new QComboBox(this)),
       setup_(new QPushButton(QStringLiteral("Setup"), this)) {
     setObjectName(QStringLiteral("GeneralOptionsDialog"));
@@ -50,7 +53,8 @@ GeneralOptionsDialog::GeneralOptionsDialog(StoreOptions& options, const DialogCh
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Contact name order"), nameOrder_);
     Body().addLayout(form);
-    for (QCheckBox* box : {showAllContactNumbers_, removeNumberTag_, soundsOff_})
+    for (QCheckBox* box :
+         {showAllContactNumbers_, removeNumberTag_, soundsOff_, receiveAsTheyArrive_})
         Body().addWidget(box);
     auto* portLabel = new QLabel(QStringLiteral("Communications Port"), this);
     portLabel->setBuddy(port_);
@@ -74,6 +78,7 @@ void GeneralOptionsDialog::Load(const PortRoots& ports) {
     showAllContactNumbers_->setChecked(ReadInteger(options_, Option::ShowAllContactNumbers) != 0);
     removeNumberTag_->setChecked(ReadInteger(options_, Option::RemoveNumberTag) != 0);
     soundsOff_->setChecked(ReadInteger(options_, Option::SoundsOff) != 0);
+    receiveAsTheyArrive_->setChecked(ReceivesAsTheyArrive(options_));
 
     // ModemManager is asked once: its modems are offered, and the serial
     // ports they hold are marked.
@@ -107,6 +112,7 @@ void GeneralOptionsDialog::accept() {
     writes.Write(Option::ShowAllContactNumbers, showAllContactNumbers_->isChecked() ? 1 : 0);
     writes.Write(Option::RemoveNumberTag, removeNumberTag_->isChecked() ? 1 : 0);
     writes.Write(Option::SoundsOff, soundsOff_->isChecked() ? 1 : 0);
+    writes.Write(Option::ReceiveAsTheyArrive, receiveAsTheyArrive_->isChecked() ? 1 : 0);
     writes.Write(Option::Port,
                  QString::fromStdU16String(WithoutHeldMark(port_->currentText().toStdU16String()))
                      .trimmed());

@@ -1,8 +1,9 @@
 #pragma once
 
 // The General options: how the compose view presents contacts (name order,
-// every number or one, the "(x)" tags), sounds, and the port the phone is on
-// with its line settings behind "Setup". OK stores them and has the compose
+// every number or one, the "(x)" tags), sounds, whether new messages are
+// received as they arrive, and the port the phone is on with its line
+// settings behind "Setup". OK stores them and has the compose
 // view refill its contacts at once.
 
 #include <QCheckBox>
@@ -37,6 +38,7 @@ private:
     QCheckBox* showAllContactNumbers_;
     QCheckBox* removeNumberTag_;
     QCheckBox* soundsOff_;
+    QCheckBox* receiveAsTheyArrive_;
     QComboBox* port_;
     QPushButton* setup_;
 };

@@ -35,6 +35,8 @@ const char* EventIdOf(StatusBeep beep) {
 // The phone connection starting up: a short theme sound that reads as
 // "signing on to a service".
 constexpr char kStartEventId[] = "service-login";
+// The sound theme's own sound for a message that just came in.
+constexpr char kNewMessageEventId[] = "message-new-instant";
 
 }  // namespace
 
@@ -47,6 +49,10 @@ DesktopSounds::~DesktopSounds() = default;
 
 void DesktopSounds::PlayStartSound() {
     PlayEvent(kStartEventId);
+}
+
+void DesktopSounds::PlayNewMessageSound() {
+    PlayEvent(kNewMessageEventId);
 }
 
 void DesktopSounds::DefaultBeep() {

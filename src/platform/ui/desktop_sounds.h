@@ -24,6 +24,7 @@ public:
     void PlayStartSound() override;
     void DefaultBeep() override;
     void Beep(StatusBeep beep) override;
+    void PlayNewMessageSound() override;
 
 private:
     // Starts the named freedesktop event sound and returns at once.
