@@ -157,6 +157,16 @@ private:
     std::optional<transfer::ReportIntake> intake_;
 };
 
+// Senders are named from the address book; files it could not read are
+// told once, not per message.
+void RefreshContacts(contacts::ContactsDirectory& directory, std::ostream& err) {
+    (void)directory.Refresh();
+    if (const std::size_t problems = directory.Problems().size(); problems != 0) {
+        err << kMessagePrefix << problems
+            << " contacts files or cards could not be read; mivex-contacts check lists them\n";
+    }
+}
+
 ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::ostream& err) {
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
@@ -164,11 +174,7 @@ ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::o
 
     contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory),
                                           contacts::ContactsCacheIn(session.dataDirectory));
-    (void)directory.Refresh();
-    if (const std::size_t problems = directory.Problems().size(); problems != 0) {
-        err << kMessagePrefix << problems
-            << " contacts files or cards could not be read; mivex-contacts check lists them\n";
-    }
+    RefreshContacts(directory, err);
 
     SentReports reports(setup.store());
     setup.StartTrace();
@@ -242,7 +248,7 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
         return StoreUnavailable(err, setup.store());
     contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory),
                                           contacts::ContactsCacheIn(session.dataDirectory));
-    (void)directory.Refresh();
+    RefreshContacts(directory, err);
     SentReports reports(setup.store());
     std::optional<ReceiveHook> hook;
     if (!onReceive.empty())
