@@ -7,8 +7,9 @@ include(GNUInstallDirs)
 
 set(MIVEX_PROGRAMS mivex mivex-cli mivex-pdu mivex-contacts mivex-phonesim)
 install(TARGETS ${MIVEX_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The vCard reader, opened by the programs when a contacts file must be parsed.
-install(TARGETS mivex_vcard LIBRARY DESTINATION ${MIVEX_MODULE_INSTALL_DIRECTORY})
+# The vCard reader, opened by the programs when a contacts file must be
+# parsed, and the ModemManager link, opened when a run or list needs it.
+install(TARGETS mivex_vcard mivex_modem_module LIBRARY DESTINATION ${MIVEX_MODULE_INSTALL_DIRECTORY})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/help/Mivex.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mivex/help)
