@@ -86,6 +86,9 @@ case $said in
 *) fail "mivex-cli said '$said' without its ModemManager module" ;;
 esac
 [ -z "$module" ] || mv "$module.away" "$module"
+# The socket between copies of the desktop program, beside the others.
+[ -n "$(find "$prefix" -name libmivex-instance.so)" ] ||
+    fail "the desktop program's instance module is not installed"
 
 cp "$probe" "$prefix/bin/"
 url=$(cd / && "$prefix/bin/$(basename "$probe")" 2>/dev/null) || true
