@@ -1,5 +1,5 @@
-# Installing Mivex as a desktop program: the five programs and their vCard
-# reader module, a manual page for each, the help page, the desktop entry,
+# Installing Mivex as a desktop program: the five programs and the modules
+# they open, a manual page for each, the help page, the desktop entry,
 # the icon, the AppStream metadata and the systemd user unit of the watch.
 # The program finds its help page at <bindir>/../share/mivex/help, so the
 # layout below is the one the build tree mirrors.
@@ -7,8 +7,12 @@ include(GNUInstallDirs)
 
 set(MIVEX_PROGRAMS mivex mivex-cli mivex-pdu mivex-contacts mivex-phonesim)
 install(TARGETS ${MIVEX_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The vCard reader, opened by the programs when a contacts file must be parsed.
-install(TARGETS mivex_vcard LIBRARY DESTINATION ${MIVEX_MODULE_INSTALL_DIRECTORY})
+# The modules the programs open when first needed: the vCard reader when a
+# contacts file must be parsed, the ModemManager link when a run or list
+# needs it, the socket between copies of the desktop program after its first
+# paint.
+install(TARGETS mivex_vcard mivex_modem_module mivex_instance_module
+        LIBRARY DESTINATION ${MIVEX_MODULE_INSTALL_DIRECTORY})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/help/Mivex.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mivex/help)

@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QSvgWidget>
 #include <QVBoxLayout>
 
 #include "app/help.h"
@@ -31,9 +30,8 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     line->setFrameShape(QFrame::HLine);
     line->setAccessibleName(QStringLiteral("Separator"));
 
-    auto* logo = new QSvgWidget(QStringLiteral(":/artwork/about-logo.svg"), this);
-    logo->setFixedSize(260, 116);
-    logo->setAccessibleName(QStringLiteral("Mivex logo"));
+    QLabel* logo = CreateSvgPicture(*this, QStringLiteral(":/artwork/about-logo.svg"),
+                                    QSize(260, 116), QStringLiteral("Mivex logo"));
     auto* logoRow = new QHBoxLayout;
     logoRow->addStretch(1);
     logoRow->addWidget(logo);

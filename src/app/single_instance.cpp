@@ -2,20 +2,39 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLocalSocket>
+#include <QEvent>
 #include <QStandardPaths>
+#include <QTimer>
+#include <string>
+
+#include "app/instance_module.h"
+#include "platform/loadable_module.h"
 
 namespace mivex::app {
 
 namespace {
 
-constexpr QByteArrayView kRaiseRequest = "raise\n";
-constexpr int kConnectTimeoutMs = 2000;
-// A first copy that has just taken the lock may not listen yet.
-constexpr int kConnectAttempts = 20;
-constexpr unsigned kRetryMicroseconds = 100'000;
+// The module's entry, or null with the loader's words in `error`.
+const InstanceModuleEntry* InstanceModule(std::string& error) {
+    static std::string loadError;
+    static const InstanceModuleEntry* const entry = [] {
+        void* symbol =
+            platform::LoadModuleSymbol(kInstanceModuleFile, kInstanceModuleSymbol, loadError);
+        if (symbol == nullptr)
+            return static_cast<const InstanceModuleEntry*>(nullptr);
+        const InstanceModuleEntry* found = reinterpret_cast<InstanceModuleEntryFunction>(symbol)();
+        if (found == nullptr || found->version != kInstanceModuleVersion) {
+            loadError = std::string(kInstanceModuleFile) + " is from another version of Mivex";
+            return static_cast<const InstanceModuleEntry*>(nullptr);
+        }
+        return found;
+    }();
+    error = loadError;
+    return entry;
+}
 
 QString RuntimeFolder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -39,18 +58,7 @@ QString KeyFor(const std::filesystem::path& dataDirectory) {
 }  // namespace
 
 SingleInstance::SingleInstance(const std::filesystem::path& dataDirectory)
-    : serverName_(KeyFor(dataDirectory)) {
-    connect(&server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = server_.nextPendingConnection()) {
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains(
-                        QByteArray(kRaiseRequest.data(), kRaiseRequest.size()).trimmed()))
-                    emit raiseRequested();
-            });
-        }
-    });
-}
+    : serverName_(KeyFor(dataDirectory)) {}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -59,30 +67,40 @@ bool SingleInstance::Claim() {
                                         QStringLiteral(".lock"));
     if (!lock_->tryLock(0))
         return false;
-    // Holding the lock, any socket of that name is a crashed copy's.
-    QLocalServer::removeServer(serverName_);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    // The lock alone makes this the running copy. Without the socket a second
-    // copy cannot raise this one and says so; that is no reason not to run.
-    if (!server_.listen(serverName_))
-        qWarning("mivex: other copies cannot reach this one: %s",
-                 qPrintable(server_.errorString()));
+    // The lock alone makes this the running copy; answering later copies
+    // can wait until the window has shown itself.
+    QCoreApplication::instance()->installEventFilter(this);
     return true;
 }
 
-bool SingleInstance::AskRunningCopyToRaise() {
-    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(serverName_);
-        if (socket.waitForConnected(kConnectTimeoutMs)) {
-            socket.write(kRaiseRequest.data(), kRaiseRequest.size());
-            const bool sent = socket.waitForBytesWritten(kConnectTimeoutMs);
-            socket.disconnectFromServer();
-            return sent;
-        }
-        usleep(kRetryMicroseconds);
+bool SingleInstance::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        QCoreApplication::instance()->removeEventFilter(this);
+        QTimer::singleShot(0, this, &SingleInstance::Listen);
     }
-    return false;
+    return QObject::eventFilter(watched, event);
+}
+
+void SingleInstance::Listen() {
+    if (listening_)
+        return;
+    listening_ = true;
+    std::string error;
+    QString listenError;
+    const InstanceModuleEntry* module = InstanceModule(error);
+    if (module == nullptr) {
+        listenError = QString::fromStdString(error);
+    } else if (module->listen(
+                   serverName_, this, [this] { emit raiseRequested(); }, listenError)) {
+        return;
+    }
+    qWarning("mivex: other copies cannot reach this one: %s", qPrintable(listenError));
+}
+
+bool SingleInstance::AskRunningCopyToRaise() {
+    std::string error;
+    const InstanceModuleEntry* module = InstanceModule(error);
+    return module != nullptr && module->askToRaise(serverName_);
 }
 
 }  // namespace mivex::app

@@ -10,6 +10,16 @@ namespace {
 
 constexpr int kTitleHeight = 22;
 
+QPixmap Rendered(QSvgRenderer& renderer, QSize size, qreal scale) {
+    QPixmap pixmap(size * scale);
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(QPointF(0, 0), size));
+    painter.end();
+    return pixmap;
+}
+
 }  // namespace
 
 QLabel* CreateTitlePicture(QWidget& parent, const QString& svg, const QString& name) {
@@ -18,16 +28,18 @@ QLabel* CreateTitlePicture(QWidget& parent, const QString& svg, const QString& n
     const QSize base = renderer.defaultSize();
     const int width =
         base.height() > 0 ? base.width() * kTitleHeight / base.height() : 4 * kTitleHeight;
-    const qreal scale = parent.devicePixelRatioF();
-    QPixmap pixmap(QSize(width, kTitleHeight) * scale);
-    pixmap.setDevicePixelRatio(scale);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(0, 0, width, kTitleHeight));
-    painter.end();
-    label->setPixmap(pixmap);
+    label->setPixmap(Rendered(renderer, QSize(width, kTitleHeight), parent.devicePixelRatioF()));
     label->setAccessibleName(name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLabel* CreateSvgPicture(QWidget& parent, const QString& svg, QSize size, const QString& name) {
+    auto* label = new QLabel(&parent);
+    QSvgRenderer renderer(svg);
+    label->setPixmap(Rendered(renderer, size, parent.devicePixelRatioF()));
+    label->setFixedSize(size);
+    label->setAccessibleName(name);
     return label;
 }
 

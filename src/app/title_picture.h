@@ -1,8 +1,8 @@
 #pragma once
 
-// The picture at the top right of every view and dialog: its name in dark
-// letters after a small icon, drawn from the program's SVG artwork at the
-// screen's pixel density.
+// Pictures drawn from the program's SVG artwork at the screen's pixel
+// density into plain labels: the title at the top right of every view and
+// dialog (its name in dark letters after a small icon), and larger artwork.
 
 #include <QLabel>
 
@@ -11,5 +11,8 @@ namespace mivex::app {
 // `svg` is a resource path such as ":/artwork/title-inbox.svg"; `name` is
 // what the picture says, its accessible name.
 QLabel* CreateTitlePicture(QWidget& parent, const QString& svg, const QString& name);
+
+// `svg` drawn to fill `size`, as a label of that fixed size.
+QLabel* CreateSvgPicture(QWidget& parent, const QString& svg, QSize size, const QString& name);
 
 }  // namespace mivex::app

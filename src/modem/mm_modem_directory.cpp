@@ -1,19 +1,15 @@
 #include "modem/mm_modem_directory.h"
 
-#include "modem/modem_session.h"
+#include "modem/modem_loader.h"
 
 namespace mivex::modem {
 
 std::vector<platform::ManagedModem> MmModemDirectory::ListModems() {
-    ModemSession session(timeouts_);
-    if (session.Connect() != SessionState::Connected) {
-        return {};
+    const ModemModuleEntry* entry = ModemLoader::Shared().Entry();
+    if (entry == nullptr) {
+        return {};  // without the module, as where ModemManager does not run
     }
-    std::vector<platform::ManagedModem> modems;
-    for (ModemSession::Modem& modem : session.Modems()) {
-        modems.push_back(std::move(modem.info));
-    }
-    return modems;
+    return entry->listModems(timeouts_);
 }
 
 }  // namespace mivex::modem

@@ -67,6 +67,7 @@ TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstAndACrashedCopyBlocksNothin
 TEST_F(SingleInstanceTest, TheRunningCopyIsAskedToRaiseItsWindow) {
     SingleInstance running(data_);
     ASSERT_TRUE(running.Claim());
+    running.Listen();  // a window's first paint would, later
     QSignalSpy raised(&running, &SingleInstance::raiseRequested);
 
     SingleInstance later(data_);

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs Mivex into a temporary prefix and checks it as a user's desktop
 # would: every file in its place, the desktop entry and AppStream metadata
-# valid, manual pages that name no build folder, and the installed program
-# running and finding its help page in the prefix.
+# valid, manual pages that name no build folder, the installed programs
+# running and finding their help page and modules in the prefix.
 # Usage: install_test.sh CMAKE BUILD_DIR HELP_PROBE VERSION
 set -eu
 cmake=$1 build=$2 probe=$3 version=$4
@@ -64,6 +64,31 @@ case $listed in
 *) fail "mivex-contacts said '$listed' without its vCard reader" ;;
 esac
 mv "$module.away" "$module"
+
+# The ModemManager link is a module as well. Found in the prefix, it answers
+# for an "mm-" port (here that no ModemManager runs on a bus that is not
+# there); without it, the port says the support is missing.
+modem_run() {
+    (cd / && DBUS_SYSTEM_BUS_ADDRESS="unix:path=$scratch/no-bus" \
+        "$prefix/bin/mivex-cli" --data-dir "$scratch/data" --port mm-1: receive 2>&1)
+}
+module=$(find "$prefix" -name libmivex-modem.so)
+[ -n "$module" ] || fail "the ModemManager module is not installed"
+said=$(modem_run) && fail "a receive through an absent ModemManager succeeded"
+case $said in
+*"ModemManager is not running"*) ;;
+*) fail "mivex-cli said '$said' for a ModemManager port" ;;
+esac
+[ -z "$module" ] || mv "$module" "$module.away"
+said=$(modem_run) && fail "a receive without the ModemManager module succeeded"
+case $said in
+*"ModemManager support is not installed"*) ;;
+*) fail "mivex-cli said '$said' without its ModemManager module" ;;
+esac
+[ -z "$module" ] || mv "$module.away" "$module"
+# The socket between copies of the desktop program, beside the others.
+[ -n "$(find "$prefix" -name libmivex-instance.so)" ] ||
+    fail "the desktop program's instance module is not installed"
 
 cp "$probe" "$prefix/bin/"
 url=$(cd / && "$prefix/bin/$(basename "$probe")" 2>/dev/null) || true

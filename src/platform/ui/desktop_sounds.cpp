@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <string>
+#include <type_traits>
+
+#include "platform/loadable_module.h"
 
 namespace mivex::platform {
 namespace {
@@ -32,6 +36,9 @@ const char* EventIdOf(StatusBeep beep) {
     return nullptr;
 }
 
+// libcanberra's soname: the one its headers were made for.
+constexpr char kCanberraFile[] = "libcanberra.so.0";
+
 // The phone connection starting up: a short theme sound that reads as
 // "signing on to a service".
 constexpr char kStartEventId[] = "service-login";
@@ -40,8 +47,36 @@ constexpr char kNewMessageEventId[] = "message-new-instant";
 
 }  // namespace
 
+// libcanberra's calls, found when the first sound plays: it brings the
+// sound libraries and its configuration database, which a start need not
+// map and relocate for a program that may never make a sound.
+struct DesktopSounds::Canberra {
+    decltype(&ca_context_create) create = nullptr;
+    decltype(&ca_context_destroy) destroy = nullptr;
+    decltype(&ca_context_change_props) changeProps = nullptr;
+    decltype(&ca_context_play) play = nullptr;
+
+    // Null when the library or one of its calls is missing.
+    [[nodiscard]] static std::unique_ptr<Canberra> Load() {
+        auto calls = std::make_unique<Canberra>();
+        std::string error;
+        const auto find = [&error](auto& call, const char* name) {
+            call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(
+                LoadModuleSymbol(kCanberraFile, name, error));
+            return call != nullptr;
+        };
+        if (find(calls->create, "ca_context_create") &&
+            find(calls->destroy, "ca_context_destroy") &&
+            find(calls->changeProps, "ca_context_change_props") &&
+            find(calls->play, "ca_context_play")) {
+            return calls;
+        }
+        return nullptr;
+    }
+};
+
 void DesktopSounds::ContextDeleter::operator()(ca_context* context) const {
-    ca_context_destroy(context);
+    destroy(context);
 }
 
 DesktopSounds::DesktopSounds() = default;
@@ -70,10 +105,11 @@ ca_context* DesktopSounds::Context() {
     // straight to the bell instead of failing the same way again.
     if (!contextTried_) {
         contextTried_ = true;
+        canberra_ = Canberra::Load();
         ca_context* context = nullptr;
-        if (ca_context_create(&context) == CA_SUCCESS) {
-            context_.reset(context);
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Mivex", nullptr);
+        if (canberra_ && canberra_->create(&context) == CA_SUCCESS) {
+            context_ = {context, ContextDeleter{canberra_->destroy}};
+            canberra_->changeProps(context, CA_PROP_APPLICATION_NAME, "Mivex", nullptr);
         }
     }
     return context_.get();
@@ -86,7 +122,7 @@ void DesktopSounds::PlayEvent(const char* eventId) {
     // ca_context_play only queues the sound; it never waits for it to end.
     ca_context* context = Context();
     if (context == nullptr ||
-        ca_context_play(context, 0, CA_PROP_EVENT_ID, eventId, nullptr) != CA_SUCCESS) {
+        canberra_->play(context, 0, CA_PROP_EVENT_ID, eventId, nullptr) != CA_SUCCESS) {
         QApplication::beep();
     }
 }
