@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::DesktopSounds sounds;
     phone::PosixSerialOpener serialOpener;
-    // Until the ModemManager side is there, no port is known to be its.
+    // The modems ModemManager owns; its module is loaded when first asked.
     modem::MmModemDirectory modems;
     app::AppContext context(dataDirectory, {clock, sounds, serialOpener, modems});
 
