@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QIcon>
 #include <algorithm>
 
+#include "app/artwork_icon.h"
 #include "app/view_page.h"
 
 namespace mivex::app {
@@ -19,7 +19,7 @@ constexpr QSize kDefaultSize(560, 640);
 
 MainWindow::MainWindow() : stack_(new QStackedWidget(this)) {
     setWindowTitle(QStringLiteral("Mivex"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/mivex.svg")));
+    setWindowIcon(ArtworkIcon(QStringLiteral(":/icons/mivex.svg")));
     setObjectName(QStringLiteral("Mivex"));
     setCentralWidget(stack_);
     resize(kDefaultSize);

@@ -1,13 +1,13 @@
 #include "app/view_chrome.h"
 
 #include <QGuiApplication>
-#include <QIcon>
 #include <QInputMethod>
 #include <QPalette>
 #include <QPushButton>
 #include <QSizePolicy>
 #include <initializer_list>
 
+#include "app/artwork_icon.h"
 #include "app/view_page.h"
 #include "platform/clock.h"
 
@@ -124,8 +124,8 @@ QToolButton* AddMenuButton(QToolBar& bar, const QString& caption, QMenu* menu) {
 
 void AddCommandButton(ViewPage& page, QToolBar& bar, const char* icon, const char* tip, int id) {
     const QString tooltip = QString::fromUtf8(tip);
-    QAction* action =
-        bar.addAction(QIcon(QStringLiteral(":/artwork/%1").arg(QLatin1String(icon))), tooltip);
+    QAction* action = bar.addAction(
+        ArtworkIcon(QStringLiteral(":/artwork/%1").arg(QLatin1String(icon))), tooltip);
     action->setToolTip(tooltip);
     QObject::connect(action, &QAction::triggered, &page, [&page, id] { page.PostCommand(id); });
 }
@@ -218,7 +218,7 @@ void PressEffect(QWidget& button, platform::Clock& clock) {
 
 QToolButton* CreatePictureButton(QWidget& parent, const QString& iconPath, const QString& name) {
     auto* button = new QToolButton(&parent);
-    button->setIcon(QIcon(iconPath));
+    button->setIcon(ArtworkIcon(iconPath));
     button->setIconSize(QSize(20, 20));
     button->setAutoRaise(true);
     button->setToolTip(name);
