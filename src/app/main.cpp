@@ -17,6 +17,7 @@
 #include "app/demo_phone.h"
 #include "app/live_connection.h"
 #include "app/main_window.h"
+#include "app/quiet_style.h"
 #include "app/single_instance.h"
 #include "app/version.h"
 #include "modem/mm_modem_directory.h"
@@ -164,6 +165,7 @@ int main(int argc, char** argv) {
         return Fail(kUsageError, error);
 
     QApplication application(argc, argv);
+    app::InstallQuietStyle();
     QApplication::setDesktopFileName(QStringLiteral("org.mivex.Mivex"));
     // The program ends when the compose view ends, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
