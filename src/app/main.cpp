@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/app_context.h"
 #include "app/app_views.h"
@@ -24,6 +25,7 @@
 #include "phone/posix_serial_device.h"
 #include "platform/clock.h"
 #include "platform/ui/desktop_sounds.h"
+#include "store/store.h"
 
 namespace {
 
@@ -147,6 +149,27 @@ private:
     bool painted_ = false;
 };
 
+// Keeps the store open while the window is put together. Every option read
+// opens the database and closes it again when nothing else holds it: a
+// dozen opens of the same file before the first paint otherwise.
+class StoreHeldOpen {
+public:
+    explicit StoreHeldOpen(store::Store& store) : store_(store), held_(store.MountStore()) {}
+    ~StoreHeldOpen() { Release(); }
+    StoreHeldOpen(const StoreHeldOpen&) = delete;
+    StoreHeldOpen& operator=(const StoreHeldOpen&) = delete;
+
+    // Before the user can act: clearing the store needs it closed.
+    void Release() {
+        if (std::exchange(held_, false))
+            (void)store_.UnmountStore();
+    }
+
+private:
+    store::Store& store_;
+    bool held_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -195,6 +218,7 @@ int main(int argc, char** argv) {
             return Fail(kFailed, QStringLiteral("Mivex runs already but does not answer"));
         return kSuccess;
     }
+    StoreHeldOpen storeHeldOpen(context.Store());
     if (demo) {
         (void)context.Options().WriteOption(options::Option::Port, demo->PortSetting());
         (void)context.Options().WriteOption(options::Option::UsePhoneServiceCentre, 1);
@@ -227,6 +251,7 @@ int main(int argc, char** argv) {
             Qt::QueuedConnection);
     window.show();
     live.FollowOptions();
+    storeHeldOpen.Release();
     compose.Run();
     // The port is closed and the last message stored before the program ends.
     live.Stop();
