@@ -8,6 +8,7 @@
 #include <QStyleOption>
 #include <QSvgRenderer>
 #include <map>
+#include <memory>
 #include <tuple>
 
 namespace mivex::app {
@@ -22,7 +23,8 @@ public:
         const auto key = std::make_tuple(size.width(), size.height(), int(mode), int(state));
         if (const auto found = drawn_.find(key); found != drawn_.end())
             return found->second;
-        QPixmap drawn = Draw(size, mode);
+        QPixmap drawn =
+            mode == QIcon::Normal ? Draw(size) : Restyled(pixmap(size, QIcon::Normal, state), mode);
         drawn_.emplace(key, drawn);
         return drawn;
     }
@@ -36,7 +38,7 @@ public:
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
-        return Fitted(QSvgRenderer(svg_).defaultSize(), size);
+        return Fitted(Renderer().defaultSize(), size);
     }
 
     [[nodiscard]] QIconEngine* clone() const override { return new ArtworkIconEngine(svg_); }
@@ -50,27 +52,37 @@ private:
         return natural.scaled(size, Qt::KeepAspectRatio);
     }
 
-    [[nodiscard]] QPixmap Draw(QSize size, QIcon::Mode mode) const {
-        QSvgRenderer renderer(svg_);
-        const QSize fitted = Fitted(renderer.defaultSize(), size);
+    // Read once: toolbars ask for the icon's size at every layout.
+    QSvgRenderer& Renderer() {
+        if (renderer_ == nullptr)
+            renderer_ = std::make_unique<QSvgRenderer>(svg_);
+        return *renderer_;
+    }
+
+    [[nodiscard]] QPixmap Draw(QSize size) {
+        const QSize fitted = Fitted(Renderer().defaultSize(), size);
         if (fitted.isEmpty())
             return {};
         QPixmap drawn(fitted);
         drawn.fill(Qt::transparent);
         QPainter painter(&drawn);
-        renderer.render(&painter);
+        Renderer().render(&painter);
         painter.end();
-        // Greyed when disabled, lit on hover, as the desktop style draws
-        // every other icon.
-        if (mode == QIcon::Normal ||
-            qobject_cast<QApplication*>(QApplication::instance()) == nullptr)
-            return drawn;
+        return drawn;
+    }
+
+    // Greyed when disabled, lit on hover, as the desktop style draws every
+    // other icon.
+    static QPixmap Restyled(const QPixmap& normal, QIcon::Mode mode) {
+        if (normal.isNull() || qobject_cast<QApplication*>(QApplication::instance()) == nullptr)
+            return normal;
         QStyleOption option(0);
         option.palette = QApplication::palette();
-        return QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+        return QApplication::style()->generatedIconPixmap(mode, normal, &option);
     }
 
     QString svg_;
+    std::unique_ptr<QSvgRenderer> renderer_;
     std::map<std::tuple<int, int, int, int>, QPixmap> drawn_;
 };
 
