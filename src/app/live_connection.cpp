@@ -86,7 +86,7 @@ void LiveConnection::Stop() {
         thread_.join();
         // A run handed over as the watch ended runs here, opening the port
         // itself, so its caller is not left waiting.
-        jobs_.RunPending(nullptr);
+        (void)jobs_.RunPending(nullptr);
         return 0;
     });
     close(stop_);

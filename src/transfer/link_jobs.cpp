@@ -29,7 +29,7 @@ bool LinkJobs::Post(Job job) {
     return write(wake_, &one, sizeof one) == sizeof one;
 }
 
-void LinkJobs::RunPending(phone::MessageLink* link) {
+bool LinkJobs::RunPending(phone::MessageLink* link) {
     std::uint64_t count = 0;
     (void)read(wake_, &count, sizeof count);
     std::deque<Job> now;
@@ -45,6 +45,7 @@ void LinkJobs::RunPending(phone::MessageLink* link) {
             job();
         }
     }
+    return !now.empty();
 }
 
 }  // namespace mivex::transfer

@@ -31,8 +31,8 @@ public:
 
     // On the watch's thread: runs the work posted so far, in order, with
     // `link` lent to it (none while the phone is away: the work then opens
-    // its own connection and reports what it finds).
-    void RunPending(phone::MessageLink* link);
+    // its own connection and reports what it finds). True when any ran.
+    [[nodiscard]] bool RunPending(phone::MessageLink* link);
 
 private:
     int wake_ = -1;

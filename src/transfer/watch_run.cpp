@@ -208,10 +208,10 @@ WatchResult WatchForMessages(TransferContext& context, store::Folder& inbox,
             SendQueued(settings, *link);
             watch.Refresh();
         }
-        if (settings.jobs != nullptr) {
-            settings.jobs->RunPending(link.get());
-            // A run the user started may have received or sent; what it
-            // stored is not new to the watch's listeners, it was seen.
+        // A run the user started may have received or sent; what it stored
+        // is not new to the watch's listeners, it was seen. The Inbox is
+        // scanned only after such a run, not after every wait.
+        if (settings.jobs != nullptr && settings.jobs->RunPending(link.get())) {
             watch.Refresh();
         }
     }
@@ -247,7 +247,7 @@ void KeepWatching(TransferContext& context, store::Folder& inbox,
                 return;
             }
             if (settings.jobs != nullptr) {
-                settings.jobs->RunPending(nullptr);
+                (void)settings.jobs->RunPending(nullptr);
             }
         }
         pause = std::min(pause * 2, settings.lastRetryMs);
