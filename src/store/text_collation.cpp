@@ -2,6 +2,7 @@
 
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
+#include <unicode/uversion.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,34 +54,52 @@ std::string TextCollator::LocaleFromEnvironment() {
 
 TextCollator::TextCollator() : TextCollator(LocaleFromEnvironment()) {}
 
-TextCollator::TextCollator(const std::string& locale) {
-    UErrorCode status = U_ZERO_ERROR;
-    UCollator* handle = ucol_open(locale.c_str(), &status);
-    if (U_FAILURE(status) || handle == nullptr) {
-        ucol_close(handle);
-        identity_ = "utf16 units";
-        return;
-    }
-    collator_ = std::make_unique<Collator>();
-    collator_->handle = handle;
-    ucol_setStrength(handle, UCOL_TERTIARY);
-    // Composed and decomposed spellings of one name must sort as one.
-    ucol_setAttribute(handle, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+TextCollator::TextCollator(const std::string& locale) : locale_(locale) {
+    UVersionInfo release;
+    u_getVersion(release);
+    char releaseText[U_MAX_VERSION_STRING_LENGTH];
+    u_versionToString(release, releaseText);
+    request_ =
+        std::string("icu ") + releaseText + " " + (locale.empty() ? "root" : locale) + " tertiary";
+}
 
-    UVersionInfo version;
-    ucol_getVersion(handle, version);
-    char versionText[U_MAX_VERSION_STRING_LENGTH];
-    u_versionToString(version, versionText);
-    status = U_ZERO_ERROR;
-    const char* actual = ucol_getLocaleByType(handle, ULOC_ACTUAL_LOCALE, &status);
-    identity_ = std::string("icu ") + versionText + " " +
-                (U_SUCCESS(status) && actual != nullptr && actual[0] != '\0' ? actual : "root") +
-                " tertiary";
+void TextCollator::Open() const {
+    std::call_once(opened_, [this] {
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* handle = ucol_open(locale_.c_str(), &status);
+        if (U_FAILURE(status) || handle == nullptr) {
+            ucol_close(handle);
+            identity_ = "utf16 units";
+            return;
+        }
+        collator_ = std::make_unique<Collator>();
+        collator_->handle = handle;
+        ucol_setStrength(handle, UCOL_TERTIARY);
+        // Composed and decomposed spellings of one name must sort as one.
+        ucol_setAttribute(handle, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+
+        UVersionInfo version;
+        ucol_getVersion(handle, version);
+        char versionText[U_MAX_VERSION_STRING_LENGTH];
+        u_versionToString(version, versionText);
+        status = U_ZERO_ERROR;
+        const char* actual = ucol_getLocaleByType(handle, ULOC_ACTUAL_LOCALE, &status);
+        identity_ =
+            std::string("icu ") + versionText + " " +
+            (U_SUCCESS(status) && actual != nullptr && actual[0] != '\0' ? actual : "root") +
+            " tertiary";
+    });
+}
+
+const std::string& TextCollator::Identity() const {
+    Open();
+    return identity_;
 }
 
 TextCollator::~TextCollator() = default;
 
 void TextCollator::AppendSortKey(std::u16string_view text, std::vector<std::uint8_t>& key) const {
+    Open();
     if (collator_ == nullptr || text.size() > INT32_MAX) {
         AppendUnitKey(text, key);
         return;

@@ -13,9 +13,13 @@
 // blobs and the file needs no custom collation to be read. The collator's
 // identity is kept in the file; when it changes (an ICU upgrade, another
 // locale), the stored keys are rebuilt.
+//
+// Opening an ICU collator loads its rules, a few milliseconds: it is opened
+// on first use, so a program that only reads needs none.
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,23 +36,31 @@ public:
     TextCollator(const TextCollator&) = delete;
     TextCollator& operator=(const TextCollator&) = delete;
 
-    // False when ICU could not give a collator (no data); keys then fall back
-    // to the order of the UTF-16 units, which is at least consistent.
-    [[nodiscard]] bool valid() const { return collator_ != nullptr; }
-
     // Appends the sort key of `text` (no zero octet inside, one at the end).
+    // Without a collator from ICU (no data), keys fall back to the order of
+    // the UTF-16 units, which is at least consistent.
     void AppendSortKey(std::u16string_view text, std::vector<std::uint8_t>& key) const;
 
     // Names the rules the keys were made with; equal identities make equal keys.
-    [[nodiscard]] const std::string& Identity() const { return identity_; }
+    [[nodiscard]] const std::string& Identity() const;
+
+    // Names what was asked for, the ICU release and the locale, without
+    // opening the collator. One request always gives one identity.
+    [[nodiscard]] const std::string& Request() const { return request_; }
 
     // The ICU locale id the environment asks for ("" for the root collation).
     [[nodiscard]] static std::string LocaleFromEnvironment();
 
 private:
     struct Collator;
-    std::unique_ptr<Collator> collator_;
-    std::string identity_;
+    void Open() const;
+
+    std::string locale_;
+    std::string request_;
+    // Filled once, by the first caller that needs them, from any thread.
+    mutable std::once_flag opened_;
+    mutable std::unique_ptr<Collator> collator_;
+    mutable std::string identity_;
 };
 
 }  // namespace mivex::store

@@ -164,17 +164,31 @@ bool Volume::PrepareStatements() {
     return ok;
 }
 
+std::optional<std::string> Volume::ReadMeta(const char* name) {
+    Statement read = db_.Prepare("SELECT value FROM meta WHERE name = ?1");
+    if (!read.valid())
+        return std::nullopt;
+    read.BindText(1, name);
+    if (read.Step() != SQLITE_ROW)
+        return std::nullopt;
+    const auto value = read.ColumnBlob(0);
+    return std::string(value.begin(), value.end());
+}
+
 void Volume::RebuildNameKeys() {
-    Statement stored = db_.Prepare("SELECT value FROM meta WHERE name = 'collation'");
-    if (!stored.valid())
+    // Only the collator knows its identity, and opening it costs more than
+    // the rest of a mount. The file also notes the request that last gave
+    // the stored identity, so a mount under the same request opens none. A
+    // program that rewrote the keys without that note leaves it stale, and
+    // then the identities are compared.
+    const std::optional<std::string> stored = ReadMeta("collation");
+    if (stored && ReadMeta("collation request") == collator_.Request() + '\n' + *stored)
         return;
-    const int rc = stored.Step();
-    if (rc == SQLITE_ROW) {
-        const auto value = stored.ColumnBlob(0);
-        if (std::string(value.begin(), value.end()) == collator_.Identity())
-            return;
+    if (stored && *stored == collator_.Identity()) {
+        if (!db_.IsReadOnly())
+            (void)NoteCollationRequest();
+        return;
     }
-    stored.Reset();
     if (db_.IsReadOnly())
         return;  // the old keys still give one consistent order
 
@@ -227,11 +241,20 @@ void Volume::RebuildNameKeys() {
             return;  // rolled back; the old keys stay
     }
     setIdentity.BindText(1, collator_.Identity());
-    if (setIdentity.Step() != SQLITE_DONE)
+    if (setIdentity.Step() != SQLITE_DONE || !NoteCollationRequest())
         return;
     setKey.Reset();
     setIdentity.Reset();
     scope.Commit();
+}
+
+bool Volume::NoteCollationRequest() {
+    Statement note =
+        db_.Prepare("INSERT OR REPLACE INTO meta(name, value) VALUES('collation request', ?1)");
+    if (!note.valid())
+        return false;
+    note.BindText(1, collator_.Request() + '\n' + collator_.Identity());
+    return note.Step() == SQLITE_DONE;
 }
 
 std::optional<std::int64_t> Volume::FolderRow(const FolderLayout& layout) {

@@ -100,6 +100,8 @@ private:
     bool EnsureSchema(bool readOnly);
     bool PrepareStatements();
     void RebuildNameKeys();
+    [[nodiscard]] std::optional<std::string> ReadMeta(const char* name);
+    bool NoteCollationRequest();
 
     Database db_;
     TextCollator collator_;
