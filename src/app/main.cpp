@@ -232,8 +232,8 @@ int main(int argc, char** argv) {
                      &app::MainWindow::RaiseTopWindow);
 
     // New messages come in by themselves while the window is open.
-    app::DbusNotifier notifier(QDBusConnection::sessionBus(), QStringLiteral("Mivex"),
-                               QApplication::desktopFileName());
+    app::DbusNotifier notifier([] { return QDBusConnection::sessionBus(); },
+                               QStringLiteral("Mivex"), QApplication::desktopFileName());
     app::ArrivalNotices arrivals(window, context, &notifier);
     app::LiveConnection live(window, context, arrivals);
     context.SetLive(&live);

@@ -43,11 +43,20 @@ constexpr qint64 kShownWithinMs = 2000;
 // python3-dbusmock's notification daemon on it, logging every call.
 class NotificationBus {
 public:
-    NotificationBus() {
+    // A service with dbusmock's capabilities, or those given.
+    explicit NotificationBus(const std::string& capabilities = "") {
         bus_ = Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=" + address_});
         (void)WaitUntil([&] { return std::filesystem::exists(directory_.path() / "bus"); });
-        daemon_ = Spawn({"/usr/bin/python3", "-m", "dbusmock", "--template", "notification_daemon",
-                         "-l", (directory_.path() / "calls.log").string()});
+        std::vector<std::string> daemon = {"/usr/bin/python3",
+                                           "-m",
+                                           "dbusmock",
+                                           "--template",
+                                           "notification_daemon",
+                                           "-l",
+                                           (directory_.path() / "calls.log").string()};
+        if (!capabilities.empty())
+            daemon.insert(daemon.end(), {"-p", "{\"capabilities\": \"" + capabilities + "\"}"});
+        daemon_ = Spawn(std::move(daemon));
         started = WaitUntil([&] { return Connection().interface()->isServiceRegistered(kName); });
     }
     ~NotificationBus() {
@@ -100,7 +109,7 @@ private:
 };
 
 struct LiveWindow : testing::AppFixture {
-    LiveWindow() {
+    explicit LiveWindow(const std::string& capabilities = "") : bus(capabilities) {
         context.SetViews(&views);
         context.SetLive(&live);
         qApp->installEventFilter(&follower);
@@ -138,7 +147,7 @@ struct LiveWindow : testing::AppFixture {
     std::unique_ptr<phonesim::SimulatedPhone> phone;
     AppViews views{window, context};
     NotificationBus bus;
-    DbusNotifier notifier{bus.Connection(), QStringLiteral("Mivex"),
+    DbusNotifier notifier{[this] { return bus.Connection(); }, QStringLiteral("Mivex"),
                           QStringLiteral("org.mivex.Mivex")};
     ArrivalNotices arrivals{window, context, &notifier};
     LiveConnection live{window, context, arrivals};
@@ -154,7 +163,8 @@ TEST(LiveConnection, NewMessagesShowUpByThemselves) {
         const char* name;
         std::vector<std::u16string> texts;  // arriving together
         bool inboxInFront;
-        std::string notice;  // the Notify call's title and body as logged
+        std::string notice;             // the Notify call's title and body as logged
+        std::string capabilities = "";  // the service's, when not dbusmock's
     } rows[] = {
         {"in the open Inbox", {u"Hello there"}, true, ""},
         {"first line, as plain text",
@@ -166,10 +176,15 @@ TEST(LiveConnection, NewMessagesShowUpByThemselves) {
          false,
          "\"+447700900123\" \"" + std::string(200 - 1, 'x') + "\u2026\""},
         {"two at once", {u"one", u"two"}, false, "\"2 new messages\" \"From +447700900123\""},
+        {"as written to a service that reads no markup",
+         {u"<b>Tea</b> & cake?"},
+         false,
+         "\"+447700900123\" \"<b>Tea</b> & cake?\"",
+         "body actions"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        LiveWindow live;
+        LiveWindow live(row.capabilities);
         ASSERT_TRUE(live.bus.started);
         ComposeView compose(live.window, live.context);
         live.window.show();
