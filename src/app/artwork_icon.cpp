@@ -11,6 +11,10 @@
 #include <memory>
 #include <tuple>
 
+#include "app/artwork_sizes.h"
+#include "app/pre_rendered_artwork.h"
+#include "app/svg_drawing.h"
+
 namespace mivex::app {
 
 namespace {
@@ -37,21 +41,19 @@ public:
         painter->drawPixmap(rect, pixmap(size, mode, state));
     }
 
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
-        return Fitted(Renderer().defaultSize(), size);
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (renderer_ == nullptr) {
+            const QPixmap drawn = pixmap(size, mode, state);
+            if (!drawn.isNull())
+                return drawn.size();
+        }
+        return FittedArtwork(Renderer().defaultSize(), size);
     }
 
     [[nodiscard]] QIconEngine* clone() const override { return new ArtworkIconEngine(svg_); }
     [[nodiscard]] QString key() const override { return QStringLiteral("mivex-artwork"); }
 
 private:
-    // The picture's own shape kept, as large as fits the size asked for.
-    static QSize Fitted(QSize natural, QSize size) {
-        if (natural.isNull())
-            return {};
-        return natural.scaled(size, Qt::KeepAspectRatio);
-    }
-
     // Read once: toolbars ask for the icon's size at every layout.
     QSvgRenderer& Renderer() {
         if (renderer_ == nullptr)
@@ -59,16 +61,15 @@ private:
         return *renderer_;
     }
 
+    // The build's picture for this size, else the SVG drawn now.
     [[nodiscard]] QPixmap Draw(QSize size) {
-        const QSize fitted = Fitted(Renderer().defaultSize(), size);
+        QPixmap drawn = PreRenderedArtwork(svg_, size);
+        if (!drawn.isNull() || size.isEmpty())
+            return drawn;
+        const QSize fitted = FittedArtwork(Renderer().defaultSize(), size);
         if (fitted.isEmpty())
             return {};
-        QPixmap drawn(fitted);
-        drawn.fill(Qt::transparent);
-        QPainter painter(&drawn);
-        Renderer().render(&painter);
-        painter.end();
-        return drawn;
+        return QPixmap::fromImage(DrawSvg(Renderer(), fitted, 1.0));
     }
 
     // Greyed when disabled, lit on hover, as the desktop style draws every

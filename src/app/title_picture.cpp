@@ -1,45 +1,59 @@
 #include "app/title_picture.h"
 
-#include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <cmath>
+
+#include "app/artwork_sizes.h"
+#include "app/pre_rendered_artwork.h"
+#include "app/svg_drawing.h"
 
 namespace mivex::app {
 
 namespace {
 
-constexpr int kTitleHeight = 22;
+QPixmap Drawn(QSvgRenderer& renderer, QSize logical, qreal scale) {
+    return QPixmap::fromImage(DrawSvg(renderer, logical, scale));
+}
 
-QPixmap Rendered(QSvgRenderer& renderer, QSize size, qreal scale) {
-    QPixmap pixmap(size * scale);
+// The build's picture when it drew one for this scale.
+QPixmap PreRenderedTitle(const QString& svg, qreal scale) {
+    if (scale != std::round(scale))
+        return {};
+    QPixmap pixmap =
+        PreRenderedArtwork(svg, QSize(0, static_cast<int>(std::lround(kTitleHeight * scale))));
     pixmap.setDevicePixelRatio(scale);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), size));
-    painter.end();
     return pixmap;
+}
+
+QLabel* NewPictureLabel(QWidget& parent, const QPixmap& pixmap, const QString& name) {
+    auto* label = new QLabel(&parent);
+    label->setPixmap(pixmap);
+    label->setAccessibleName(name);
+    return label;
 }
 
 }  // namespace
 
-QLabel* CreateTitlePicture(QWidget& parent, const QString& svg, const QString& name) {
-    auto* label = new QLabel(&parent);
+QPixmap TitlePixmap(const QString& svg, qreal scale) {
+    QPixmap pixmap = PreRenderedTitle(svg, scale);
+    if (!pixmap.isNull())
+        return pixmap;
     QSvgRenderer renderer(svg);
-    const QSize base = renderer.defaultSize();
-    const int width =
-        base.height() > 0 ? base.width() * kTitleHeight / base.height() : 4 * kTitleHeight;
-    label->setPixmap(Rendered(renderer, QSize(width, kTitleHeight), parent.devicePixelRatioF()));
-    label->setAccessibleName(name);
+    return Drawn(renderer, FittedArtwork(renderer.defaultSize(), {0, kTitleHeight}), scale);
+}
+
+QLabel* CreateTitlePicture(QWidget& parent, const QString& svg, const QString& name) {
+    QLabel* label = NewPictureLabel(parent, TitlePixmap(svg, parent.devicePixelRatioF()), name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
 
 QLabel* CreateSvgPicture(QWidget& parent, const QString& svg, QSize size, const QString& name) {
-    auto* label = new QLabel(&parent);
     QSvgRenderer renderer(svg);
-    label->setPixmap(Rendered(renderer, size, parent.devicePixelRatioF()));
+    QLabel* label =
+        NewPictureLabel(parent, Drawn(renderer, size, parent.devicePixelRatioF()), name);
     label->setFixedSize(size);
-    label->setAccessibleName(name);
     return label;
 }
 

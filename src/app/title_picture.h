@@ -12,6 +12,9 @@ namespace mivex::app {
 // what the picture says, its accessible name.
 QLabel* CreateTitlePicture(QWidget& parent, const QString& svg, const QString& name);
 
+// The title picture's pixels at `scale` device pixels per pixel.
+[[nodiscard]] QPixmap TitlePixmap(const QString& svg, qreal scale);
+
 // `svg` drawn to fill `size`, as a label of that fixed size.
 QLabel* CreateSvgPicture(QWidget& parent, const QString& svg, QSize size, const QString& name);
 

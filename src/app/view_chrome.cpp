@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "app/artwork_icon.h"
+#include "app/artwork_sizes.h"
 #include "app/view_page.h"
 #include "platform/clock.h"
 
@@ -136,7 +137,7 @@ QToolBar* NewBottomBar(QWidget& owner) {
     bar->setAccessibleName(QStringLiteral("Menu bar"));
     bar->setMovable(false);
     bar->setFloatable(false);
-    bar->setIconSize(QSize(24, 24));
+    bar->setIconSize(kToolbarIconSize);
     return bar;
 }
 
@@ -219,7 +220,7 @@ void PressEffect(QWidget& button, platform::Clock& clock) {
 QToolButton* CreatePictureButton(QWidget& parent, const QString& iconPath, const QString& name) {
     auto* button = new QToolButton(&parent);
     button->setIcon(ArtworkIcon(iconPath));
-    button->setIconSize(QSize(20, 20));
+    button->setIconSize(kPictureButtonIconSize);
     button->setAutoRaise(true);
     button->setToolTip(name);
     button->setAccessibleName(name);

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
+#include <QSvgRenderer>
 
 #include "app/artwork_icon.h"
 #include "app/quiet_style.h"
+#include "app/title_picture.h"
 
 namespace mivex::app {
 namespace {
@@ -22,6 +25,7 @@ TEST(DrawnIconsTest, ArtworkIconsMatchQtsSvgIcons) {
         {":/artwork/toolbar-inbox.svg", 24, QIcon::Active},
         {":/artwork/recipient-add-all.svg", 20, QIcon::Normal},
         {":/artwork/recipient-remove.svg", 20, QIcon::Disabled},
+        {":/artwork/toolbar-outbox.svg", 48, QIcon::Normal},  // on a screen at twice the density
         {":/icons/mivex.svg", 64, QIcon::Normal},
         {":/icons/mivex.svg", 13, QIcon::Normal},  // a size no picture was made for
     };
@@ -36,6 +40,33 @@ TEST(DrawnIconsTest, ArtworkIconsMatchQtsSvgIcons) {
         EXPECT_EQ(ours.size(), qts.size());
         EXPECT_TRUE(ours.convertToFormat(QImage::Format_ARGB32) ==
                     qts.convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
+// Title pictures drawn by the build look as the SVG drawn now, and a
+// density the build drew none for is drawn from the SVG.
+TEST(DrawnIconsTest, TitlePicturesMatchTheirSvg) {
+    const struct {
+        const char* svg;
+        qreal scale;
+    } cases[] = {{":/artwork/title-new.svg", 1},
+                 {":/artwork/title-inbox.svg", 2},
+                 {":/artwork/title-sent.svg", 1.5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.svg) + " at " + std::to_string(c.scale));
+        QSvgRenderer renderer(QString::fromLatin1(c.svg));
+        const QSize logical(renderer.defaultSize().width() * 22 / renderer.defaultSize().height(),
+                            22);
+        QImage expected(logical * c.scale, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        expected.setDevicePixelRatio(c.scale);
+        QPainter painter(&expected);
+        renderer.render(&painter, QRectF(QPointF(0, 0), logical));
+        painter.end();
+        const QPixmap ours = TitlePixmap(QString::fromLatin1(c.svg), c.scale);
+        EXPECT_EQ(ours.devicePixelRatio(), c.scale);
+        EXPECT_TRUE(ours.toImage().convertToFormat(QImage::Format_ARGB32) ==
+                    expected.convertToFormat(QImage::Format_ARGB32));
     }
 }
 
