@@ -16,6 +16,7 @@
 
 #include "app/app_context.h"
 #include "app/command_ids.h"
+#include "app/counter_label.h"
 #include "app/file_dialogs.h"
 #include "app/help.h"
 #include "app/hold_edit.h"
@@ -83,7 +84,7 @@ ComposeView::ComposeView(MainWindow& window, AppContext& context, ContactsFill f
     : ViewPage(window),
       context_(context),
       message_(new QPlainTextEdit(this)),
-      counter_(new QLabel(QStringLiteral("160/1"), this)),
+      counter_(new CounterLabel(QStringLiteral("160/1"), this)),
       title_(CreateTitlePicture(*this, QStringLiteral(":/artwork/title-new.svg"),
                                 QStringLiteral("New"))),
       category_(new QComboBox(this)),
@@ -361,7 +362,8 @@ void ComposeView::UpdateCounter() {
                                                         : sms::AlphabetChoice::Automatic);
     // Runs at every keystroke: only what changed is set, as each setting
     // tells the accessibility tools.
-    const QString count = QStringLiteral("%1/%2").arg(measure.unitsLeft).arg(measure.segments);
+    const QString count =
+        QString::number(measure.unitsLeft) + u'/' + QString::number(measure.segments);
     if (counter_->text() != count)
         ShowCount(count);
     const QString& tip = CounterToolTip(measure.encoding);

@@ -9,6 +9,7 @@
 #include <QSvgRenderer>
 
 #include "app/artwork_icon.h"
+#include "app/counter_label.h"
 #include "app/quiet_style.h"
 #include "app/title_picture.h"
 
@@ -67,6 +68,41 @@ TEST(DrawnIconsTest, TitlePicturesMatchTheirSvg) {
         EXPECT_EQ(ours.devicePixelRatio(), c.scale);
         EXPECT_TRUE(ours.toImage().convertToFormat(QImage::Format_ARGB32) ==
                     expected.convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
+// The counter draws its digits itself, pixel for pixel as a plain label
+// draws them; other text, other fonts and either direction included.
+TEST(DrawnIconsTest, CounterLooksLikeAPlainLabel) {
+    QFont big = QApplication::font();
+    big.setPointSize(big.pointSize() * 2);
+    const struct {
+        const char* text;
+        Qt::Alignment alignment;
+        Qt::LayoutDirection direction;
+        const QFont* font;
+        bool enabled;
+    } cases[] = {
+        {"160/1", Qt::AlignRight | Qt::AlignVCenter, Qt::LeftToRight, nullptr, true},
+        {"84/12", Qt::AlignRight | Qt::AlignVCenter, Qt::RightToLeft, nullptr, true},
+        {"7/3", Qt::AlignLeft | Qt::AlignTop, Qt::LeftToRight, &big, true},
+        {"59/1", Qt::AlignRight | Qt::AlignVCenter, Qt::LeftToRight, nullptr, false},
+        {"n/a", Qt::AlignRight | Qt::AlignVCenter, Qt::LeftToRight, nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        QLabel plain(QString::fromLatin1(c.text));
+        CounterLabel counter(QString::fromLatin1(c.text));
+        for (QLabel* label : {&plain, static_cast<QLabel*>(&counter)}) {
+            if (c.font != nullptr)
+                label->setFont(*c.font);
+            label->setAlignment(c.alignment);
+            label->setLayoutDirection(c.direction);
+            label->setEnabled(c.enabled);
+            label->setAutoFillBackground(true);
+            label->setFixedSize(90, 40);
+        }
+        EXPECT_TRUE(counter.grab().toImage() == plain.grab().toImage());
     }
 }
 
