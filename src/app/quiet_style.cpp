@@ -5,11 +5,15 @@
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOption>
+#include <cmath>
 #include <optional>
 
 namespace mivex::app {
 
 namespace {
+
+// Fewer rows than the raster engine shares out among threads.
+constexpr int kBandRows = 64;
 
 // Asks the wrapped style for the real icon the first time it is needed, and
 // from then on answers with it.
@@ -70,6 +74,49 @@ QIcon QuietStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
         return QIcon(new DeferredIconEngine(baseStyle(), icon,
                                             option != nullptr ? *option : QStyleOption()));
     return QProxyStyle::standardIcon(icon, option, widget);
+}
+
+void QuietStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                    QPainter* painter, const QWidget* widget) const {
+    if (control == CC_ScrollBar && option != nullptr && painter != nullptr &&
+        DrawsInBands(*option, *painter, widget)) {
+        DrawInBands(*option, *painter, widget);
+        return;
+    }
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+}
+
+// Only where the bands give exactly the pixels of a whole bar: Fusion's
+// groove, opaque and drawn, on whole device pixels.
+bool QuietStyle::DrawsInBands(const QStyleOptionComplex& option, const QPainter& painter,
+                              const QWidget* widget) const {
+    const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(&option);
+    const QPaintDevice* device = painter.device();
+    const qreal scale = device != nullptr ? device->devicePixelRatio() : 0;
+    return bar != nullptr && bar->orientation == Qt::Vertical && option.rect.height() > kBandRows &&
+           (option.subControls & SC_ScrollBarGroove) &&
+           baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0 &&
+           !proxy()->styleHint(SH_ScrollBar_Transient, &option, widget) &&
+           option.palette.button().color().alpha() == 255 && scale >= 1 &&
+           scale == std::round(scale) && painter.transform().type() <= QTransform::TxTranslate;
+}
+
+void QuietStyle::DrawInBands(const QStyleOptionComplex& option, QPainter& painter,
+                             const QWidget* widget) const {
+    const qreal scale = painter.device()->devicePixelRatio();
+    const QRect whole = option.rect;
+    for (int top = whole.top(); top <= whole.bottom(); top += kBandRows) {
+        const int rows = std::min(kBandRows, whole.bottom() + 1 - top);
+        QImage band(QSize(whole.width(), rows) * scale, QImage::Format_ARGB32_Premultiplied);
+        band.setDevicePixelRatio(scale);
+        band.fill(Qt::transparent);
+        QPainter bandPainter(&band);
+        bandPainter.setRenderHints(painter.renderHints());
+        bandPainter.translate(-whole.left(), -top);
+        QProxyStyle::drawComplexControl(CC_ScrollBar, &option, &bandPainter, widget);
+        bandPainter.end();
+        painter.drawImage(QPoint(whole.left(), top), band);
+    }
 }
 
 void InstallQuietStyle() {

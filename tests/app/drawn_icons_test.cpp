@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
@@ -126,6 +127,34 @@ TEST(DrawnIconsTest, QuietStyleGivesTheStylesOwnOverflowArrows) {
         const QImage deferred = quiet.standardIcon(c.icon, &option, nullptr).pixmap(8, 8).toImage();
         ASSERT_FALSE(expected.isNull());
         EXPECT_TRUE(deferred == expected);
+    }
+}
+
+// Scroll bars drawn a band at a time look as the desktop style draws them
+// whole, in the program's colours too.
+TEST(DrawnIconsTest, QuietStyleDrawsScrollBarsAsTheDesktopStyle) {
+    QuietStyle quiet(nullptr);
+    QPalette yellow = QApplication::palette();
+    yellow.setColor(QPalette::Button, QColor(0xFF, 0xFF, 0x00));
+    const struct {
+        QSize size;
+        int value;
+        const QPalette* palette;
+    } cases[] = {{{16, 300}, 40, nullptr}, {{16, 150}, 100, &yellow}, {{16, 97}, 0, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size.height());
+        QScrollBar desktop(Qt::Vertical);
+        QScrollBar banded(Qt::Vertical);
+        banded.setStyle(&quiet);
+        for (QScrollBar* bar : {&desktop, &banded}) {
+            if (c.palette != nullptr)
+                bar->setPalette(*c.palette);
+            bar->setRange(0, 100);
+            bar->setPageStep(30);
+            bar->setValue(c.value);
+            bar->resize(c.size);
+        }
+        EXPECT_TRUE(banded.grab().toImage() == desktop.grab().toImage());
     }
 }
 
