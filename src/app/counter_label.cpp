@@ -5,7 +5,6 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QStyle>
-#include <vector>
 
 namespace mivex::app {
 

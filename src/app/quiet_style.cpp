@@ -87,18 +87,24 @@ void QuietStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
 }
 
 // Only where the bands give exactly the pixels of a whole bar: Fusion's
-// groove, opaque and drawn, on whole device pixels.
+// groove, opaque and drawn, copied in whole device pixels and as they are.
 bool QuietStyle::DrawsInBands(const QStyleOptionComplex& option, const QPainter& painter,
                               const QWidget* widget) const {
     const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(&option);
     const QPaintDevice* device = painter.device();
     const qreal scale = device != nullptr ? device->devicePixelRatio() : 0;
+    const QTransform& transform = painter.transform();
+    const bool wholePixels = scale >= 1 && scale == std::round(scale) &&
+                             transform.type() <= QTransform::TxTranslate &&
+                             transform.dx() == std::round(transform.dx()) &&
+                             transform.dy() == std::round(transform.dy());
+    const bool asTheyAre = painter.opacity() == 1.0 &&
+                           painter.compositionMode() == QPainter::CompositionMode_SourceOver;
     return bar != nullptr && bar->orientation == Qt::Vertical && option.rect.height() > kBandRows &&
-           (option.subControls & SC_ScrollBarGroove) &&
+           (option.subControls & SC_ScrollBarGroove) && wholePixels && asTheyAre &&
            baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0 &&
            !proxy()->styleHint(SH_ScrollBar_Transient, &option, widget) &&
-           option.palette.button().color().alpha() == 255 && scale >= 1 &&
-           scale == std::round(scale) && painter.transform().type() <= QTransform::TxTranslate;
+           option.palette.button().color().alpha() == 255;
 }
 
 void QuietStyle::DrawInBands(const QStyleOptionComplex& option, QPainter& painter,
