@@ -167,21 +167,37 @@ void RefreshContacts(contacts::ContactsDirectory& directory, std::ostream& err) 
     }
 }
 
+// What a receive files with besides the Inbox: the address book that names
+// the senders, and the Sent folder that takes the delivery reports.
+class ReceiveFiling {
+public:
+    ReceiveFiling(store::Store& store, const SessionArguments& session, std::ostream& err)
+        : directory_(contacts::ContactsFolderIn(session.dataDirectory),
+                     contacts::ContactsCacheIn(session.dataDirectory)),
+          reports_(store) {
+        RefreshContacts(directory_, err);
+    }
+
+    [[nodiscard]] store::ContactNameLookup Names() {
+        return contacts::ContactNameLookupFor(directory_.NameIndex());
+    }
+    [[nodiscard]] transfer::ReportIntake* Reports() { return reports_.Intake(); }
+    void TellProblems(std::ostream& err) const { reports_.TellProblems(err); }
+
+private:
+    contacts::ContactsDirectory directory_;
+    SentReports reports_;
+};
+
 ExitStatus Receive(TransferSetup& setup, const SessionArguments& session, std::ostream& err) {
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
         return StoreUnavailable(err, setup.store());
-
-    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory),
-                                          contacts::ContactsCacheIn(session.dataDirectory));
-    RefreshContacts(directory, err);
-
-    SentReports reports(setup.store());
+    ReceiveFiling filing(setup.store(), session, err);
     setup.StartTrace();
-    const transfer::ReceiveResult result = transfer::ReceiveMessages(
-        setup.context(), *inbox, contacts::ContactNameLookupFor(directory.NameIndex()),
-        reports.Intake());
-    reports.TellProblems(err);
+    const transfer::ReceiveResult result =
+        transfer::ReceiveMessages(setup.context(), *inbox, filing.Names(), filing.Reports());
+    filing.TellProblems(err);
     return result == transfer::ReceiveResult::Complete ? ExitStatus::Success : ExitStatus::Failed;
 }
 
@@ -246,10 +262,7 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
     store::FolderHandle inbox = setup.store().OpenFolder(store::kInboxName, store::kInboxByDate);
     if (!inbox)
         return StoreUnavailable(err, setup.store());
-    contacts::ContactsDirectory directory(contacts::ContactsFolderIn(session.dataDirectory),
-                                          contacts::ContactsCacheIn(session.dataDirectory));
-    RefreshContacts(directory, err);
-    SentReports reports(setup.store());
+    ReceiveFiling filing(setup.store(), session, err);
     std::optional<ReceiveHook> hook;
     if (!onReceive.empty())
         hook.emplace(onReceive, err);
@@ -262,10 +275,9 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
     settings.storeChanges = &changes;
     settings.sendQueued = [&] { (void)SendAll(setup, counters, true, out, err); };
     setup.StartTrace();
-    transfer::KeepWatching(setup.context(), *inbox,
-                           contacts::ContactNameLookupFor(directory.NameIndex()), reports.Intake(),
-                           settings, hook ? &*hook : nullptr);
-    reports.TellProblems(err);
+    transfer::KeepWatching(setup.context(), *inbox, filing.Names(), filing.Reports(), settings,
+                           hook ? &*hook : nullptr);
+    filing.TellProblems(err);
     return ExitStatus::Success;
 }
 
