@@ -125,15 +125,10 @@ void LiveConnection::Watch() {
     std::optional<transfer::ReportIntake> reports;
     if (sent)
         reports.emplace(*sent);
-    // Names come from the interface thread's address book, brought up to
-    // date first, as a receive the user starts does.
+    // Names come from the interface thread's address book.
     const store::ContactNameLookup lookup =
         [this](std::u16string_view number) -> std::optional<std::u16string> {
-        return OnThreadOf(*this, [this, number] {
-            contacts::ContactsDirectory& directory = context_.Contacts();
-            (void)directory.Refresh();
-            return contacts::ContactNameLookupFor(directory.NameIndex())(number);
-        });
+        return OnThreadOf(*this, [this, number] { return NameOf(number); });
     };
     ArrivalRelay arrivals(*this);
     transfer::WatchSettings settings;
@@ -141,6 +136,18 @@ void LiveConnection::Watch() {
     settings.jobs = &jobs_;
     transfer::KeepWatching(transferContext, *inbox, lookup, reports ? &*reports : nullptr, settings,
                            &arrivals);
+}
+
+std::optional<std::u16string> LiveConnection::NameOf(std::u16string_view number) {
+    // Brought up to date as a receive the user starts does, but once for a
+    // batch of messages: reading it again walks the contacts folder.
+    contacts::ContactsDirectory& directory = context_.Contacts();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - contactsRead_ >= std::chrono::seconds(1)) {
+        (void)directory.Refresh();
+        contactsRead_ = now;
+    }
+    return contacts::ContactNameLookupFor(directory.NameIndex())(number);
 }
 
 void LiveConnection::QueueStatus(std::u16string_view text, platform::StatusColour colour) {

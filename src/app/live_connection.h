@@ -13,8 +13,10 @@
 
 #include <QObject>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,6 +74,9 @@ private:
     void QueueStatus(std::u16string_view text, platform::StatusColour colour);
     void QueueArrival(const store::InboxRecord& message);
     void DeliverArrivals();
+    // On the interface thread: the sender's name, from the address book
+    // read again unless it was read within the last second.
+    [[nodiscard]] std::optional<std::u16string> NameOf(std::u16string_view number);
 
     class StatusRelay;
     class ArrivalRelay;
@@ -83,6 +88,8 @@ private:
     std::thread thread_;
     int stop_ = -1;
     std::u16string port_;
+
+    std::chrono::steady_clock::time_point contactsRead_;
 
     std::mutex arrivalsMutex_;
     std::vector<store::InboxRecord> arrivals_;
