@@ -1,5 +1,6 @@
 #include "store/store.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,7 @@ public:
     std::filesystem::path dataDirectory;
     platform::Sounds& sounds;
     std::uint32_t mountCount = 0;
+    std::uint64_t mountings = 0;
     bool readOnly = false;
     std::unique_ptr<Volume> volume;
     std::function<void()> beforeClear;
@@ -89,6 +91,7 @@ bool Store::MountStore() {
         impl_->volume = Volume::Open(VolumePath(), impl_->readOnly);
         if (impl_->volume == nullptr)
             return false;
+        ++impl_->mountings;
     }
     ++impl_->mountCount;
     return true;
@@ -106,6 +109,16 @@ bool Store::UnmountStore() {
 
 std::uint32_t Store::MountCount() const {
     return impl_->mountCount;
+}
+
+std::optional<Store::OthersCommits> Store::CommitsByOthers() {
+    if (impl_->volume == nullptr)
+        return std::nullopt;
+    int rc = SQLITE_OK;
+    const std::int64_t count = impl_->volume->db().QueryInt("PRAGMA data_version", 0, &rc);
+    if (rc != SQLITE_OK)
+        return std::nullopt;
+    return OthersCommits{impl_->mountings, count};
 }
 
 FolderHandle Store::OpenFolder(std::u16string_view name, PropId sortProperty) {

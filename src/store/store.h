@@ -70,6 +70,16 @@ public:
     bool UnmountStore();
     [[nodiscard]] std::uint32_t MountCount() const;
 
+    // Changes when another connection, another process's most often, commits
+    // to the mounted volume, and not when this store does: tells a watcher's
+    // own writes from news. Empty when nothing is mounted.
+    struct OthersCommits {
+        std::uint64_t mount = 0;  // which mounting, as the count restarts with each
+        std::int64_t count = 0;
+        bool operator==(const OthersCommits&) const = default;
+    };
+    [[nodiscard]] std::optional<OthersCommits> CommitsByOthers();
+
     // From the next first mount on, opens the volume read-only (to look at a
     // copy without changing it): every write then fails and the file stays as
     // it is. A missing volume is not created.

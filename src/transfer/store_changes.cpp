@@ -28,8 +28,10 @@ bool Readable(int descriptor, int timeoutMs) {
 
 }  // namespace
 
-StoreChanges::StoreChanges(const std::filesystem::path& volume)
-    : volumeName_(volume.filename()), logName_(volume.filename().string() + kLogSuffix) {
+StoreChanges::StoreChanges(store::Store& store) : store_(store) {
+    const std::filesystem::path volume = store.VolumePath();
+    volumeName_ = volume.filename();
+    logName_ = volume.filename().string() + kLogSuffix;
     descriptor_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (descriptor_ < 0) {
         return;
@@ -72,11 +74,16 @@ bool StoreChanges::TakeChanges(std::chrono::milliseconds quiet, std::chrono::mil
     if (descriptor_ < 0 || !ReadEvents()) {
         return false;
     }
+    const std::optional<store::Store::OthersCommits> now = store_.CommitsByOthers();
+    if (now && now == seen_) {
+        return false;  // the store's own commits
+    }
     using Steady = std::chrono::steady_clock;
     const Steady::time_point until = Steady::now() + longest;
     while (Steady::now() < until && Readable(descriptor_, static_cast<int>(quiet.count()))) {
         (void)ReadEvents();
     }
+    seen_ = store_.CommitsByOthers();
     return true;
 }
 

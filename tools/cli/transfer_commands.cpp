@@ -268,7 +268,7 @@ ExitStatus Watch(TransferSetup& setup, const SessionArguments& session,
         hook.emplace(onReceive, err);
 
     const StopSignals stop;
-    transfer::StoreChanges changes(setup.store().VolumePath());
+    transfer::StoreChanges changes(setup.store());
     sms::SubmitCounters counters;
     transfer::WatchSettings settings;
     settings.stopDescriptor = stop.Descriptor();
